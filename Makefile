@@ -1,0 +1,71 @@
+# Thin driver over CMake. `make test` and `make demo` install what a fresh Debian 12 machine
+# lacks, build, then run.
+NATIVE   := build/native
+WIN32DIR := build/win32
+WIN64DIR := build/win64
+ASANDIR  := build/asan
+FUZZDIR  := build/fuzz
+JOBS     ?= 2
+CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+# The Windows build whose tests run under Wine (see scripts/windows-test-arch.sh).
+WINTEST = $(shell scripts/windows-test-arch.sh)
+
+.PHONY: all deps build native win32 win64 test test-native test-windows test-asan fuzz \
+        fuzz-smoke bench demo clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+native: deps
+	cmake -S . -B $(NATIVE) $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(NATIVE) -j$(JOBS)
+
+win32: deps
+	cmake -S . -B $(WIN32DIR) $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+	cmake --build $(WIN32DIR) -j$(JOBS)
+
+win64: deps
+	cmake -S . -B $(WIN64DIR) $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake >/dev/null
+	cmake --build $(WIN64DIR) -j$(JOBS)
+
+build: native win32
+
+test: test-native test-windows test-asan fuzz-smoke
+
+test-native: native
+	cd $(NATIVE) && ctest --output-on-failure --timeout 600
+
+# The Windows tests need the native simulator; the prefix is made before CTest starts.
+test-windows: native $(WINTEST)
+	scripts/wine.sh --arch $(WINTEST) --prefix $(CURDIR)/build/$(WINTEST)/wineprefix --init
+	cd build/$(WINTEST) && ctest --output-on-failure --timeout 600
+
+test-asan: deps
+	cmake -S . -B $(ASANDIR) -DCMAKE_BUILD_TYPE=Debug -DVESMARIN_SANITIZE=ON >/dev/null
+	cmake --build $(ASANDIR) -j$(JOBS)
+	cd $(ASANDIR) && ctest --output-on-failure --timeout 600
+
+FUZZ_SECONDS ?= 60
+fuzz-build: deps
+	cmake -S . -B $(FUZZDIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	      -DVESMARIN_FUZZ=ON >/dev/null
+	cmake --build $(FUZZDIR) -j$(JOBS)
+
+fuzz: fuzz-build
+	scripts/run-fuzzers.sh $(FUZZDIR) $(FUZZ_SECONDS)
+
+fuzz-smoke: fuzz-build
+	scripts/run-fuzzers.sh $(FUZZDIR) 20
+
+bench: native
+	scripts/run-bench.sh $(NATIVE)
+
+demo: native $(WINTEST) win32
+	scripts/demo.sh $(WINTEST)
+
+clean:
+	-scripts/wine.sh --arch win64 --prefix $(CURDIR)/$(WIN64DIR)/wineprefix --kill
+	rm -rf build

@@ -1,0 +1,97 @@
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "cli/captured_rows.h"
+#include "cli/commands.h"
+#include "cli/console_output.h"
+#include "cli/port_argument.h"
+#include "common/cp1251.h"
+#include "info/info_run.h"
+#include "info/info_table.h"
+#include "link/serial_port.h"
+
+namespace {
+
+constexpr char kInfoHelp[] =
+    "usage: vesmarin-cli info [--json] PORT\n"
+    "\n"
+    "Runs the information run (the 17 AT queries) on PORT and prints the 29 rows of the\n"
+    "information table in table order, one per line: name, colon, blank, value.\n"
+    "  --json   print the same run as one JSON document instead\n"
+    "PORT is COM1..COM254, a port entry such as \"E173 (COM5)\", or on Linux a device path.\n"
+    "A modem that stays silent makes every query wait 65.6 s; when stderr is a terminal the\n"
+    "command the run is waiting on is shown there.\n"
+    "Exit status: 0 run completed, 2 bad arguments or the port cannot be opened.\n";
+
+void ShowStep(int step, const char* command, void*) {
+    std::fprintf(stderr, "\r\033[Kquery %d of %d: waiting for the reply to ", step, kInfoQueryCount);
+    Write1251(stderr, command);
+    std::fflush(stderr);
+}
+
+void PrintRows(const CapturedRows& rows) {
+    for (int i = 0; i < kInfoRowCount; ++i) {
+        Write1251(stdout, std::string(InfoTable[i].name) + ": " + rows.Value(i) + "\n");
+    }
+}
+
+void PrintJson(const PortArgument& port, const CapturedRows& rows) {
+    nlohmann::ordered_json document;
+    document["port"] = Cp1251ToUtf8(port.display);
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (int i = 0; i < kInfoRowCount; ++i) {
+        nlohmann::ordered_json row;
+        row["index"] = i;
+        row["name"] = Cp1251ToUtf8(InfoTable[i].name);
+        row["value"] = Cp1251ToUtf8(rows.Value(i));
+        list.push_back(row);
+    }
+    document["rows"] = list;
+    WriteUtf8(stdout, document.dump(2) + "\n");
+}
+
+}  // namespace
+
+int RunInfo(const Arguments& args) {
+    if (WantsHelp(args)) {
+        std::fputs(kInfoHelp, stdout);
+        return 0;
+    }
+    bool json = false;
+    Arguments rest;
+    for (const auto& arg : args) {
+        if (arg == "--json") {
+            json = true;
+        } else {
+            rest.push_back(arg);
+        }
+    }
+    if (rest.size() != 1) {
+        std::fprintf(stderr, "vesmarin-cli info: expects one PORT (see --help)\n");
+        return 2;
+    }
+    PortArgument port;
+    if (!ReadPortArgument(rest[0], &port)) return 2;
+
+    CapturedRows rows;
+    const bool progress = IsTerminal(stderr);
+    SetInfoRunProgress(progress ? &ShowStep : nullptr, nullptr);
+    const int result = port.entry.empty() ? ReadModemInfoAtPath(port.devicePath.c_str())
+                                          : ReadModemInfo(port.entry.c_str());
+    SetInfoRunProgress(nullptr, nullptr);
+    if (progress) std::fputs("\r\033[K", stderr);
+
+    if (result != 0) {
+        char reason[512];
+        PortErrorText(reason, sizeof reason);
+        Write1251(stderr, "vesmarin-cli info: cannot open " + port.display + ": " + reason + "\n");
+        return 2;
+    }
+    if (json) {
+        PrintJson(port, rows);
+    } else {
+        PrintRows(rows);
+    }
+    std::fflush(stdout);
+    return 0;
+}

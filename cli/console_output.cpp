@@ -1,0 +1,57 @@
+#include "cli/console_output.h"
+
+#include "common/cp1251.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+void PrepareConsole() {
+#ifdef _WIN32
+    SetConsoleOutputCP(CP_UTF8);
+    // Replies are shown raw: no "\n" -> "\r\n" translation behind our back.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
+}
+
+void WriteUtf8(std::FILE* stream, const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+void Write1251(std::FILE* stream, const std::string& text) { WriteUtf8(stream, Cp1251ToUtf8(text)); }
+
+bool IsTerminal(std::FILE* stream) {
+#ifdef _WIN32
+    return _isatty(_fileno(stream)) != 0;
+#else
+    return isatty(fileno(stream)) != 0;
+#endif
+}
+
+bool Utf8Arguments(int argc, char** argv, std::string* args, int maxArgs, int* count) {
+    *count = 0;
+#ifdef _WIN32
+    (void)argc;
+    (void)argv;
+    int wideCount = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &wideCount);
+    if (wide == nullptr) return false;
+    for (int i = 0; i < wideCount && i < maxArgs; ++i) {
+        const int size = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string text(size > 0 ? static_cast<size_t>(size) : 1, '\0');
+        if (size > 0) WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, &text[0], size, nullptr, nullptr);
+        text.resize(size > 0 ? static_cast<size_t>(size - 1) : 0);
+        args[(*count)++] = text;
+    }
+    LocalFree(wide);
+    return wideCount <= maxArgs;
+#else
+    for (int i = 0; i < argc && i < maxArgs; ++i) args[(*count)++] = argv[i];
+    return argc <= maxArgs;
+#endif
+}

@@ -1,0 +1,72 @@
+// vesmarin-cli: the modem link and the information run from a terminal, natively and on
+// Windows, for real hardware and for the simulated modems of the tests.
+#include <cstdio>
+#include <string>
+
+#include "cli/commands.h"
+#include "cli/console_output.h"
+#include "cli/port_argument.h"
+#include "common/cp1251.h"
+
+namespace {
+
+constexpr char kHelp[] =
+    "usage: vesmarin-cli COMMAND [ARGUMENTS]\n"
+    "\n"
+    "Commands:\n"
+    "  scan                 list the ports behind which a modem answers\n"
+    "  at PORT COMMAND      send one AT command and print the raw reply\n"
+    "  info [--json] PORT   read the modem's information table\n"
+    "\n"
+    "PORT is COM1..COM254, a port entry such as \"E173 (COM5)\", or on Linux a device path.\n"
+#ifndef _WIN32
+    "On Linux COMn means $VESMARIN_PORTS/comN when that variable names a directory, else\n"
+    "COM1-32 = /dev/ttyS0-31, COM33-64 = /dev/ttyUSB0-31, COM65-96 = /dev/ttyACM0-31.\n"
+#endif
+    "'vesmarin-cli COMMAND --help' describes one command.\n";
+
+constexpr int kMaxArguments = 64;
+
+}  // namespace
+
+bool WantsHelp(const Arguments& args) {
+    for (const auto& arg : args) {
+        if (arg == "--help" || arg == "-h") return true;
+    }
+    return false;
+}
+
+bool ReadPortArgument(const std::string& utf8, PortArgument* port) {
+    std::string text;
+    std::string error;
+    if (!Utf8ToCp1251(utf8, &text)) {
+        std::fprintf(stderr, "vesmarin-cli: '%s' is not a port name the program can use\n", utf8.c_str());
+        return false;
+    }
+    if (!ParsePortArgument(text, port, &error)) {
+        Write1251(stderr, "vesmarin-cli: " + error + "\n");
+        return false;
+    }
+    return true;
+}
+
+int main(int argc, char** argv) {
+    PrepareConsole();
+    std::string raw[kMaxArguments];
+    int count = 0;
+    if (!Utf8Arguments(argc, argv, raw, kMaxArguments, &count)) {
+        std::fprintf(stderr, "vesmarin-cli: too many arguments\n");
+        return 2;
+    }
+    if (count < 2 || raw[1] == "--help" || raw[1] == "-h") {
+        std::fputs(kHelp, count < 2 ? stderr : stdout);
+        return count < 2 ? 2 : 0;
+    }
+    const std::string command = raw[1];
+    const Arguments args(raw + 2, raw + count);
+    if (command == "scan") return RunScan(args);
+    if (command == "at") return RunAt(args);
+    if (command == "info") return RunInfo(args);
+    std::fprintf(stderr, "vesmarin-cli: unknown command '%s' (see --help)\n", command.c_str());
+    return 2;
+}

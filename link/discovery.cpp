@@ -1,0 +1,89 @@
+#include "link/discovery.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "link/answer.h"
+#include "link/serial_port.h"
+#include "link/transact.h"
+
+ModemListRecord ModemList;
+
+namespace {
+
+ProbeProgress gProbeProgress = nullptr;
+void* gProbeProgressContext = nullptr;
+
+void CopyBounded(char* destination, size_t destinationSize, const char* source) {
+    if (destinationSize == 0) return;
+    size_t length = std::strlen(source);
+    if (length >= destinationSize) length = destinationSize - 1;
+    std::memcpy(destination, source, length);
+    destination[length] = '\0';
+}
+
+// Asks one open port for its model. True when anything at all came back.
+bool ProbeOpenPort(PortHandle port) {
+    ConfigurePort(port);
+    Transact(port, "ATE0", true, kProbeTimeLimitMs);
+    const uint32_t count = Transact(port, "AT+CGMM", true, kProbeTimeLimitMs);
+    return count != 0 && ReplyBuffer[0] != '\0';
+}
+
+}  // namespace
+
+void SetProbeProgress(ProbeProgress progress, void* context) {
+    gProbeProgress = progress;
+    gProbeProgressContext = context;
+}
+
+void ProbePorts() {
+    std::memset(&ModemList, 0, sizeof ModemList);
+    char path[32];
+    for (int n = kFirstPortNumber; n <= kLastPortNumber; ++n) {
+        // "\\.\" is required: without it Windows resolves only COM1 to COM9.
+        std::snprintf(path, sizeof path, "\\\\.\\COM%d", n);
+        if (PortHandle port = OpenPort(path)) {
+            if (ProbeOpenPort(port)) {
+                ExtractAnswer("", 0, false);
+                const int slot = ModemList.count;
+                ModemList.portNumbers[slot] = n;
+                CopyBounded(ModemList.modelTexts[slot], kModelTextSize, AnswerBuffer);
+                ++ModemList.count;
+            }
+            ClosePort(port);
+        }
+        if (gProbeProgress) gProbeProgress(n, ModemList.count, gProbeProgressContext);
+    }
+}
+
+void FormatPortEntry(int slot, char* entry, size_t entrySize) {
+    if (entrySize == 0) return;
+    entry[0] = '\0';
+    if (slot < 0 || slot >= ModemList.count) return;
+    char ending[32];
+    const int endingLength =
+        std::snprintf(ending, sizeof ending, " (COM%d)", static_cast<int>(ModemList.portNumbers[slot]));
+    if (endingLength <= 0 || static_cast<size_t>(endingLength) >= entrySize) return;
+    // The ending must survive whole: the port path is read back from it.
+    const char* model = ModemList.modelTexts[slot];
+    size_t modelLength = strnlen(model, kModelTextSize - 1);
+    const size_t room = entrySize - 1 - static_cast<size_t>(endingLength);
+    if (modelLength > room) modelLength = room;
+    std::memcpy(entry, model, modelLength);
+    std::memcpy(entry + modelLength, ending, static_cast<size_t>(endingLength) + 1);
+}
+
+void PortPathFromEntry(const char* entry, char* path, size_t pathSize) {
+    if (pathSize == 0) return;
+    char name[kPortEntrySize] = {};
+    if (entry != nullptr && entry[0] != '\0') {
+        // An entry without "(COM" cannot come from a scan; it names no port rather than
+        // being read from an undefined place.
+        if (const char* found = std::strstr(entry, "(COM")) {
+            CopyBounded(name, sizeof name, found + 1);
+            if (char* close = std::strchr(name, ')')) *close = '\0';
+        }
+    }
+    std::snprintf(path, pathSize, "\\\\.\\%s", name);
+}

@@ -1,0 +1,53 @@
+// The one serial-port interface of the modem link. Each platform implements it in a file of
+// its own (serial_port_win32.cpp, serial_port_posix.cpp); nothing above this header knows
+// which one was built.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Opaque: the OS handle or descriptor lives only in the platform file.
+struct SerialPort;
+using PortHandle = SerialPort*;
+
+// Read-end rules shared by both backends (Windows expresses them as COMMTIMEOUTS):
+// a read ends after kReadIntervalMs of silence once a byte has arrived, when the request is
+// full, or after kReadTotalPerByteMs * requested + kReadTotalConstantMs in all.
+constexpr uint32_t kReadIntervalMs = 50;
+constexpr uint32_t kReadTotalPerByteMs = 1;
+constexpr uint32_t kReadTotalConstantMs = 50;
+constexpr uint32_t kWriteTotalPerByteMs = 1;
+constexpr uint32_t kWriteTotalConstantMs = 50;
+
+// Opens an existing device for exclusive, blocking read and write. Returns nullptr on failure
+// (missing device, or one already held open); PortErrorText then says why.
+PortHandle OpenPort(const char* path);
+
+// 9600 baud, 8 data bits, no parity, one stop bit and the time-outs above; every other
+// setting of the device is written back as it was read. Refusals are ignored.
+void ConfigurePort(PortHandle port);
+
+// Waits until everything written earlier has left. Input still held is not discarded.
+void DrainPort(PortHandle port);
+
+// One write of the given bytes; the outcome is not reported.
+void WritePort(PortHandle port, const char* bytes, uint32_t count);
+
+// One read of at most `capacity` bytes under the read-end rules. Returns the bytes stored.
+// May run on the reader thread while the owner waits.
+uint32_t ReadPort(PortHandle port, char* buffer, uint32_t capacity);
+
+// Releases the handle; nullptr is ignored.
+void ClosePort(PortHandle port);
+
+// The operating system's words for the last failed OpenPort, NUL-terminated in `text`.
+void PortErrorText(char* text, size_t textSize);
+
+// The reader thread of a timed transaction. Start runs `body` on a new thread; WaitReader
+// waits at most `timeLimitMs` and tells whether it ended; StopReader makes a read still
+// pending on `port` return at once, then joins the thread, so that nothing the thread owns
+// is written after it returns.
+struct ReaderThread;
+ReaderThread* StartReader(void (*body)(void* context), void* context, uint32_t* threadId);
+bool WaitReader(ReaderThread* reader, uint32_t timeLimitMs);
+void StopReader(ReaderThread* reader, PortHandle port);

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Prints the Windows architecture whose build the tests run under Wine: win32, the product's
+# own, when this machine can execute 32-bit code; otherwise win64 (some virtual machines run
+# 64-bit code only, and 32-bit Wine cannot start there at all).
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  echo win32
+else
+  echo win64
+fi

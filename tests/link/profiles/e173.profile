@@ -1,0 +1,4 @@
+echo on
+latency 3
+AT+CGMM => \r\nE173\r\n\r\nOK\r\n
+* => \r\nERROR\r\n

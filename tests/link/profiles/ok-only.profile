@@ -1,0 +1,3 @@
+echo off
+latency 3
+AT+CGMM => \r\nOK\r\n

@@ -1,0 +1,222 @@
+// Transactions against simulated modems: what is sent, what comes back, and when a read ends.
+// Layout LinkTiming: COM3 quick modem, COM4 silent port, COM5 modem that always echoes.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "link/serial_port.h"
+#include "link/transact.h"
+#include "tests/support/test_paths.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+#include <cstdlib>
+#endif
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long long MsSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+class OpenModem {
+public:
+    explicit OpenModem(int portNumber) : port_(OpenPort(ComPath(portNumber).c_str())) {
+        if (port_) {
+            ConfigurePort(port_);
+            DrainPort(port_);
+        }
+    }
+    ~OpenModem() { ClosePort(port_); }
+    PortHandle get() const { return port_; }
+
+private:
+    PortHandle port_;
+};
+
+bool ReplyTailIsZero(size_t from) {
+    for (size_t i = from; i < kReplyBufferSize; ++i) {
+        if (ReplyBuffer[i] != '\0') return false;
+    }
+    return true;
+}
+
+TEST(LinkTimingTransact, QuickReplyCountsExactlyItsBytes) {
+    for (bool reader : {true, false}) {
+        OpenModem modem(3);
+        ASSERT_NE(modem.get(), nullptr);
+        const auto start = Clock::now();
+        const uint32_t count = Transact(modem.get(), "AT+CGMM", reader, kProbeTimeLimitMs);
+        const long long elapsed = MsSince(start);
+        EXPECT_EQ(count, 14u) << "reader " << reader;
+        EXPECT_STREQ(ReplyBuffer, "\r\nE173\r\n\r\nOK\r\n");
+        // The read ends by 50 ms of silence, far inside the limit.
+        EXPECT_GE(elapsed, 50);
+        EXPECT_LT(elapsed, 600);
+    }
+}
+
+TEST(LinkTimingTransact, SilentPortGivesNothingAfterTheTimeLimit) {
+    for (uint32_t limit : {kProbeTimeLimitMs, kTerminalTimeLimitMs}) {
+        OpenModem modem(4);
+        ASSERT_NE(modem.get(), nullptr);
+        std::memset(ReplyBuffer, 'x', kReplyCapacity);
+        const auto start = Clock::now();
+        EXPECT_EQ(Transact(modem.get(), "AT+CGMM", true, limit), 0u);
+        const long long elapsed = MsSince(start);
+        EXPECT_GE(elapsed, static_cast<long long>(limit) - 20);
+        EXPECT_LT(elapsed, static_cast<long long>(limit) + 800);
+        EXPECT_TRUE(ReplyTailIsZero(0));
+    }
+}
+
+TEST(LinkTimingTransact, IncompleteReadCountsAsNoReplyAndThePortStaysUsable) {
+    OpenModem modem(3);
+    ASSERT_NE(modem.get(), nullptr);
+    // Bytes keep arriving every 40 ms, so the read is still running at the limit.
+    const auto start = Clock::now();
+    EXPECT_EQ(Transact(modem.get(), "AT+DRIP", true, 500), 0u);
+    EXPECT_LT(MsSince(start), 1300);
+    EXPECT_TRUE(ReplyTailIsZero(0));
+    // The stopped reader no longer reads: the next transaction receives the rest of the drip
+    // and then its own answer.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    const uint32_t count = Transact(modem.get(), "AT+CGMM", true, kTerminalTimeLimitMs);
+    EXPECT_GT(count, 0u);
+    const std::string reply(ReplyBuffer, count);
+    EXPECT_NE(reply.find("\r\nOK\r\n"), std::string::npos) << reply;
+    EXPECT_NE(reply.find("E173"), std::string::npos) << reply;
+}
+
+TEST(LinkTimingTransact, PauseSplitsTheReplyAndTheTailOpensTheNext) {
+    OpenModem modem(3);
+    ASSERT_NE(modem.get(), nullptr);
+    EXPECT_EQ(Transact(modem.get(), "AT+SPLIT", false, 0), 6u);
+    EXPECT_STREQ(ReplyBuffer, "\r\nHEAD");
+    const uint32_t count = Transact(modem.get(), "AT", false, 0);
+    const std::string reply(ReplyBuffer, count);
+    EXPECT_EQ(reply.rfind("TAIL\r\n\r\nOK\r\n", 0), 0u) << reply;
+}
+
+TEST(LinkTimingTransact, FloodFillsTheBufferAndLeavesTheRestInTheDevice) {
+    for (bool reader : {false, true}) {
+        OpenModem modem(3);
+        ASSERT_NE(modem.get(), nullptr);
+        const uint32_t count = Transact(modem.get(), "AT+FLOOD", reader, kTerminalTimeLimitMs);
+        ASSERT_EQ(count, kReplyCapacity) << "reader " << reader;
+        EXPECT_EQ(std::string(ReplyBuffer, 4), "FFFF");
+        EXPECT_EQ(ReplyBuffer[kReplyCapacity - 1], 'F');
+        EXPECT_EQ(ReplyBuffer[kReplyCapacity], '\0');   // the last byte is never written
+        const uint32_t rest = Transact(modem.get(), "AT", false, 0);
+        EXPECT_EQ(rest, 70000u - kReplyCapacity + 6) << "reader " << reader;
+        EXPECT_EQ(std::string(ReplyBuffer + rest - 6), "\r\nOK\r\n");
+    }
+}
+
+TEST(LinkTimingTransact, SecondTransactionStartsWithAnEmptyBuffer) {
+    OpenModem modem(3);
+    ASSERT_NE(modem.get(), nullptr);
+    ASSERT_GT(Transact(modem.get(), "AT+LONG", false, 0), 1000u);
+    EXPECT_EQ(Transact(modem.get(), "AT", false, 0), 6u);
+    EXPECT_STREQ(ReplyBuffer, "\r\nOK\r\n");
+    EXPECT_TRUE(ReplyTailIsZero(6));
+}
+
+TEST(LinkTimingCommandBytes, LongestCommandGoesOutWithItsCarriageReturn) {
+    OpenModem modem(5);
+    ASSERT_NE(modem.get(), nullptr);
+    const std::string command = "AT" + std::string(kMaxCommandLength - 2, 'Z');
+    ASSERT_EQ(command.size(), 254u);
+    const uint32_t count = Transact(modem.get(), command.c_str(), true, kTerminalTimeLimitMs);
+    // The modem echoes exactly the line it received, up to and including its CR.
+    EXPECT_EQ(std::string(ReplyBuffer, count), command + "\r" + "\r\nOK\r\n");
+}
+
+TEST(LinkTimingCommandBytes, OverlongCommandIsCutNotOverrun) {
+    OpenModem modem(5);
+    ASSERT_NE(modem.get(), nullptr);
+    const std::string command = "AT" + std::string(400, 'Y');
+    const uint32_t count = Transact(modem.get(), command.c_str(), true, kTerminalTimeLimitMs);
+    EXPECT_EQ(std::string(ReplyBuffer, count), command.substr(0, 254) + "\r" + "\r\nOK\r\n");
+}
+
+TEST(LinkTimingCommandBytes, EmptyCommandIsALoneCarriageReturn) {
+    OpenModem modem(5);
+    ASSERT_NE(modem.get(), nullptr);
+    const uint32_t count = Transact(modem.get(), "", true, kTerminalTimeLimitMs);
+    EXPECT_EQ(std::string(ReplyBuffer, count), "\r\r\nOK\r\n");
+}
+
+TEST(LinkTimingOpen, MissingPortFailsWithAReason) {
+    EXPECT_EQ(OpenPort(ComPath(200).c_str()), nullptr);
+    char reason[256] = {};
+    PortErrorText(reason, sizeof reason);
+    EXPECT_GT(std::strlen(reason), 0u);
+    EXPECT_EQ(OpenPort("\\\\.\\"), nullptr);
+}
+
+#ifndef _WIN32
+// Wine does not enforce exclusive opens, so these run natively only.
+TEST(LinkTimingOpen, HeldPortCannotBeOpenedAgain) {
+    PortHandle first = OpenPort(ComPath(3).c_str());
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(OpenPort(ComPath(3).c_str()), nullptr);
+    char reason[256] = {};
+    PortErrorText(reason, sizeof reason);
+    EXPECT_NE(std::string(reason).find("in use"), std::string::npos) << reason;
+    ClosePort(first);
+    PortHandle again = OpenPort(ComPath(3).c_str());
+    EXPECT_NE(again, nullptr);
+    ClosePort(again);
+}
+
+TEST(LinkTimingConfigure, OnlySpeedAndFramingChange) {
+    const std::string device = std::string(std::getenv("VESMARIN_PORTS")) + "/com3";
+    const int fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    termios before{};
+    ASSERT_EQ(tcgetattr(fd, &before), 0);
+    before.c_cflag |= CRTSCTS | PARENB | CSTOPB | HUPCL;
+    before.c_cflag &= ~static_cast<tcflag_t>(CSIZE);
+    before.c_cflag |= CS7;
+    before.c_iflag |= IXON | IXOFF;
+    before.c_cc[VSTART] = 0x11;
+    before.c_cc[VSTOP] = 0x13;
+    cfsetispeed(&before, B115200);
+    cfsetospeed(&before, B115200);
+    ASSERT_EQ(tcsetattr(fd, TCSANOW, &before), 0);
+    ASSERT_EQ(tcgetattr(fd, &before), 0);
+
+    PortHandle port = OpenPort(ComPath(3).c_str());
+    ASSERT_NE(port, nullptr);
+    ConfigurePort(port);
+    termios after{};
+    ASSERT_EQ(tcgetattr(fd, &after), 0);
+    ClosePort(port);
+
+    EXPECT_EQ(cfgetospeed(&after), static_cast<speed_t>(B9600));
+    EXPECT_EQ(after.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(after.c_cflag & (PARENB | CSTOPB), 0u);
+    const tcflag_t kept = CRTSCTS | HUPCL | CLOCAL;
+    EXPECT_EQ(after.c_cflag & kept, before.c_cflag & kept);
+    EXPECT_EQ(after.c_iflag & (IXON | IXOFF | IXANY), before.c_iflag & (IXON | IXOFF | IXANY));
+    EXPECT_EQ(after.c_cc[VSTART], before.c_cc[VSTART]);
+    EXPECT_EQ(after.c_cc[VSTOP], before.c_cc[VSTOP]);
+
+    // Leave the device as the other tests expect it.
+    cfmakeraw(&after);
+    after.c_cflag &= ~static_cast<tcflag_t>(CRTSCTS);
+    after.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF);
+    tcsetattr(fd, TCSANOW, &after);
+    close(fd);
+}
+#endif
+
+}  // namespace
