@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Shows the modem link and the information run against two simulated modems: first with the
+# native tool, then with the Windows build under Wine. Leaves no process or link behind.
+#   demo.sh WINARCH     (win32 or win64: the Windows build that can run on this machine)
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+arch=${1:-win32}
+native=$root/build/native
+sim=$native/modemsim
+cli=$native/vesmarin-cli
+wincli=$root/build/$arch/vesmarin-cli.exe
+prefix=$root/build/$arch/wineprefix
+profiles=$root/tools/modemsim/profiles
+work=$(mktemp -d)
+sim_pid=
+
+heading() { printf '\n\033[1m== %s\033[0m\n' "$*"; }
+show() { printf '\033[2m$ %s\033[0m\n' "$*"; }
+
+start_modems() {   # start_modems PORTS_DIR
+  mkfifo "$work/ready.$$"
+  "$sim" --ports "$1" --log "$work/logs" 5="$profiles/full-stick.profile" \
+         9="$profiles/old-stick.profile" > "$work/ready.$$" &
+  sim_pid=$!
+  if ! timeout 20 head -n 1 "$work/ready.$$" | grep -qx ready; then
+    echo "demo: the modem simulator did not start" >&2
+    exit 1
+  fi
+  rm -f "$work/ready.$$"
+}
+
+stop_modems() {
+  if [ -n "$sim_pid" ]; then
+    kill -TERM "$sim_pid" 2>/dev/null
+    wait "$sim_pid" 2>/dev/null
+    sim_pid=
+  fi
+}
+
+cleanup() {
+  [ -d "$prefix" ] && "$root/scripts/wine.sh" --arch "$arch" --prefix "$prefix" --kill
+  stop_modems
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+mkdir -p "$work/ports" "$work/logs"
+
+heading "Simulated modems: COM5 = full-stick.profile, COM9 = old-stick.profile"
+start_modems "$work/ports"
+
+heading "Native: scan COM1 to COM254"
+show "vesmarin-cli scan"
+VESMARIN_PORTS=$work/ports "$cli" scan | tee "$work/entries"
+entry=$(head -n 1 "$work/entries")
+
+heading "Native: one AT command, as the terminal tab sends it"
+show "vesmarin-cli at \"$entry\" ATI"
+VESMARIN_PORTS=$work/ports "$cli" at "$entry" ATI | tr -d '\r'
+
+heading "Native: the information run"
+show "vesmarin-cli info \"$entry\""
+VESMARIN_PORTS=$work/ports "$cli" info "$entry"
+show "vesmarin-cli info COM9"
+VESMARIN_PORTS=$work/ports "$cli" info COM9
+stop_modems
+
+heading "Windows build ($arch) under Wine"
+if [ "$arch" = win64 ]; then
+  echo "(this machine cannot execute 32-bit code, so the 64-bit build of the same sources runs;"
+  echo " the 32-bit program is at build/win32/vesmarin-cli.exe)"
+fi
+"$root/scripts/wine.sh" --arch "$arch" --prefix "$prefix" --init
+start_modems "$prefix/dosdevices"
+show "wine vesmarin-cli.exe scan"
+"$root/scripts/wine.sh" --arch "$arch" --prefix "$prefix" -- "$wincli" scan
+show "wine vesmarin-cli.exe info COM5"
+"$root/scripts/wine.sh" --arch "$arch" --prefix "$prefix" -- "$wincli" info COM5
+# The Wine server holds the ptys: it goes first, then the simulator.
+"$root/scripts/wine.sh" --arch "$arch" --prefix "$prefix" --kill
+stop_modems
+heading "Done"
