@@ -1,0 +1,71 @@
+#include "info/fields.h"
+
+#include <cstring>
+
+#include "info/info_table.h"
+#include "link/answer.h"
+
+namespace {
+
+// A field is part of one value, so a value-sized buffer holds any field whole; the copy is
+// still bounded for a caller that passes something longer.
+char fieldText[kAnswerBufferSize];
+
+}  // namespace
+
+bool FieldReader::Next(FieldView* field) {
+    if (next_ == nullptr) return false;
+    const char* comma = std::strchr(next_, ',');
+    field->text = next_;
+    if (comma != nullptr) {
+        field->length = static_cast<size_t>(comma - next_);
+        next_ = comma + 1;
+    } else {
+        field->length = std::strlen(next_);
+        next_ = nullptr;
+    }
+    return true;
+}
+
+bool FieldEquals(FieldView field, const char* text) {
+    return std::strlen(text) == field.length && std::memcmp(field.text, text, field.length) == 0;
+}
+
+const char* LookUpCode(FieldView field, const CodeTable& table) {
+    for (size_t i = 0; i < table.count; ++i) {
+        if (FieldEquals(field, table.entries[i].code)) return table.entries[i].text;
+    }
+    return nullptr;
+}
+
+void WriteDecodedField(int tableIndex, FieldView field, const CodeTable& table) {
+    const char* text = LookUpCode(field, table);
+    if (text != nullptr) SetRowValue(tableIndex, text);
+}
+
+void WriteFieldAsIs(int tableIndex, FieldView field) {
+    size_t length = field.length;
+    if (length > sizeof fieldText - 1) length = sizeof fieldText - 1;
+    std::memcpy(fieldText, field.text, length);
+    fieldText[length] = '\0';
+    SetRowValue(tableIndex, fieldText);
+}
+
+void DecodeFields(const char* value, const FieldRule* rules, size_t ruleCount) {
+    FieldReader reader(value);
+    FieldView field{};
+    for (size_t i = 0; i < ruleCount; ++i) {
+        if (!reader.Next(&field)) return;
+        const FieldRule& rule = rules[i];
+        switch (rule.handling) {
+            case FieldHandling::Decoded:
+                WriteDecodedField(rule.tableIndex, field, *rule.codes);
+                break;
+            case FieldHandling::AsIs:
+                WriteFieldAsIs(rule.tableIndex, field);
+                break;
+            case FieldHandling::Ignored:
+                break;
+        }
+    }
+}

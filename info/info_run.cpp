@@ -1,0 +1,124 @@
+#include "info/info_run.h"
+
+#include <cstring>
+
+#include "info/decoders.h"
+#include "info/info_table.h"
+#include "link/answer.h"
+#include "link/discovery.h"
+#include "link/serial_port.h"
+#include "link/transact.h"
+
+namespace {
+
+// Without the reader thread only the port's read time-outs end a transaction; the limit is
+// passed for the interface's sake and has no effect.
+constexpr uint32_t kRunTimeLimitMs = 1000;
+constexpr int kNoRow = -1;
+constexpr int kMaxPlacedPrefixes = 5;
+
+// The path PortPathFromEntry makes from an entry without a port name.
+constexpr const char* kPathWithoutPort = "\\\\.\\";
+
+struct PlacedPrefix {
+    const char* prefix;   // "" takes the first line of the reply
+    int tableIndex;
+};
+
+// One step of the sequence: a reply's values are either placed in rows as they are or, for a
+// decoded query, handed to its decoder.
+struct InfoQuery {
+    const char* command;
+    PlacedPrefix placed[kMaxPlacedPrefixes];
+    int placedCount;
+    const char* decodedPrefix;
+    void (*decode)(const char* value);
+};
+
+// The plain 3GPP identity queries come after ATI on purpose: their first line, even an error
+// line, replaces what ATI gave, while an empty or OK-only answer keeps it.
+const InfoQuery kInfoQueries[kInfoQueryCount] = {
+    {"ATE0", {}, 0, nullptr, nullptr},
+    {"ATI",
+     {{"Manufacturer", 0}, {"Model", 1}, {"Revision", 2}, {"IMEI", 5}, {"+GCAP", 7}},
+     5, nullptr, nullptr},
+    {"AT^FHVER", {{"^FHVER", 4}}, 1, nullptr, nullptr},
+    {"AT+CGMI", {{"", 0}}, 1, nullptr, nullptr},
+    {"AT+CGMM", {{"", 1}}, 1, nullptr, nullptr},
+    {"AT+CGMR", {{"", 2}}, 1, nullptr, nullptr},
+    {"AT+CIMI", {{"", 6}}, 1, nullptr, nullptr},
+    {"AT+CGSN", {{"", 5}}, 1, nullptr, nullptr},
+    {"AT^HWVER", {{"^HWVER", 3}}, 1, nullptr, nullptr},
+    {"AT^SYSINFO", {}, 0, "^SYSINFO", DecodeSystemInfo},
+    {"AT+CPIN?", {{"+CPIN", 15}}, 1, nullptr, nullptr},
+    {"AT+CFUN?", {}, 0, "+CFUN", DecodeFunctionality},
+    {"AT+CSQ", {}, 0, "+CSQ", DecodeSignal},
+    {"AT+COPS?", {}, 0, "+COPS", DecodeOperator},
+    {"AT^SYSCFG?", {}, 0, "^SYSCFG", DecodeSystemConfig},
+    {"AT^VERSION?", {{"^VERSION:BDT", 24}, {"^VERSION:EXTD", 25}}, 2, nullptr, nullptr},
+    {"AT^CARDLOCK?", {}, 0, "^CARDLOCK", DecodeCardLock},
+};
+
+InfoRunProgress progressReport = nullptr;
+void* progressContext = nullptr;
+
+void HandleReply(const InfoQuery& query) {
+    for (int i = 0; i < query.placedCount; ++i) {
+        ExtractAnswer(query.placed[i].prefix, query.placed[i].tableIndex, true);
+    }
+    if (query.decode != nullptr) DecodeAnswer(query.decodedPrefix, query.decode);
+}
+
+void ClearAllRows() {
+    for (int index = 0; index < kInfoRowCount; ++index) SetRowValue(index, "");
+}
+
+// Opens the device, puts the 17 queries and closes it again; 1 when the open fails.
+int RunOnPath(const char* path) {
+    PortHandle port = OpenPort(path);
+    if (port == nullptr) return 1;
+    ConfigurePort(port);
+    DrainPort(port);
+
+    for (int step = 0; step < kInfoQueryCount; ++step) {
+        const InfoQuery& query = kInfoQueries[step];
+        if (progressReport != nullptr) progressReport(step + 1, query.command, progressContext);
+        // ATE0's reply is never looked at; a query without reply bytes writes no row.
+        if (Transact(port, query.command, false, kRunTimeLimitMs) == 0) continue;
+        HandleReply(query);
+    }
+
+    ClosePort(port);
+    return 0;
+}
+
+}  // namespace
+
+// An empty value is no answer, by the same rule that keeps it out of a placed row. It matters
+// with echo left on: the prefix is then found in the echoed command with nothing after it, and
+// decoding that would, for the signal, invent a level of -113 dBm.
+bool DecodeAnswer(const char* prefix, void (*decode)(const char* value)) {
+    if (!ExtractAnswer(prefix, kNoRow, false) || AnswerBuffer[0] == '\0') return false;
+    decode(AnswerBuffer);
+    return true;
+}
+
+void SetInfoRunProgress(InfoRunProgress progress, void* context) {
+    progressReport = progress;
+    progressContext = context;
+}
+
+int ReadModemInfo(const char* entry) {
+    ClearAllRows();
+    // The path is built in AnswerBuffer, which is free until the first extraction.
+    PortPathFromEntry(entry != nullptr ? entry : "", AnswerBuffer, kAnswerBufferSize);
+    // The empty entry names no port: it fails like a missing port, without asking the system.
+    if (std::strcmp(AnswerBuffer, kPathWithoutPort) == 0) return 1;
+    return RunOnPath(AnswerBuffer);
+}
+
+int ReadModemInfoAtPath(const char* path) {
+    ClearAllRows();
+    if (path == nullptr || path[0] == '\0') return 1;
+    return RunOnPath(path);
+}

@@ -1,0 +1,115 @@
+// Raw replies through the extraction and a decoder, the way the run handles a decoded query.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "info/decoders.h"
+#include "link/answer.h"
+#include "link/transact.h"
+#include "tests/info/row_checks.h"
+#include "tests/support/memory_rows.h"
+
+namespace {
+
+void SetReply(const std::string& reply) {
+    ASSERT_LT(reply.size(), sizeof ReplyBuffer);
+    std::memset(ReplyBuffer, 0, sizeof ReplyBuffer);
+    std::memcpy(ReplyBuffer, reply.data(), reply.size());
+}
+
+struct ReplyCase {
+    const char* prefix;
+    void (*decode)(const char*);
+    std::string reply;
+    bool decoded;
+    RowTexts rows;   // rows written; all others must stay untouched
+};
+
+void RunCases(const std::vector<ReplyCase>& cases) {
+    for (const ReplyCase& c : cases) {
+        SCOPED_TRACE(c.prefix + (" reply: " + c.reply));
+        MemoryRows rows;
+        MarkAllRows();
+        SetReply(c.reply);
+        EXPECT_EQ(DecodeAnswer(c.prefix, c.decode), c.decoded);
+        ExpectRows(rows, c.rows, kUntouchedRow);
+    }
+}
+
+TEST(DecodeAnswer, TypicalReplies) {
+    RunCases({
+        {"^SYSINFO", DecodeSystemInfo, "\r\n^SYSINFO:2,3,0,5,1,,4\r\n\r\nOK\r\n", true,
+         {{8, "Нормальный сервис"}, {9, "Сервисы PS+CS"}, {10, "Не в роуминге"},
+          {11, "WCDMA"}, {13, "Нормальное состояние карты USIM"}, {14, ""}, {12, "WCDMA"}}},
+        {"+CFUN", DecodeFunctionality, "\r\n+CFUN: 1\r\n\r\nOK\r\n", true, {{16, "Полная"}}},
+        {"+CSQ", DecodeSignal, "\r\n+CSQ: 17,99\r\n\r\nOK\r\n", true,
+         {{17, "-79 dBm (Хорошо)"}}},
+        {"+CSQ", DecodeSignal, "\r\n+CSQ: 99,99\r\n\r\nOK\r\n", true, {{17, "Неизвестно"}}},
+        {"+COPS", DecodeOperator, "\r\n+COPS: 0,0,\"MTS RUS\",2\r\n\r\nOK\r\n", true,
+         {{18, "Автоматический"}, {19, "MTS RUS"}}},
+        // Three fields: the line's closing quote is taken by the extraction, the opening one
+        // by the operator rule.
+        {"+COPS", DecodeOperator, "\r\n+COPS: 1,0,\"Beeline\"\r\n\r\nOK\r\n", true,
+         {{18, "Ручной"}, {19, "Beeline"}}},
+        {"+COPS", DecodeOperator, "\r\n+COPS: 0\r\n\r\nOK\r\n", true,
+         {{18, "Автоматический"}}},
+        {"^SYSCFG", DecodeSystemConfig, "\r\n^SYSCFG:2,2,3FFFFFFF,1,2\r\n\r\nOK\r\n", true,
+         {{20, "Автоматический поиск"}, {21, "Сначала 3G, затем 2G"},
+          {22, "Любой диапазон"}, {23, "Поддерживается"}}},
+        {"^CARDLOCK", DecodeCardLock, "\r\n^CARDLOCK: 1,3,0\r\n\r\nOK\r\n", true,
+         {{26, "Заблокирован (требуется код)"}, {27, "3"}}},
+    });
+}
+
+TEST(DecodeAnswer, OnlyTheFirstLineAfterThePrefixCounts) {
+    RunCases({
+        {"^CARDLOCK", DecodeCardLock, "\r\n^CARDLOCK: 2\r\n10,0\r\n\r\nOK\r\n", true,
+         {{26, "Разблокирован (код не требуется)"}}},
+        {"+CSQ", DecodeSignal, "\r\n+CSQ: 18\r,99\r\n", true, {{17, "-77 dBm (Хорошо)"}}},
+        // The extraction takes a leading quote; the field reader sees 18" and reads 18.
+        {"+CSQ", DecodeSignal, "\r\n+CSQ: \"18\",99\r\n", true, {{17, "-77 dBm (Хорошо)"}}},
+    });
+}
+
+TEST(DecodeAnswer, ErrorRepliesDecodeNothing) {
+    RunCases({
+        {"^SYSINFO", DecodeSystemInfo, "\r\nERROR\r\n", false, {}},
+        {"+CSQ", DecodeSignal, "\r\n+CME ERROR: 10\r\n", false, {}},
+        {"^CARDLOCK", DecodeCardLock, "\r\nCOMMAND NOT SUPPORT\r\n", false, {}},
+        {"+COPS", DecodeOperator, "", false, {}},
+    });
+}
+
+// No value is no answer: in particular the signal row does not claim -113 dBm.
+TEST(DecodeAnswer, EmptyValuesDecodeNothing) {
+    RunCases({
+        // Echo left on: the prefix is found in the echoed command line.
+        {"+CSQ", DecodeSignal, "AT+CSQ\r\r\n+CSQ: 18,99\r\n\r\nOK\r\n", false, {}},
+        {"^SYSINFO", DecodeSystemInfo, "AT^SYSINFO\r\r\n^SYSINFO:2,3,0,5,1,,4\r\n", false, {}},
+        {"+CSQ", DecodeSignal, "\r\n+CSQ: \r\n\r\nOK\r\n", false, {}},
+        {"+CSQ", DecodeSignal, "\r\n+CSQ\r\n", false, {}},
+        {"+CSQ", DecodeSignal, "\r\n+CSQ: OK\r\n", false, {}},
+        {"^CARDLOCK", DecodeCardLock, "\r\n^CARDLOCK: \"\"\r\n", false, {}},
+    });
+}
+
+// Replies that fill ReplyBuffer: the value is read to its end and no further.
+TEST(DecodeAnswer, LongestReplies) {
+    MemoryRows rows;
+    const std::string head = "+CSQ: ";
+    SetReply(head + std::string(kReplyCapacity - head.size(), '7'));
+    EXPECT_TRUE(DecodeAnswer("+CSQ", DecodeSignal));
+    EXPECT_EQ(rows.Value(17), "2147483647 dBm (Отлично)");
+
+    const std::string front = "^SYSINFO:2,3,0,5,1,";
+    const std::string back = ",4";
+    const std::string lock(kReplyCapacity - front.size() - back.size(), 'L');
+    SetReply(front + lock + back);
+    EXPECT_TRUE(DecodeAnswer("^SYSINFO", DecodeSystemInfo));
+    EXPECT_EQ(rows.Value(14), lock);
+    EXPECT_EQ(rows.Value(12), "WCDMA");
+}
+
+}  // namespace

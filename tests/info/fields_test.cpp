@@ -1,0 +1,136 @@
+#include "info/fields.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "link/answer.h"
+#include "tests/info/row_checks.h"
+#include "tests/support/memory_rows.h"
+
+namespace {
+
+// All fields of a value, as strings; each view must point into the value itself.
+std::vector<std::string> AllFields(const char* value) {
+    std::vector<std::string> fields;
+    FieldReader reader(value);
+    FieldView field{};
+    while (reader.Next(&field)) {
+        EXPECT_GE(field.text, value);
+        fields.emplace_back(field.text, field.length);
+    }
+    EXPECT_FALSE(reader.Next(&field)) << "a reader must stay exhausted";
+    return fields;
+}
+
+using Fields = std::vector<std::string>;
+
+TEST(FieldReader, SplitsAtEveryCommaAndKeepsEmptyFields) {
+    const struct {
+        const char* value;
+        Fields fields;
+    } cases[] = {
+        {"", {""}},
+        {"2", {"2"}},
+        {"2,3", {"2", "3"}},
+        {"2,3,0,5,1,,4", {"2", "3", "0", "5", "1", "", "4"}},
+        {"2,", {"2", ""}},
+        {",", {"", ""}},
+        {",,", {"", "", ""}},
+        {",2", {"", "2"}},
+        {" 2 , 3 ", {" 2 ", " 3 "}},
+        // Quotes do not protect a comma.
+        {"0,0,\"AT&T, Inc\",2", {"0", "0", "\"AT&T", " Inc\"", "2"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(AllFields(c.value), c.fields) << c.value;
+    }
+}
+
+TEST(FieldReader, NullValueHasNoFields) { EXPECT_EQ(AllFields(nullptr), Fields{}); }
+
+TEST(FieldReader, LeavesTheValueAlone) {
+    char value[] = "1,2,3";
+    FieldReader reader(value);
+    FieldView field{};
+    while (reader.Next(&field)) {
+    }
+    EXPECT_STREQ(value, "1,2,3");
+}
+
+FieldView View(const char* text) { return FieldView{text, std::char_traits<char>::length(text)}; }
+
+TEST(FieldMatching, ComparesWholeFieldsCaseSensitively) {
+    EXPECT_TRUE(FieldEquals(View("255"), "255"));
+    EXPECT_FALSE(FieldEquals(View("25"), "255"));
+    EXPECT_FALSE(FieldEquals(View("2555"), "255"));
+    EXPECT_FALSE(FieldEquals(View("3fffffff"), "3FFFFFFF"));
+    EXPECT_TRUE(FieldEquals(View(""), ""));
+    // Only the view's length counts, not what follows it in memory.
+    EXPECT_TRUE(FieldEquals(FieldView{"255,1", 3}, "255"));
+    EXPECT_FALSE(FieldEquals(FieldView{"255,1", 2}, "255"));
+}
+
+constexpr CodeText kSampleCodes[] = {{"0", "zero"}, {"1", "one"}, {"255", "absent"}};
+constexpr CodeTable kSampleTable = MakeCodeTable(kSampleCodes);
+
+TEST(FieldMatching, LooksUpTheOneEqualCode) {
+    EXPECT_STREQ(LookUpCode(View("0"), kSampleTable), "zero");
+    EXPECT_STREQ(LookUpCode(View("255"), kSampleTable), "absent");
+    for (const char* other : {"", "00", "01", " 1", "1 ", "+1", "2", "25", "2550"}) {
+        EXPECT_EQ(LookUpCode(View(other), kSampleTable), nullptr) << "'" << other << "'";
+    }
+}
+
+TEST(FieldRows, DecodedFieldWithoutCodeLeavesItsRow) {
+    MemoryRows rows;
+    MarkAllRows();
+    WriteDecodedField(8, View("7"), kSampleTable);
+    WriteDecodedField(9, View("1"), kSampleTable);
+    ExpectRows(rows, {{9, "one"}}, kUntouchedRow);
+}
+
+TEST(FieldRows, AsIsFieldIsWrittenEvenWhenEmpty) {
+    MemoryRows rows;
+    MarkAllRows();
+    WriteFieldAsIs(14, FieldView{"abc,def", 0});
+    WriteFieldAsIs(27, FieldView{"10,0", 2});
+    ExpectRows(rows, {{14, ""}, {27, "10"}}, kUntouchedRow);
+}
+
+TEST(FieldRows, LongestPossibleFieldIsWrittenWhole) {
+    MemoryRows rows;
+    const std::string longest(kAnswerCapacity, 'x');
+    WriteFieldAsIs(14, View(longest.c_str()));
+    EXPECT_EQ(rows.Value(14), longest);
+}
+
+const FieldRule kSampleRules[] = {
+    {FieldHandling::Decoded, 20, &kSampleTable},
+    {FieldHandling::Ignored, 0, nullptr},
+    {FieldHandling::AsIs, 21, nullptr},
+};
+
+TEST(FieldRows, DecodingStopsAtTheFirstAbsentField) {
+    const struct {
+        const char* value;
+        RowTexts rows;
+    } cases[] = {
+        {"1", {{20, "one"}}},
+        {"1,x", {{20, "one"}}},
+        {"1,x,", {{20, "one"}, {21, ""}}},
+        {"1,x,y,z", {{20, "one"}, {21, "y"}}},
+        {"9,,y", {{21, "y"}}},
+        {"", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        MemoryRows rows;
+        MarkAllRows();
+        DecodeFields(c.value, kSampleRules, 3);
+        ExpectRows(rows, c.rows, kUntouchedRow);
+    }
+}
+
+}  // namespace

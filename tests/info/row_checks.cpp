@@ -1,0 +1,24 @@
+#include "tests/info/row_checks.h"
+
+#include <gtest/gtest.h>
+
+#include "common/cp1251.h"
+#include "info/info_table.h"
+
+const char* const kUntouchedRow = "<untouched>";
+
+void MarkAllRows() {
+    for (int index = 0; index < kInfoRowCount; ++index) SetRowValue(index, kUntouchedRow);
+}
+
+std::string Shown(const std::string& text) { return "\"" + Cp1251ToUtf8(text) + "\""; }
+
+void ExpectRows(const MemoryRows& rows, const RowTexts& expected, const std::string& others) {
+    for (int index = 0; index < kInfoRowCount; ++index) {
+        const auto found = expected.find(index);
+        const std::string& want = found != expected.end() ? found->second : others;
+        if (rows.Value(index) == want) continue;
+        ADD_FAILURE() << "row " << index << " " << Shown(InfoTable[index].name) << ": got "
+                      << Shown(rows.Value(index)) << ", want " << Shown(want);
+    }
+}

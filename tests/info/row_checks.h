@@ -1,0 +1,21 @@
+// Checks on the rows that a decoder or a run wrote, with texts shown in UTF-8 on failure.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "tests/support/memory_rows.h"
+
+// Every row holds this after MarkAllRows until something writes it, so a row written empty
+// can be told from a row left alone.
+extern const char* const kUntouchedRow;
+void MarkAllRows();
+
+// Table index -> expected 8-bit text.
+using RowTexts = std::map<int, std::string>;
+
+// Each row listed in `expected` holds exactly its text; every other row holds `others`.
+void ExpectRows(const MemoryRows& rows, const RowTexts& expected, const std::string& others);
+
+// Readable form of a 1251 text for failure messages.
+std::string Shown(const std::string& text);
