@@ -1,0 +1,55 @@
+// The simulator's profile reader over arbitrary text: it must answer true or false, never
+// crash, and a profile it accepts must stay inside the reader's limits. The input size is
+// capped by -max_len (see run-fuzzers.sh); a single {repeat} can still ask for the 64 MiB
+// budget, which the malloc limit of the run bounds.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "fuzz/fuzz_checks.h"
+#include "tools/modemsim/profile.h"
+
+namespace {
+
+const std::string kFileName = "fuzz.profile";
+
+// Adds up one reply's bytes and pauses, checking the shape of each chunk.
+void CheckReply(const Reply& reply, size_t* bytes, size_t* pauses) {
+    for (const ReplyChunk& chunk : reply.chunks) {
+        if (chunk.isPause) {
+            FuzzCheck(chunk.bytes.empty(), "a pause step carries bytes");
+            FuzzCheck(chunk.pauseMs <= kMaxPauseMs, "a pause is longer than the limit");
+            ++*pauses;
+        } else {
+            FuzzCheck(!chunk.bytes.empty(), "a reply has an empty byte step");
+            *bytes += chunk.bytes.size();
+        }
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    Profile profile;
+    std::string error;
+    if (!ParseProfile(text, kFileName, &profile, &error)) {
+        FuzzCheck(error.compare(0, kFileName.size() + 1, kFileName + ":") == 0,
+                  "a rejected profile's message does not name the file");
+        return 0;
+    }
+    FuzzCheck(profile.latencyMs <= kMaxLatencyMs, "the latency is above its limit");
+    size_t bytes = 0;
+    size_t pauses = 0;
+    // Replaced rules are not refunded, so the kept replies are at most what was counted.
+    for (const auto& rule : profile.rules) {
+        FuzzCheck(!rule.first.empty(), "a rule has an empty command");
+        FuzzCheck(rule.first != "*", "the * rule was stored as a command");
+        CheckReply(rule.second, &bytes, &pauses);
+    }
+    CheckReply(profile.defaultReply, &bytes, &pauses);
+    // The built-in default reply is not part of the profile's budget.
+    FuzzCheck(bytes <= kMaxProfileReplyBytes + 16, "the replies are larger than the limit");
+    FuzzCheck(pauses <= kMaxProfilePauses, "more pauses than the limit");
+    return 0;
+}
