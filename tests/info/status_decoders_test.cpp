@@ -183,6 +183,15 @@ TEST(OperatorDecoder, NameRules) {
     });
 }
 
+TEST(Decoders, NullValueWritesNothing) {
+    for (void (*decode)(const char*) : {DecodeSystemInfo, DecodeFunctionality, DecodeSignal,
+                                        DecodeOperator, DecodeSystemConfig, DecodeCardLock}) {
+        MemoryRows rows;
+        decode(nullptr);
+        EXPECT_EQ(rows.Writes(), 0);
+    }
+}
+
 // Every code of every status table, each in its own field position.
 TEST(StatusCodeTables, EveryCodeAndSomeNonCodes) {
     const std::vector<CodeTableCase> tables = {
