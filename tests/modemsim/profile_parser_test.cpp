@@ -1,0 +1,306 @@
+// The profile format as the simulator reads it. Profile texts are UTF-8 (u8 literals);
+// expected reply bytes are Windows-1251, which is what plain literals compile to here.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "tools/modemsim/profile.h"
+
+namespace {
+
+// A reply as one string: bytes as they are, each pause as <P:N>.
+std::string Render(const Reply& reply) {
+    std::string text;
+    for (const ReplyChunk& chunk : reply.chunks)
+        text += chunk.isPause ? "<P:" + std::to_string(chunk.pauseMs) + ">" : chunk.bytes;
+    return text;
+}
+
+bool Parse(const std::string& text, Profile* profile, std::string* error) {
+    return ParseProfile(text, "t.profile", profile, error);
+}
+
+// The reply the profile gives to `command`, or "<none>" when it has no rule for it.
+std::string ReplyTo(const Profile& profile, const std::string& command) {
+    const auto rule = profile.rules.find(command);
+    return rule == profile.rules.end() ? "<none>" : Render(rule->second);
+}
+
+struct ReplyCase {
+    const char* name;
+    std::string line;      // one rule line of a profile, for the command X
+    std::string expected;  // Render() of X's reply
+};
+
+class ReplyTextTest : public testing::TestWithParam<ReplyCase> {};
+
+TEST_P(ReplyTextTest, GivesTheseBytes) {
+    Profile profile;
+    std::string error;
+    ASSERT_TRUE(Parse(GetParam().line + "\n", &profile, &error)) << error;
+    EXPECT_EQ(ReplyTo(profile, "X"), GetParam().expected);
+}
+
+const ReplyCase kReplyCases[] = {
+    {"PlainText", "X => OK", "OK"},
+    {"LineEscapes", R"(X => \r\nOK\r\n)", "\r\nOK\r\n"},
+    {"TabAndBackslash", R"(X => a\tb\\c)", "a\tb\\c"},
+    {"BackslashBeforeEscapeLetter", R"(X => \\r)", "\\r"},
+    {"HexEscapes", R"(X => \x41\x7a\x7D\xff\xAB)", std::string("Az}\xff\xab")},
+    {"HexZeroByte", R"(X => a\x00b)", std::string("a\0b", 3)},
+    {"PauseSplitsTheReply", R"(X => ^SYSINFO:2,{pause 120},4)", "^SYSINFO:2,<P:120>,4"},
+    {"PauseZero", "X => a{pause 0}b", "a<P:0>b"},
+    {"PauseAtStartAndEnd", "X => {pause 5}a{pause 7}", "<P:5>a<P:7>"},
+    {"PauseLeadingZeros", "X => {pause 007}", "<P:7>"},
+    {"Repeat", "X => {repeat 3 ab}", "ababab"},
+    {"RepeatWithEscapes", R"(X => {repeat 2 \r\n})", "\r\n\r\n"},
+    {"RepeatClosingBraceAsHex", R"(X => {repeat 2 a\x7Db})", "a}ba}b"},
+    {"RepeatNested", "X => {repeat 2 x{repeat 3 y}z}", "xyyyzxyyyz"},
+    {"RepeatWithPause", "X => {repeat 2 a{pause 5}}", "a<P:5>a<P:5>"},
+    {"RepeatZeroTimes", "X => <{repeat 0 abc}>", "<>"},
+    {"RepeatEmptyText", "X => a{repeat 3 }b", "ab"},
+    {"RepeatKeepsBlanksAfterTheFirst", "X => {repeat 2  a}", " a a"},
+    {"RepeatTextWithLiteralBrace", "X => {repeat 2 {x}", "{x{x"},
+    {"LoneOpeningBrace", "X => a{b", "a{b"},
+    {"BraceNotAConstruct", "X => {x} {pauses} {Pause 5} {repeat_}x", "{x} {pauses} {Pause 5} {repeat_}x"},
+    {"ClosingBraceOutsideRepeat", "X => a}b", "a}b"},
+    {"Silent", "X => <silent>", ""},
+    {"EmptyAfterTrailingBlankDropped", "X => ", ""},
+    {"EmptyWithoutBlank", "X =>", ""},
+    {"LeadingBlanksKept", "X =>   OK", "  OK"},
+    {"TrailingBlanksDropped", "X => OK  \t ", "OK"},
+    {"TrailingBlankAsEscape", R"(X => OK\x20)", "OK "},
+    {"RawTabInsideKept", "X => a\tb", "a\tb"},
+    {"FirstSeparatorWins", "X => a => b", "a => b"},
+    {"HashInReply", "X => #1", "#1"},
+    {"AngleBracketsAlone", "X => <ok>", "<ok>"},
+    {"Cyrillic", u8"X => Привет, мир", "Привет, мир"},
+    {"CyrillicYoAndNumeroSign", u8"X => ёЁ№", "ёЁ№"},
+    {"PunctuationFrom1251", u8"X => \u20AC\u2116\u00AB\u00BB", std::string("\x88\xB9\xAB\xBB")},
+    {"CrLfLineEnd", "X => OK\r", "OK"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Escapes, ReplyTextTest, testing::ValuesIn(kReplyCases),
+                         [](const testing::TestParamInfo<ReplyCase>& param) { return param.param.name; });
+
+struct ErrorCase {
+    const char* name;
+    std::string text;      // a whole profile
+    std::string expected;  // the start of the error message
+};
+
+class ProfileErrorTest : public testing::TestWithParam<ErrorCase> {};
+
+TEST_P(ProfileErrorTest, IsRejectedWithFileAndLine) {
+    Profile profile;
+    std::string error;
+    EXPECT_FALSE(Parse(GetParam().text, &profile, &error));
+    EXPECT_EQ(error.substr(0, GetParam().expected.size()), GetParam().expected) << error;
+}
+
+const ErrorCase kErrorCases[] = {
+    {"UnknownEscape", R"(X => \q)", R"(t.profile:1: unknown escape \q)"},
+    {"UpperCaseHexLetter", R"(X => \X41)", R"(t.profile:1: unknown escape \X)"},
+    {"EscapeOfCyrillic", u8"X => \\д", u8"t.profile:1: unknown escape \\д"},
+    {"HexOneDigit", R"(X => \x4)", R"(t.profile:1: \x must be followed by two hexadecimal digits)"},
+    {"HexNotDigits", R"(X => \xG0)", R"(t.profile:1: \x must be followed)"},
+    {"BackslashAtEnd", "X => ab\\", "t.profile:1: backslash at the end of the reply"},
+    {"BackslashBeforeDroppedBlank", "X => ab\\ ", "t.profile:1: backslash at the end"},
+    {"LineNumberCountsCommentsAndBlanks", "# one\n\necho on\n  # four\nX => \\z\n",
+     "t.profile:5: unknown escape \\z"},
+    {"PauseWithoutNumber", "X => {pause}", "t.profile:1: {pause N} needs one blank before N"},
+    {"PauseNotANumber", "X => {pause x}", "t.profile:1: {pause N}: N must be a decimal number"},
+    {"PauseNegative", "X => {pause -5}", "t.profile:1: {pause N}: N must be a decimal number"},
+    {"PauseBlankBeforeBrace", "X => {pause 5 }", "t.profile:1: {pause N} must end right after N"},
+    {"PauseUnclosed", "X => {pause 5", "t.profile:1: {pause N} must end right after N"},
+    {"PauseTooLong", "X => {pause 600001}", "t.profile:1: {pause N}: N is larger than 600000"},
+    {"PauseAbsurdDigits", "X => {pause 99999999999999999999}", "t.profile:1: {pause N}: N is larger"},
+    {"RepeatWithoutNumber", "X => {repeat}", "t.profile:1: {repeat N TEXT} needs one blank before N"},
+    {"RepeatWithoutText", "X => {repeat 3}", "t.profile:1: {repeat N TEXT} needs one blank between N"},
+    {"RepeatNoBlankBeforeText", "X => {repeat 3abc}", "t.profile:1: {repeat N TEXT} needs one blank between N"},
+    {"RepeatNotANumber", "X => {repeat x ab}", "t.profile:1: {repeat N TEXT}: N must be a decimal number"},
+    {"RepeatUnclosed", "X => {repeat 3 abc", "t.profile:1: {repeat N TEXT} has no closing '}'"},
+    {"RepeatNestedUnclosed", "X => {repeat 3 {repeat 2 a}", "t.profile:1: {repeat N TEXT} has no closing '}'"},
+    {"RepeatCountTooLarge", "X => {repeat 99999999999 a}", "t.profile:1: {repeat N TEXT}: N is larger"},
+    {"RepeatOver64MiB", "X => {repeat 40000000 ab}", "t.profile:1: {repeat} makes the profile's replies larger"},
+    {"NestedRepeatOver64MiB", "X => {repeat 60000 {repeat 60000 {repeat 60000 ab}}}",
+     "t.profile:1: {repeat} makes the profile's replies larger"},
+    {"AllRulesOver64MiB", "A => {repeat 40000000 a}\nB => {repeat 40000000 b}\n",
+     "t.profile:2: {repeat} makes the profile's replies larger"},
+    {"TooManyPauses", "X => {repeat 200000 {pause 1}}", "t.profile:1: {repeat} makes more than 100000 {pause}"},
+    {"SilentInsideText", "X => OK<silent>", "t.profile:1: <silent> must be the whole reply"},
+    {"SilentAfterBlank", "X =>  <silent>", "t.profile:1: <silent> must follow ' => ' directly"},
+    {"CharacterOutside1251", u8"X => \u4E2D", "t.profile:1: character U+4E2D has no Windows-1251 byte"},
+    {"FourByteCharacter", u8"X => \U0001F600", "t.profile:1: character U+1F600 has no Windows-1251 byte"},
+    {"ReplacementCharacter", u8"X => \uFFFD", "t.profile:1: character U+FFFD has no Windows-1251 byte"},
+    {"InvalidUtf8", "X => \xFF", "t.profile:1: invalid UTF-8 (byte 0xFF)"},
+    {"TruncatedUtf8", "X => \xD0", "t.profile:1: invalid UTF-8 (byte 0xD0)"},
+    {"OverlongUtf8", "X => \xC0\xAF", "t.profile:1: invalid UTF-8 (byte 0xC0)"},
+    {"EncodedSurrogate", "X => \xED\xA0\x80", "t.profile:1: invalid UTF-8 (byte 0xED)"},
+    {"CommandOutside1251", u8"AT\u4E2D => OK", "t.profile:1: COMMAND has a character"},
+    {"EmptyCommand", " => OK", "t.profile:1: empty COMMAND"},
+    {"EmptyCommandWithBlanks", "   =>", "t.profile:1: empty COMMAND"},
+    {"NoSeparator", "ATI", "t.profile:1: not a rule (COMMAND => REPLY) nor an echo or latency line"},
+    {"SeparatorWithoutBlanks", "ATI=>OK", "t.profile:1: not a rule"},
+    {"SeparatorWithTabs", "ATI\t=>\tOK", "t.profile:1: not a rule"},
+    {"EchoWithoutMode", "echo", "t.profile:1: echo must be followed by on, off or always"},
+    {"EchoUnknownMode", "echo maybe", "t.profile:1: echo must be followed by on, off or always"},
+    {"EchoUpperCase", "echo ON", "t.profile:1: echo must be followed by on, off or always"},
+    {"EchoExtraWord", "echo on off", "t.profile:1: echo must be followed by on, off or always"},
+    {"LatencyMissing", "latency", "t.profile:1: latency must be followed by a number of milliseconds"},
+    {"LatencyNegative", "latency -5", "t.profile:1: latency must be followed"},
+    {"LatencyWithUnit", "latency 5ms", "t.profile:1: latency must be followed"},
+    {"LatencyTooLarge", "latency 600001", "t.profile:1: latency must be followed"},
+    {"LatencyAbsurd", "latency 123456789012345678901234567890", "t.profile:1: latency must be followed"},
+    {"CarriageReturnInsideLine", "X => a\rb", "t.profile:1: carriage return inside the line"},
+    {"ErrorOnLaterLine", "X => OK\nY => OK\nZ => {pause}\n", "t.profile:3: {pause N}"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Errors, ProfileErrorTest, testing::ValuesIn(kErrorCases),
+                         [](const testing::TestParamInfo<ErrorCase>& param) { return param.param.name; });
+
+TEST(ProfileLines, DefaultsWhenTheProfileSaysNothing) {
+    Profile profile;
+    std::string error;
+    ASSERT_TRUE(Parse("", &profile, &error)) << error;
+    EXPECT_EQ(profile.echo, EchoMode::On);
+    EXPECT_EQ(profile.latencyMs, 5u);
+    EXPECT_TRUE(profile.rules.empty());
+    EXPECT_EQ(Render(profile.defaultReply), "\r\nERROR\r\n");
+}
+
+TEST(ProfileLines, SettingsAndTheDefaultRule) {
+    struct Case {
+        std::string text;
+        EchoMode echo;
+        uint32_t latency;
+        std::string defaultReply;
+    };
+    const Case cases[] = {
+        {"echo off\nlatency 0\n", EchoMode::Off, 0, "\r\nERROR\r\n"},
+        {"echo always\nlatency 600000\n", EchoMode::Always, 600000, "\r\nERROR\r\n"},
+        {"  echo \t on  \n  latency  12\n", EchoMode::On, 12, "\r\nERROR\r\n"},
+        {"echo off\necho on\nlatency 1\nlatency 2\n", EchoMode::On, 2, "\r\nERROR\r\n"},
+        {"* => <silent>\n", EchoMode::On, 5, ""},
+        {"* => A\n  *   => B\n", EchoMode::On, 5, "B"},
+    };
+    for (const Case& c : cases) {
+        Profile profile;
+        std::string error;
+        ASSERT_TRUE(Parse(c.text, &profile, &error)) << c.text << error;
+        EXPECT_EQ(profile.echo, c.echo) << c.text;
+        EXPECT_EQ(profile.latencyMs, c.latency) << c.text;
+        EXPECT_EQ(Render(profile.defaultReply), c.defaultReply) << c.text;
+        EXPECT_TRUE(profile.rules.empty()) << c.text;
+    }
+}
+
+TEST(ProfileLines, CommandFieldIsTrimmedAndComparedExactly) {
+    Profile profile;
+    std::string error;
+    const std::string text =
+        "  AT+CSQ   => one\n"
+        "\tATI\t => two\n"
+        "at+csq => lower\n"
+        "AT Z => inner blank\n"
+        "AT\\r => backslash is plain\n"
+        "AT* => star\n"
+        "echo on => a command named like a setting\n"
+        "# ATX => commented out\n"
+        "   # ATY => commented out too\n";
+    ASSERT_TRUE(Parse(text, &profile, &error)) << error;
+    EXPECT_EQ(ReplyTo(profile, "AT+CSQ"), "one");
+    EXPECT_EQ(ReplyTo(profile, "ATI"), "two");
+    EXPECT_EQ(ReplyTo(profile, "at+csq"), "lower");
+    EXPECT_EQ(ReplyTo(profile, "AT Z"), "inner blank");
+    EXPECT_EQ(ReplyTo(profile, "AT\\r"), "backslash is plain");
+    EXPECT_EQ(ReplyTo(profile, "AT*"), "star");
+    EXPECT_EQ(ReplyTo(profile, "echo on"), "a command named like a setting");
+    EXPECT_EQ(profile.rules.size(), 7u);
+    EXPECT_EQ(profile.echo, EchoMode::On);
+}
+
+TEST(ProfileLines, LaterRuleReplacesEarlier) {
+    Profile profile;
+    std::string error;
+    ASSERT_TRUE(Parse("ATI => first\nAT => x\nATI => second\n", &profile, &error)) << error;
+    EXPECT_EQ(ReplyTo(profile, "ATI"), "second");
+    EXPECT_EQ(profile.rules.size(), 2u);
+}
+
+TEST(ProfileLines, CyrillicCommandIsKeyedBy1251Bytes) {
+    Profile profile;
+    std::string error;
+    ASSERT_TRUE(Parse(u8"ATЖ => ok\n", &profile, &error)) << error;
+    EXPECT_EQ(ReplyTo(profile, "ATЖ"), "ok");
+}
+
+TEST(ProfileLines, WindowsLineEndsByteOrderMarkAndNoFinalNewline) {
+    Profile profile;
+    std::string error;
+    ASSERT_TRUE(Parse("\xEF\xBB\xBF" "echo off\r\nATI => \\r\\nOK \r\n\r\nAT => last", &profile, &error))
+        << error;
+    EXPECT_EQ(profile.echo, EchoMode::Off);
+    EXPECT_EQ(ReplyTo(profile, "ATI"), "\r\nOK");
+    EXPECT_EQ(ReplyTo(profile, "AT"), "last");
+}
+
+TEST(ProfileLines, ErrorNamesTheFileAsGiven) {
+    Profile profile;
+    std::string error;
+    EXPECT_FALSE(ParseProfile("\n\n\n\n\n\nATI => \\q\n", "full.profile", &profile, &error));
+    EXPECT_EQ(error, "full.profile:7: unknown escape \\q");
+}
+
+TEST(ProfileLines, FloodOfSixtyFourMiBIsTheLimit) {
+    Profile profile;
+    std::string error;
+    ASSERT_TRUE(Parse("X => {repeat 67108864 z}\n", &profile, &error)) << error;
+    ASSERT_EQ(profile.rules["X"].chunks.size(), 1u);
+    EXPECT_EQ(profile.rules["X"].ByteCount(), kMaxProfileReplyBytes);
+    EXPECT_FALSE(Parse("X => {repeat 67108864 z}a\n", &profile, &error));
+}
+
+TEST(ProfileFiles, BundledProfilesParse) {
+    for (const char* name : {"full-stick.profile", "old-stick.profile", "silent.profile"}) {
+        Profile profile;
+        std::string error;
+        EXPECT_TRUE(LoadProfile(std::string(MODEMSIM_PROFILES) + "/" + name, &profile, &error)) << error;
+    }
+}
+
+TEST(ProfileFiles, MissingFileIsNamedWithTheSystemsReason) {
+    Profile profile;
+    std::string error;
+    EXPECT_FALSE(LoadProfile("/nonexistent/x.profile", &profile, &error));
+    EXPECT_EQ(error, "/nonexistent/x.profile: No such file or directory");
+    EXPECT_FALSE(LoadProfile("/", &profile, &error));
+    EXPECT_EQ(error.substr(0, 3), "/: ");
+}
+
+// Arbitrary bytes and mangled fragments of the format: the parser must answer every one
+// without crashing, and name the file and line whenever it refuses.
+TEST(ProfileRobustness, RandomInputNeverCrashes) {
+    const char* pieces[] = {"X => ", " => ", "\\", "\\x", "\\x4", "{pause ", "{repeat ", "9999", "12",
+                            "}", "{", "<silent>", "\n", "\r", " ", "echo ", "latency ", "#",
+                            "\xD0", "\x96", "\xFF", "\x00", "a", "\\r", "*"};
+    std::mt19937 random(12345);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        const int count = static_cast<int>(random() % 40);
+        for (int i = 0; i < count; ++i) {
+            if (random() % 4 == 0)
+                text.push_back(static_cast<char>(random() % 256));
+            else
+                text += pieces[random() % (sizeof pieces / sizeof pieces[0])];
+        }
+        Profile profile;
+        std::string error;
+        if (!ParseProfile(text, "r.profile", &profile, &error)) {
+            EXPECT_EQ(error.substr(0, 10), "r.profile:") << error;
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,64 @@
+// One simulated modem's behaviour, apart from any device: command lines in, echo and timed
+// replies out. Time is passed in, so the rules can be checked without waiting for real time.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string>
+
+#include "tools/modemsim/profile.h"
+
+using Millis = int64_t;  // a monotonic clock in milliseconds
+
+class ModemEngine {
+public:
+    explicit ModemEngine(Profile profile);
+
+    // Bytes that came from the client at `now`.
+    void Receive(const char* data, size_t size, Millis now);
+    // Moves the modem on to `now`: takes the next command line once the previous reply is
+    // finished, and queues the reply steps that are due.
+    void Advance(Millis now);
+
+    // Bytes waiting to be written to the port, oldest first.
+    const char* OutgoingData() const { return outgoing_.data() + sentOffset_; }
+    size_t OutgoingSize() const { return outgoing_.size() - sentOffset_; }
+    // The first `count` outgoing bytes reached the port.
+    void Sent(size_t count);
+
+    // When Advance must be called next; -1 when only new input or a finished write can move
+    // the modem on.
+    Millis NextDeadline() const;
+    // Whether reading should pause because too many received command lines wait for answers.
+    bool InputBacklogFull() const;
+    bool EchoOn() const { return echo_ != EchoMode::Off; }
+
+private:
+    struct CommandLine {
+        std::string text;
+        Millis end;  // when its carriage return arrived
+    };
+
+    const Reply& ReplyFor(const std::string& command) const;
+    void TakeCommand();
+
+    Profile profile_;
+    Reply okReply_;
+    EchoMode echo_;
+
+    std::string partial_;  // the command line being received
+    std::deque<CommandLine> lines_;
+    size_t queuedBytes_ = 0;
+
+    const Reply* reply_ = nullptr;  // the reply being sent, or none
+    size_t nextChunk_ = 0;
+    Millis resumeAt_ = 0;  // the next reply step may not start before this
+    Millis lastReplyEnd_ = INT64_MIN / 2;
+
+    std::string outgoing_;
+    size_t sentOffset_ = 0;
+};
+
+// Longer command lines are cut to this length; the rest of the line is dropped.
+constexpr size_t kMaxCommandLineBytes = 1024 * 1024;

@@ -1,0 +1,282 @@
+#include "tools/modemsim/simulator.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <string.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tools/modemsim/client_watch.h"
+#include "tools/modemsim/device_link.h"
+#include "tools/modemsim/modem_engine.h"
+#include "tools/modemsim/profile.h"
+#include "tools/modemsim/pty_port.h"
+#include "tools/modemsim/transcript_log.h"
+
+namespace {
+
+volatile sig_atomic_t g_stopSignal = 0;
+
+void OnStopSignal(int signalNumber) { g_stopSignal = signalNumber; }
+
+Millis NowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+struct SimulatedPort {
+    PortSpec spec;
+    PtyPort pty;
+    std::unique_ptr<ModemEngine> engine;
+    std::string linkPath;
+    bool linked = false;
+    std::string logPath;
+    TranscriptLog log;
+    Millis inputQuietUntil = 0;  // after a read error, so a broken pty cannot spin the loop
+    int watchId = -1;
+    int clients = 0;             // clients that have the port open now
+};
+
+bool CheckDirectory(const std::string& option, const std::string& path, std::string* error) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) {
+        *error = option + " " + path + ": " + strerror(errno);
+        return false;
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        *error = option + " " + path + ": not a directory";
+        return false;
+    }
+    return true;
+}
+
+class Simulator {
+public:
+    explicit Simulator(const Options& options) : options_(options) {}
+    ~Simulator() { TearDown(false); }
+
+    int Run() {
+        std::string error;
+        if (!Prepare(&error)) {
+            std::fprintf(stderr, "modemsim: %s\n", error.c_str());
+            return kExitBadInput;
+        }
+        BlockStopSignals();
+        if (!BringUp(&error)) {
+            std::fprintf(stderr, "modemsim: %s\n", error.c_str());
+            TearDown(true);
+            return kExitFailure;
+        }
+        for (const auto& port : ports_)
+            std::fprintf(stderr, "modemsim: COM%d = %s -> %s (%s)\n", port->spec.number,
+                         port->linkPath.c_str(), port->pty.slavePath.c_str(),
+                         port->spec.profilePath.c_str());
+        std::fputs("ready\n", stdout);
+        std::fflush(stdout);
+        Serve();
+        for (auto& port : ports_)
+            port->log.Note("stopped by signal " + std::to_string(g_stopSignal), NowMs() - start_);
+        TearDown(false);
+        return kExitOk;
+    }
+
+private:
+    // Everything that can be wrong with the arguments or profiles is found here, before
+    // anything is created.
+    bool Prepare(std::string* error) {
+        if (!CheckDirectory("--ports", options_.portsDirectory, error)) return false;
+        if (!options_.logDirectory.empty() && !CheckDirectory("--log", options_.logDirectory, error))
+            return false;
+        for (const PortSpec& spec : options_.ports) {
+            Profile profile;
+            if (!LoadProfile(spec.profilePath, &profile, error)) return false;
+            auto port = std::make_unique<SimulatedPort>();
+            port->spec = spec;
+            port->engine = std::make_unique<ModemEngine>(std::move(profile));
+            port->linkPath = DeviceLinkPath(options_.portsDirectory, spec.number);
+            if (!DeviceLinkReplaceable(port->linkPath, error)) return false;
+            if (!options_.logDirectory.empty())
+                port->logPath = options_.logDirectory + "/com" + std::to_string(spec.number) + ".log";
+            ports_.push_back(std::move(port));
+        }
+        return true;
+    }
+
+    // Stop signals are only delivered inside ppoll, so the loop never misses one between its
+    // check of the flag and its wait.
+    void BlockStopSignals() {
+        sigset_t stopSignals;
+        sigemptyset(&stopSignals);
+        sigaddset(&stopSignals, SIGINT);
+        sigaddset(&stopSignals, SIGTERM);
+        sigaddset(&stopSignals, SIGHUP);
+        sigprocmask(SIG_BLOCK, &stopSignals, &waitMask_);
+        sigdelset(&waitMask_, SIGINT);
+        sigdelset(&waitMask_, SIGTERM);
+        sigdelset(&waitMask_, SIGHUP);
+        struct sigaction action {};
+        action.sa_handler = OnStopSignal;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, nullptr);
+        sigaction(SIGTERM, &action, nullptr);
+        sigaction(SIGHUP, &action, nullptr);
+        signal(SIGPIPE, SIG_IGN);
+    }
+
+    bool BringUp(std::string* error) {
+        start_ = NowMs();
+        if (!clientWatch_.Start(error)) return false;
+        for (auto& port : ports_) {
+            if (!OpenPtyPort(&port->pty, error)) return false;
+            port->watchId = clientWatch_.Watch(port->pty.slavePath, error);
+            if (port->watchId < 0) return false;
+        }
+        for (auto& port : ports_) {
+            if (port->logPath.empty()) continue;
+            const std::string header = "# modemsim COM" + std::to_string(port->spec.number) + " on " +
+                                       port->pty.slavePath + ", profile " + port->spec.profilePath +
+                                       "\n# seconds since start, rx = received by the modem, "
+                                       "tx = sent by the modem";
+            if (!port->log.Open(port->logPath, header, error)) return false;
+        }
+        for (auto& port : ports_) {
+            if (!CreateDeviceLink(port->linkPath, port->pty.slavePath, error)) return false;
+            port->linked = true;
+        }
+        return true;
+    }
+
+    // Removes the links made; after a failed start also the transcripts, so nothing is left.
+    void TearDown(bool removeLogs) {
+        for (auto& port : ports_) {
+            if (port->linked) RemoveDeviceLink(port->linkPath, port->pty.slavePath);
+            port->linked = false;
+            if (port->log.IsOpen()) {
+                port->log.Close();
+                if (removeLogs) unlink(port->logPath.c_str());
+            }
+            ClosePtyPort(&port->pty);
+        }
+    }
+
+    void Serve() {
+        std::vector<pollfd> fds(ports_.size() + 1);
+        pollfd& watchFd = fds.back();
+        watchFd.fd = clientWatch_.Fd();
+        watchFd.events = POLLIN;
+        while (g_stopSignal == 0) {
+            Millis now = NowMs();
+            Millis wake = -1;
+            for (size_t i = 0; i < ports_.size(); ++i) {
+                SimulatedPort& port = *ports_[i];
+                Pump(&port, now);
+                const Millis deadline = port.engine->NextDeadline();
+                if (deadline >= 0 && (wake < 0 || deadline < wake)) wake = deadline;
+                const bool quiet = now < port.inputQuietUntil;
+                if (quiet && (wake < 0 || port.inputQuietUntil < wake)) wake = port.inputQuietUntil;
+                fds[i].fd = port.pty.master;
+                fds[i].events = 0;
+                if (!quiet && !port.engine->InputBacklogFull()) fds[i].events |= POLLIN;
+                if (port.engine->OutgoingSize() > 0) fds[i].events |= POLLOUT;
+                fds[i].revents = 0;
+            }
+            timespec timeout{};
+            const Millis waitMs = wake < 0 ? -1 : (wake > now ? wake - now : 0);
+            timeout.tv_sec = static_cast<time_t>(waitMs / 1000);
+            timeout.tv_nsec = static_cast<long>(waitMs % 1000) * 1000000L;
+            const int ready = ppoll(fds.data(), fds.size(), waitMs < 0 ? nullptr : &timeout, &waitMask_);
+            if (ready < 0) continue;  // EINTR: a stop signal, checked by the loop
+            now = NowMs();
+            // Opens and closes first: a client's open is then known before its data is read.
+            clientWatch_.Drain([&](int watchId, ClientWatch::Event event) { OnClientEvent(watchId, event, now); });
+            for (size_t i = 0; i < ports_.size(); ++i)
+                if (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) ReadInput(ports_[i].get(), now);
+        }
+    }
+
+    void OnClientEvent(int watchId, ClientWatch::Event event, Millis now) {
+        for (auto& port : ports_) {
+            if (event == ClientWatch::Event::Lost) {
+                // Some opens or closes went unseen: assume a client, so nothing is dropped.
+                if (port->clients == 0) port->clients = 1;
+                port->log.Note("open/close events were lost; assuming the port is open", now - start_);
+                continue;
+            }
+            if (port->watchId != watchId) continue;
+            if (event == ClientWatch::Event::Opened) {
+                ++port->clients;
+                port->log.Note("opened (" + std::to_string(port->clients) + " open)", now - start_);
+            } else if (port->clients > 0 && --port->clients == 0) {
+                LastClientClosed(port.get(), now);
+            }
+        }
+    }
+
+    // What the last close of a serial port does, which the slave descriptor held open would
+    // otherwise prevent: exclusive mode (TIOCEXCL) ends, and what the modem sent that nobody
+    // read is gone rather than waiting for the next client.
+    void LastClientClosed(SimulatedPort* port, Millis now) {
+        ioctl(port->pty.slave, TIOCNXCL);
+        tcflush(port->pty.slave, TCIFLUSH);
+        port->log.Note("closed; bytes sent until the next open are dropped", now - start_);
+    }
+
+    void ReadInput(SimulatedPort* port, Millis now) {
+        char buffer[65536];
+        // A few reads per wake keep one busy port from starving the others.
+        for (int round = 0; round < 8 && !port->engine->InputBacklogFull(); ++round) {
+            const ssize_t n = read(port->pty.master, buffer, sizeof buffer);
+            if (n > 0) {
+                port->log.Record("rx", buffer, static_cast<size_t>(n), now - start_);
+                port->engine->Receive(buffer, static_cast<size_t>(n), now);
+                continue;
+            }
+            if (n < 0 && errno == EINTR) continue;
+            if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
+                port->log.Note(std::string("read failed: ") + (n == 0 ? "end of file" : strerror(errno)),
+                               now - start_);
+                port->inputQuietUntil = now + 100;
+            }
+            return;
+        }
+    }
+
+    // Lets the modem act and writes what it has, until the port takes no more or the modem
+    // waits for time to pass.
+    void Pump(SimulatedPort* port, Millis now) {
+        ModemEngine& engine = *port->engine;
+        while (true) {
+            engine.Advance(now);
+            if (engine.OutgoingSize() == 0) return;
+            const ssize_t n = write(port->pty.master, engine.OutgoingData(), engine.OutgoingSize());
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return;  // the client's side is full: wait for POLLOUT
+            port->log.Record("tx", engine.OutgoingData(), static_cast<size_t>(n), now - start_);
+            engine.Sent(static_cast<size_t>(n));
+            // Like a line with no one listening: the bytes go out and are lost.
+            if (port->clients == 0) tcflush(port->pty.slave, TCIFLUSH);
+        }
+    }
+
+    const Options& options_;
+    std::vector<std::unique_ptr<SimulatedPort>> ports_;
+    ClientWatch clientWatch_;
+    sigset_t waitMask_{};
+    Millis start_ = 0;
+};
+
+}  // namespace
+
+int RunSimulator(const Options& options) {
+    Simulator simulator(options);
+    return simulator.Run();
+}
