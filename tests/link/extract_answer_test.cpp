@@ -74,7 +74,7 @@ const ExtractCase kCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Replies, ExtractAnswerTable, ::testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& param) { return std::string(param.param.name); });
 
 TEST(ExtractAnswer, PlaceOffWritesNoRow) {
     SetReply("\r\nE173\r\n");
