@@ -6,6 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 
+// The printer spooler header of windows.h maps this name to ConfigurePortA.
+#ifdef ConfigurePort
+#undef ConfigurePort
+#endif
+
 // Opaque: the OS handle or descriptor lives only in the platform file.
 struct SerialPort;
 using PortHandle = SerialPort*;
