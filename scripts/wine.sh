@@ -35,7 +35,7 @@ fi
 
 if [ $init -eq 1 ] && [ ! -f "$prefix/system.reg" ]; then
   mkdir -p "$prefix"
-  LC_ALL=ru_RU.UTF-8 "$loader" wineboot -u </dev/null >/dev/null 2>&1
+  env LC_ALL=ru_RU.UTF-8 "$loader" wineboot -u </dev/null >/dev/null 2>&1
   "$server" -w
   # Wine draws its own window frames (no window manager under Xvfb) and needs a substitute
   # for Times New Roman, which the program's texts use.
@@ -48,9 +48,9 @@ REGEDIT4
 [HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]
 "Times New Roman"="Liberation Serif"
 REG
-  LC_ALL=ru_RU.UTF-8 "$loader" regedit /S 'Z:'"$prefix"/vesmarin.reg </dev/null >/dev/null 2>&1
+  env LC_ALL=ru_RU.UTF-8 "$loader" regedit /S 'Z:'"$prefix"/vesmarin.reg </dev/null >/dev/null 2>&1
   "$server" -w
 fi
 
 [ $# -gt 0 ] || exit 0
-LC_ALL=ru_RU.UTF-8 exec "$loader" "$@"
+exec env LC_ALL=ru_RU.UTF-8 "$loader" "$@"
