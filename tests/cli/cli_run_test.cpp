@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -32,6 +33,16 @@ TEST(CliModemsScan, PrintsOneEntryPerModem) {
     const Outcome scan = RunCli("scan");
     EXPECT_EQ(scan.status, 0);
     EXPECT_EQ(scan.out, "E173 (COM5)\n");
+}
+
+TEST(CliModemsScan, NoModemIsExitOneWithNothingOnStdout) {
+    const std::string saved = std::getenv("VESMARIN_PORTS") ? std::getenv("VESMARIN_PORTS") : "";
+    setenv("VESMARIN_PORTS", "/nonexistent-vesmarin-ports", 1);
+    const Outcome scan = RunCli("scan");
+    setenv("VESMARIN_PORTS", saved.c_str(), 1);
+    EXPECT_EQ(scan.status, 1);
+    EXPECT_EQ(scan.out, "");
+    EXPECT_EQ(RunCli("scan extra").status, 2);
 }
 
 TEST(CliModemsAt, ExitStatusTellsWhatHappened) {
