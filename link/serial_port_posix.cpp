@@ -33,6 +33,7 @@ namespace {
 thread_local int gLastOpenError = 0;
 
 constexpr int64_t kPollSliceMs = 1000;
+constexpr int64_t kDrainLimitMs = 1000;
 
 int64_t NowMs() {
     timespec ts{};
@@ -125,7 +126,16 @@ void ConfigurePort(PortHandle port) {
 
 void DrainPort(PortHandle port) {
     if (port == nullptr) return;
-    while (tcdrain(port->fd) != 0 && errno == EINTR) {
+    // tcdrain has no time limit: with hardware flow control and a peer that never raises CTS
+    // it would block for good. Watch the output queue instead, for as long as a full command
+    // may take at 9600 baud.
+    const int64_t deadline = NowMs() + kDrainLimitMs;
+    for (;;) {
+        int queued = 0;
+        if (ioctl(port->fd, TIOCOUTQ, &queued) != 0 || queued <= 0) return;
+        if (NowMs() >= deadline) return;
+        pollfd none{-1, 0, 0};
+        poll(&none, 0, 1);
     }
 }
 
