@@ -24,9 +24,8 @@ constexpr char kInfoHelp[] =
     "Exit status: 0 run completed, 2 bad arguments or the port cannot be opened.\n";
 
 void ShowStep(int step, const char* command, void*) {
-    std::fprintf(stderr, "\r\033[Kquery %d of %d: waiting for the reply to ", step, kInfoQueryCount);
-    Write1251(stderr, command);
-    std::fflush(stderr);
+    ShowStatusLine(stderr, "query " + std::to_string(step) + " of " + std::to_string(kInfoQueryCount) +
+                               ": waiting for the reply to " + command);
 }
 
 void PrintRows(const CapturedRows& rows) {
@@ -79,7 +78,7 @@ int RunInfo(const Arguments& args) {
     const int result = port.entry.empty() ? ReadModemInfoAtPath(port.devicePath.c_str())
                                           : ReadModemInfo(port.entry.c_str());
     SetInfoRunProgress(nullptr, nullptr);
-    if (progress) std::fputs("\r\033[K", stderr);
+    if (progress) ShowStatusLine(stderr, "");
 
     if (result != 0) {
         char reason[512];

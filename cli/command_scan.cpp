@@ -15,10 +15,13 @@ constexpr char kScanHelp[] =
     "Exit status: 0 when a modem answered, 1 when none did.\n";
 
 void ShowProgress(int portNumber, int modemsFound, void*) {
-    std::fprintf(stderr, "\rscanning COM%d of %d, modems found: %d ", portNumber, kLastPortNumber,
-                 modemsFound);
-    if (portNumber == kLastPortNumber) std::fputs("\r\033[K", stderr);
-    std::fflush(stderr);
+    if (portNumber == kLastPortNumber) {
+        ShowStatusLine(stderr, "");
+        return;
+    }
+    ShowStatusLine(stderr, "scanning COM" + std::to_string(portNumber) + " of " +
+                               std::to_string(kLastPortNumber) + ", modems found: " +
+                               std::to_string(modemsFound));
 }
 
 }  // namespace

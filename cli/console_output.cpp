@@ -26,6 +26,16 @@ void WriteUtf8(std::FILE* stream, const std::string& text) {
 
 void Write1251(std::FILE* stream, const std::string& text) { WriteUtf8(stream, Cp1251ToUtf8(text)); }
 
+void ShowStatusLine(std::FILE* stream, const std::string& text1251) {
+    constexpr size_t kWidth = 72;
+    std::string line = text1251.substr(0, kWidth);
+    line.resize(kWidth, ' ');
+    std::fputc('\r', stream);
+    Write1251(stream, line);
+    std::fputc('\r', stream);
+    std::fflush(stream);
+}
+
 bool IsTerminal(std::FILE* stream) {
 #ifdef _WIN32
     return _isatty(_fileno(stream)) != 0;
