@@ -8,8 +8,8 @@ FUZZDIR  := build/fuzz
 JOBS     ?= 2
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-# The Windows build whose tests run under Wine (see scripts/windows-test-arch.sh).
-WINTEST = $(shell scripts/windows-test-arch.sh)
+# The Windows build whose tests run under Wine is chosen by scripts/windows-test-arch.sh, in
+# the recipes: only once Wine is installed can it tell whether 32-bit Wine runs here.
 
 .PHONY: all deps build native win32 win64 test test-native test-windows test-asan fuzz \
         fuzz-smoke bench demo clean
@@ -39,9 +39,11 @@ test-native: native
 	cd $(NATIVE) && ctest --output-on-failure --timeout 600
 
 # The Windows tests need the native simulator; the prefix is made before CTest starts.
-test-windows: native $(WINTEST)
-	scripts/wine.sh --arch $(WINTEST) --prefix $(CURDIR)/build/$(WINTEST)/wineprefix --init
-	cd build/$(WINTEST) && ctest --output-on-failure --timeout 600
+test-windows: native
+	@arch=$$(scripts/windows-test-arch.sh) && \
+	$(MAKE) --no-print-directory $$arch && \
+	scripts/wine.sh --arch $$arch --prefix $(CURDIR)/build/$$arch/wineprefix --init && \
+	cd build/$$arch && ctest --output-on-failure --timeout 600
 
 test-asan: deps
 	cmake -S . -B $(ASANDIR) -DCMAKE_BUILD_TYPE=Debug -DVESMARIN_SANITIZE=ON >/dev/null
@@ -63,9 +65,12 @@ fuzz-smoke: fuzz-build
 bench: native
 	scripts/run-bench.sh $(NATIVE)
 
-demo: native $(WINTEST) win32
-	scripts/demo.sh $(WINTEST)
+demo: native win32
+	@arch=$$(scripts/windows-test-arch.sh) && \
+	$(MAKE) --no-print-directory $$arch && \
+	scripts/demo.sh $$arch
 
 clean:
-	-scripts/wine.sh --arch win64 --prefix $(CURDIR)/$(WIN64DIR)/wineprefix --kill
+	-[ -d $(WIN64DIR)/wineprefix ] && scripts/wine.sh --arch win64 --prefix $(CURDIR)/$(WIN64DIR)/wineprefix --kill
+	-[ -d $(WIN32DIR)/wineprefix ] && scripts/wine.sh --arch win32 --prefix $(CURDIR)/$(WIN32DIR)/wineprefix --kill
 	rm -rf build
