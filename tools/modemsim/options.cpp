@@ -24,7 +24,7 @@ const char kUsageText[] =
 namespace {
 
 // "N=PROFILE" with N a plain decimal from 1 to 255.
-bool ParsePortSpec(const std::string& argument, PortSpec* spec, std::string* error) {
+bool ParsePortSpec(const std::string& argument, PortAssignment* assignment, std::string* error) {
     const size_t equals = argument.find('=');
     if (equals == std::string::npos || equals == 0) {
         *error = "expected N=PROFILE, got '" + argument + "'";
@@ -43,9 +43,9 @@ bool ParsePortSpec(const std::string& argument, PortSpec* spec, std::string* err
         *error = "port number in '" + argument + "' is outside 1 to 255";
         return false;
     }
-    spec->number = number;
-    spec->profilePath = argument.substr(equals + 1);
-    if (spec->profilePath.empty()) {
+    assignment->number = number;
+    assignment->profilePath = argument.substr(equals + 1);
+    if (assignment->profilePath.empty()) {
         *error = "no profile given in '" + argument + "'";
         return false;
     }
@@ -97,14 +97,14 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
             *error = std::string("unknown option ") + argument;
             return false;
         } else {
-            PortSpec spec;
-            if (!ParsePortSpec(argument, &spec, error)) return false;
-            if (portsUsed[spec.number]) {
-                *error = "port " + std::to_string(spec.number) + " is given twice";
+            PortAssignment assignment;
+            if (!ParsePortSpec(argument, &assignment, error)) return false;
+            if (portsUsed[assignment.number]) {
+                *error = "port " + std::to_string(assignment.number) + " is given twice";
                 return false;
             }
-            portsUsed[spec.number] = true;
-            options->ports.push_back(spec);
+            portsUsed[assignment.number] = true;
+            options->ports.push_back(assignment);
         }
     }
     if (options->portsDirectory.empty()) {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-struct PortSpec {
+struct PortAssignment {
     int number = 0;           // COM number, 1 to 255
     std::string profilePath;
 };
@@ -13,7 +13,7 @@ struct Options {
     bool help = false;
     std::string portsDirectory;
     std::string logDirectory;  // empty: no transcripts
-    std::vector<PortSpec> ports;
+    std::vector<PortAssignment> ports;
 };
 
 // Returns false with a one-line reason in `error`.

@@ -34,7 +34,7 @@ Millis NowMs() {
 }
 
 struct SimulatedPort {
-    PortSpec spec;
+    PortAssignment assignment;
     PtyPort pty;
     std::unique_ptr<ModemEngine> engine;
     std::string linkPath;
@@ -77,9 +77,9 @@ public:
             return kExitFailure;
         }
         for (const auto& port : ports_)
-            std::fprintf(stderr, "modemsim: COM%d = %s -> %s (%s)\n", port->spec.number,
+            std::fprintf(stderr, "modemsim: COM%d = %s -> %s (%s)\n", port->assignment.number,
                          port->linkPath.c_str(), port->pty.slavePath.c_str(),
-                         port->spec.profilePath.c_str());
+                         port->assignment.profilePath.c_str());
         std::fputs("ready\n", stdout);
         std::fflush(stdout);
         Serve();
@@ -96,16 +96,16 @@ private:
         if (!CheckDirectory("--ports", options_.portsDirectory, error)) return false;
         if (!options_.logDirectory.empty() && !CheckDirectory("--log", options_.logDirectory, error))
             return false;
-        for (const PortSpec& spec : options_.ports) {
+        for (const PortAssignment& assignment : options_.ports) {
             Profile profile;
-            if (!LoadProfile(spec.profilePath, &profile, error)) return false;
+            if (!LoadProfile(assignment.profilePath, &profile, error)) return false;
             auto port = std::make_unique<SimulatedPort>();
-            port->spec = spec;
+            port->assignment = assignment;
             port->engine = std::make_unique<ModemEngine>(std::move(profile));
-            port->linkPath = DeviceLinkPath(options_.portsDirectory, spec.number);
+            port->linkPath = DeviceLinkPath(options_.portsDirectory, assignment.number);
             if (!DeviceLinkReplaceable(port->linkPath, error)) return false;
             if (!options_.logDirectory.empty())
-                port->logPath = options_.logDirectory + "/com" + std::to_string(spec.number) + ".log";
+                port->logPath = options_.logDirectory + "/com" + std::to_string(assignment.number) + ".log";
             ports_.push_back(std::move(port));
         }
         return true;
@@ -142,8 +142,8 @@ private:
         }
         for (auto& port : ports_) {
             if (port->logPath.empty()) continue;
-            const std::string header = "# modemsim COM" + std::to_string(port->spec.number) + " on " +
-                                       port->pty.slavePath + ", profile " + port->spec.profilePath +
+            const std::string header = "# modemsim COM" + std::to_string(port->assignment.number) + " on " +
+                                       port->pty.slavePath + ", profile " + port->assignment.profilePath +
                                        "\n# seconds since start, rx = received by the modem, "
                                        "tx = sent by the modem";
             if (!port->log.Open(port->logPath, header, error)) return false;
