@@ -24,7 +24,7 @@ const char kUsageText[] =
 namespace {
 
 // "N=PROFILE" with N a plain decimal from 1 to 255.
-bool ParsePortSpec(const std::string& argument, PortAssignment* assignment, std::string* error) {
+bool ParsePortAssignment(const std::string& argument, PortAssignment* assignment, std::string* error) {
     const size_t equals = argument.find('=');
     if (equals == std::string::npos || equals == 0) {
         *error = "expected N=PROFILE, got '" + argument + "'";
@@ -98,7 +98,7 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
             return false;
         } else {
             PortAssignment assignment;
-            if (!ParsePortSpec(argument, &assignment, error)) return false;
+            if (!ParsePortAssignment(argument, &assignment, error)) return false;
             if (portsUsed[assignment.number]) {
                 *error = "port " + std::to_string(assignment.number) + " is given twice";
                 return false;
