@@ -11,21 +11,6 @@
 
 namespace {
 
-struct DecodeCase {
-    const char* value;
-    RowTexts rows;   // rows written; all others must stay untouched
-};
-
-void RunCases(void (*decode)(const char*), const std::vector<DecodeCase>& cases) {
-    for (const DecodeCase& c : cases) {
-        SCOPED_TRACE(std::string("value: ") + c.value);
-        MemoryRows rows;
-        MarkAllRows();
-        decode(c.value);
-        ExpectRows(rows, c.rows, kUntouchedRow);
-    }
-}
-
 const char* const kAutomaticSearch = "Автоматический поиск";
 const char* const kNoChange = "Без изменений";
 

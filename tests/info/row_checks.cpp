@@ -22,3 +22,13 @@ void ExpectRows(const MemoryRows& rows, const RowTexts& expected, const std::str
                       << Shown(rows.Value(index)) << ", want " << Shown(want);
     }
 }
+
+void RunCases(void (*decode)(const char*), const std::vector<DecodeCase>& cases) {
+    for (const DecodeCase& c : cases) {
+        SCOPED_TRACE(std::string("value: ") + c.value);
+        MemoryRows rows;
+        MarkAllRows();
+        decode(c.value);
+        ExpectRows(rows, c.rows, kUntouchedRow);
+    }
+}

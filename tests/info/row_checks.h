@@ -3,6 +3,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "tests/support/memory_rows.h"
 
@@ -19,3 +20,12 @@ void ExpectRows(const MemoryRows& rows, const RowTexts& expected, const std::str
 
 // Readable form of a 1251 text for failure messages.
 std::string Shown(const std::string& text);
+
+// One answer value handed straight to a decoder, and the rows it must write.
+struct DecodeCase {
+    const char* value;
+    RowTexts rows;   // rows written; all others must stay untouched
+};
+
+// Runs each case on a fresh row store and checks that only the listed rows changed.
+void RunCases(void (*decode)(const char*), const std::vector<DecodeCase>& cases);

@@ -1,8 +1,7 @@
-// Paths of files in the source tree, usable natively and under Wine.
+// Device paths of simulated modems, as the program forms them.
 #pragma once
 
 #include <string>
 
-std::string SourcePath(const std::string& relative);
-// Device path of COM<n> as the program forms it: "\\.\COM<n>".
+// "\\.\COM<n>".
 std::string ComPath(int portNumber);
