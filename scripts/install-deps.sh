@@ -10,7 +10,7 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 
 for p in cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev nlohmann-json3-dev \
          libbenchmark-dev python3 g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 \
-         xvfb xauth xdotool x11-utils fonts-liberation fonts-wine procps; do
+         xvfb xauth xdotool xclip x11-utils imagemagick fonts-liberation fonts-wine procps; do
   have_pkg "$p" || need+=("$p")
 done
 have_pkg wine32:i386 || need+=("wine32:i386")
