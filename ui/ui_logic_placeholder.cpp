@@ -1,0 +1,1 @@
+// Replaced as the window-free interface logic arrives.
