@@ -1,0 +1,20 @@
+// The information list: its columns, its 29 rows and check marks, and the row store through
+// which the information run's values reach it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+
+// Creates the (still hidden) list with its font, colours, extended styles and two columns.
+HWND CreateInfoList(HWND parent, int x, int y, int width, int height);
+
+// Inserts the rows of the information table, checks the basic rows and installs the list as
+// the table's row store.
+void FillInfoList();
+
+// Reads the text of one cell into `text` (always NUL-terminated).
+void ReadListCell(int position, int column, char* text, size_t textSize);
+
+// The state-image index of a row (1 unchecked, 2 checked, 0 no check box).
+int RowStateImage(int position);

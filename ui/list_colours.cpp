@@ -1,0 +1,103 @@
+// Colouring of the information list: every cell gets its colours, value cells a frame, the
+// show-more row loses its check box and, while collapsed, the extra rows are painted over.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "info/info_table.h"
+#include "ui/buy_code_cell.h"
+#include "ui/skin.h"
+#include "ui/ui_state.h"
+
+namespace {
+
+constexpr COLORREF kShowMoreTextColour = RGB(200, 0, 0);
+constexpr COLORREF kValueTextColour = RGB(0, 100, 0);
+constexpr COLORREF kValueBackgroundColour = RGB(255, 255, 200);
+constexpr COLORREF kNameTextColour = RGB(0, 0, 160);
+constexpr COLORREF kCellFrameColour = RGB(160, 160, 160);
+constexpr LONG kCheckBoxCoverRight = 22;
+constexpr int kLockStatusPosition = 6;
+
+void FillWithBackground(HDC context, const RECT& area) {
+    HBRUSH brush = CreateSolidBrush(kSkinBackgroundGdi);
+    FillRect(context, &area, brush);
+    DeleteObject(brush);
+}
+
+void ColourCell(NMLVCUSTOMDRAW* draw) {
+    int position = static_cast<int>(draw->nmcd.dwItemSpec);
+    if (position == kShowMorePosition) {
+        draw->clrText = kShowMoreTextColour;
+    } else if (draw->iSubItem == 1) {
+        draw->clrText = kValueTextColour;
+        draw->clrTextBk = kValueBackgroundColour;
+    } else if (draw->iSubItem == 0) {
+        draw->clrText = kNameTextColour;
+    }
+}
+
+void FinishRow(int position) {
+    HDC context = GetDC(Ui.infoList);
+    RECT cell = {};
+    if (position == kShowMorePosition) {
+        cell.top = 0;
+        cell.left = LVIR_BOUNDS;
+        SendMessageA(Ui.infoList, LVM_GETSUBITEMRECT, position, reinterpret_cast<LPARAM>(&cell));
+        cell.right = kCheckBoxCoverRight;
+        FillWithBackground(context, cell);
+    } else {
+        cell.top = 1;
+        cell.left = LVIR_BOUNDS;
+        SendMessageA(Ui.infoList, LVM_GETSUBITEMRECT, position, reinterpret_cast<LPARAM>(&cell));
+        cell.bottom -= 1;
+        if (position == kLockStatusPosition) {
+            DrawBuyCodeCell(context, cell);
+        } else {
+            FrameCell(context, cell);
+        }
+    }
+    if (Ui.showExtraRows == 0 && position > kShowMorePosition) {
+        RECT row = {};
+        row.left = LVIR_BOUNDS;
+        SendMessageA(Ui.infoList, LVM_GETITEMRECT, position, reinterpret_cast<LPARAM>(&row));
+        FillWithBackground(context, row);
+    }
+    ReleaseDC(Ui.infoList, context);
+}
+
+}  // namespace
+
+void FrameCell(HDC context, const RECT& cell) {
+    HBRUSH frame = CreateSolidBrush(kCellFrameColour);
+    FrameRect(context, &cell, frame);
+    DeleteObject(frame);
+}
+
+LRESULT CustomDrawInfoList(NMLVCUSTOMDRAW* draw, bool* handled) {
+    *handled = true;
+    switch (draw->nmcd.dwDrawStage) {
+        case CDDS_PREPAINT:
+            return CDRF_NOTIFYITEMDRAW;
+        case CDDS_ITEMPREPAINT:
+            // No row is ever shown selected, even while the list has the focus.
+            if (GetFocus() == Ui.infoList) {
+                LVITEMA item = {};
+                item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+                item.state = 0;
+                SendMessageA(Ui.infoList, LVM_SETITEMSTATE, draw->nmcd.dwItemSpec,
+                             reinterpret_cast<LPARAM>(&item));
+            }
+            return CDRF_NOTIFYSUBITEMDRAW | CDRF_NOTIFYPOSTPAINT;
+        case CDDS_SUBITEM | CDDS_ITEMPREPAINT:
+            ColourCell(draw);
+            return CDRF_DODEFAULT;
+        case CDDS_ITEMPOSTPAINT:
+            FinishRow(static_cast<int>(draw->nmcd.dwItemSpec));
+            return CDRF_DODEFAULT;
+        case CDDS_POSTPAINT:
+            return CDRF_DODEFAULT;
+        default:
+            *handled = false;
+            return 0;
+    }
+}

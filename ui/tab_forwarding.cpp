@@ -1,0 +1,51 @@
+#include "ui/tab_forwarding.h"
+
+#include <commctrl.h>
+
+namespace {
+
+WNDPROC TabControlProcedure = nullptr;
+HWND ForwardTarget = nullptr;
+
+// Presses on the tab strip itself stay with the tab control, which switches tabs with them.
+bool OnTabStrip(HWND tabControl, LPARAM lParam) {
+    TCHITTESTINFO hit = {};
+    hit.pt.x = static_cast<short>(LOWORD(lParam));
+    hit.pt.y = static_cast<short>(HIWORD(lParam));
+    return SendMessageA(tabControl, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) >= 0;
+}
+
+LPARAM ToTargetCoordinates(HWND tabControl, LPARAM lParam) {
+    POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    MapWindowPoints(tabControl, ForwardTarget, &point, 1);
+    return MAKELPARAM(point.x, point.y);
+}
+
+LRESULT CALLBACK TabControlForwarder(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_NOTIFY:
+            // Notifications of the controls on the page (the terminal pane) belong to the
+            // main window; the tab control has no use for them.
+            if (reinterpret_cast<const NMHDR*>(lParam)->hwndFrom != window) {
+                return SendMessageA(ForwardTarget, WM_NOTIFY, wParam, lParam);
+            }
+            break;
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+            if (message == WM_MOUSEMOVE || !OnTabStrip(window, lParam)) {
+                SendMessageA(ForwardTarget, message, wParam, ToTargetCoordinates(window, lParam));
+            }
+            break;
+        default:
+            break;
+    }
+    return CallWindowProcA(TabControlProcedure, window, message, wParam, lParam);
+}
+
+}  // namespace
+
+void ForwardTabControlInput(HWND tabControl, HWND mainWindow) {
+    ForwardTarget = mainWindow;
+    TabControlProcedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        tabControl, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TabControlForwarder)));
+}
