@@ -135,4 +135,13 @@ COLORREF ListPixel(int x, int y) {
     return pixel;
 }
 
+COLORREF ListPixelAsShown(int x, int y) {
+    PumpMessages();
+    UpdateWindow(Ui.infoList);
+    HDC context = GetDC(Ui.infoList);
+    COLORREF pixel = GetPixel(context, x, y);
+    ReleaseDC(Ui.infoList, context);
+    return pixel;
+}
+
 bool IsShown(HWND control) { return (GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE) != 0; }

@@ -48,6 +48,8 @@ COLORREF BackBufferPixel(int x, int y);
 COLORREF HighlightPixel(int x, int y);
 // A pixel of the information list as painted (the list is repainted first).
 COLORREF ListPixel(int x, int y);
+// A pixel of the list as it stands after pending messages and paints, without a fresh paint.
+COLORREF ListPixelAsShown(int x, int y);
 
 RECT ListCellRect(int position, int column);
 bool IsShown(HWND control);
