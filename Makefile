@@ -12,7 +12,7 @@ CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # the recipes: only once Wine is installed can it tell whether 32-bit Wine runs here.
 
 .PHONY: all deps build native win32 win64 test test-native test-windows test-asan fuzz \
-        fuzz-smoke bench demo clean
+        fuzz-smoke bench demo pictures clean
 
 all: build
 
@@ -69,6 +69,10 @@ demo: native win32
 	@arch=$$(scripts/windows-test-arch.sh) && \
 	$(MAKE) --no-print-directory $$arch && \
 	scripts/demo.sh $$arch
+
+# Redraws the embedded pictures in res/ (they are committed, so a build never needs this).
+pictures: deps
+	res/make-pictures.sh
 
 clean:
 	-[ -d $(WIN64DIR)/wineprefix ] && scripts/wine.sh --arch win64 --prefix $(CURDIR)/$(WIN64DIR)/wineprefix --kill
