@@ -17,6 +17,7 @@ constexpr char kHelp[] =
     "  scan                 list the ports behind which a modem answers\n"
     "  at PORT COMMAND      send one AT command and print the raw reply\n"
     "  info [--json] PORT   read the modem's information table\n"
+    "  term PORT            type AT commands and read the raw replies, line by line\n"
     "\n"
     "PORT is COM1..COM254, a port entry such as \"E173 (COM5)\", or on Linux a device path.\n"
 #ifndef _WIN32
@@ -67,6 +68,7 @@ int main(int argc, char** argv) {
     if (command == "scan") return RunScan(args);
     if (command == "at") return RunAt(args);
     if (command == "info") return RunInfo(args);
+    if (command == "term") return RunTerm(args);
     std::fprintf(stderr, "vesmarin-cli: unknown command '%s' (see --help)\n", command.c_str());
     return 2;
 }
