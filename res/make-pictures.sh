@@ -69,14 +69,16 @@ arc() {
 # circular_arrow CX CY RADIUS FROM TO WIDTH HEAD: an arc as above, WIDTH thick, with a filled
 # arrowhead at its end pointing along it; HEAD is half the width of the head's base.
 circular_arrow() {
-  printf 'push graphic-context\nfill none\nstroke-linejoin round\nstroke-width %s\n%s\npop graphic-context\n' \
-    "$6" "$(arc "$1" "$2" "$3" "$4" "$5")"
+  printf 'push graphic-context\nfill none\nstroke-linejoin round\nstroke-width %s\n' "$6"
+  arc "$1" "$2" "$3" "$4" "$5"
+  printf 'pop graphic-context\n'
   awk -v cx="$1" -v cy="$2" -v r="$3" -v a1="$5" -v head="$7" 'BEGIN {
     d = atan2(0, -1) / 180
     x1 = cx + r * cos(a1 * d); y1 = cy + r * sin(a1 * d)
     tx = -sin(a1 * d); ty = cos(a1 * d)      # clockwise tangent at the end
     nx = cos(a1 * d);  ny = sin(a1 * d)      # outward normal at the end
-    printf "push graphic-context\nstroke none\npolygon %.2f,%.2f %.2f,%.2f %.2f,%.2f\npop graphic-context\n",
+    printf "push graphic-context\nstroke none\n"
+    printf "polygon %.2f,%.2f %.2f,%.2f %.2f,%.2f\npop graphic-context\n",
            x1 + nx * head, y1 + ny * head, x1 + tx * head * 1.1, y1 + ty * head * 1.1,
            x1 - nx * head, y1 - ny * head
   }'

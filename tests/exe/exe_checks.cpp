@@ -197,7 +197,8 @@ std::string CheckIcon(const PeImage& image, uint32_t id, int size, int bitCount)
                std::to_string(bitCount) + "-bit";
     }
     // The colour rows, then a one-bit mask of the same size.
-    if (icon->data.size() < dib.headerBytes + (RowBytes(size, bitCount) + RowBytes(size, 1)) * size) {
+    const uint64_t rows = (RowBytes(size, bitCount) + RowBytes(size, 1)) * uint64_t(size);
+    if (icon->data.size() < dib.headerBytes + rows) {
         return Name(kResourceIcon, iconId) + " is cut short";
     }
     return "";
@@ -210,8 +211,8 @@ std::string CheckBitmap(const PeImage& image, uint32_t id, int width, int height
     const std::string fault = ReadDib(bitmap->data, dib);
     if (!fault.empty()) return Name(kResourceBitmap, id) + " " + fault;
     // Rows may be stored top-down (negative height); both read the same.
-    if (dib.width != width || Magnitude(dib.height) != uint32_t(height) || dib.bitCount != bitCount ||
-        dib.compression != 0) {
+    if (dib.width != width || Magnitude(dib.height) != uint32_t(height) ||
+        dib.bitCount != bitCount || dib.compression != 0) {
         return Name(kResourceBitmap, id) + " is " + Size(dib.width, dib.height) + " " +
                std::to_string(dib.bitCount) + "-bit, compression " +
                std::to_string(dib.compression) + "; expected " + Size(width, height) + " " +

@@ -163,8 +163,10 @@ INSTANTIATE_TEST_SUITE_P(
     Programs, ExeChecksCase,
     ::testing::Values(
         // Machine and subsystem.
-        Case{"SixtyFourBit", [](I& i) { i.machine = kMachineAmd64; }, "machine is 0x8664, expected 0x14c"},
-        Case{"Console", [](I& i) { i.subsystem = kSubsystemConsole; }, "subsystem is 3, expected 2"},
+        Case{"SixtyFourBit", [](I& i) { i.machine = kMachineAmd64; },
+             "machine is 0x8664, expected 0x14c"},
+        Case{"Console", [](I& i) { i.subsystem = kSubsystemConsole; },
+             "subsystem is 3, expected 2"},
         // Imports.
         Case{"ImportCaseIgnored", [](I& i) { i.imports.push_back("Kernel32.DLL"); }, ""},
         Case{"LibStdCpp", [](I& i) { i.imports.push_back("libstdc++-6.dll"); },
@@ -176,16 +178,20 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"ForeignDll", [](I& i) { i.imports.push_back("zlib1.dll"); },
              "imports zlib1.dll, which is not a system DLL"},
         // Pictures.
-        Case{"ReadPictureTooSmall", [](I& i) { Replace(i, kResourceRawData, 200, Png(24, 24, 8, 6)); },
+        Case{"ReadPictureTooSmall",
+             [](I& i) { Replace(i, kResourceRawData, 200, Png(24, 24, 8, 6)); },
              "raw data 200 is 24x24"},
-        Case{"PictureWithoutAlpha", [](I& i) { Replace(i, kResourceRawData, 201, Png(120, 24, 8, 2)); },
+        Case{"PictureWithoutAlpha",
+             [](I& i) { Replace(i, kResourceRawData, 201, Png(120, 24, 8, 2)); },
              "colour type 2"},
-        Case{"PictureSixteenBit", [](I& i) { Replace(i, kResourceRawData, 202, Png(40, 43, 16, 6)); },
+        Case{"PictureSixteenBit",
+             [](I& i) { Replace(i, kResourceRawData, 202, Png(40, 43, 16, 6)); },
              "depth 16"},
         Case{"PictureCutShort",
              [](I& i) { Replace(i, kResourceRawData, 203, Png(128, 128, 8, 6, false)); },
              "raw data 203 is a PNG cut short"},
-        Case{"PictureNotPng", [](I& i) { Replace(i, kResourceRawData, 300, Text("GIF89a, 256x256")); },
+        Case{"PictureNotPng",
+             [](I& i) { Replace(i, kResourceRawData, 300, Text("GIF89a, 256x256")); },
              "raw data 300 is not a PNG"},
         Case{"WaitPictureMissing", [](I& i) { Remove(i, kResourceRawData, 300); },
              "raw data 300 is missing"},
@@ -203,7 +209,8 @@ INSTANTIATE_TEST_SUITE_P(
              [](I& i) { Replace(i, kResourceBitmap, 250, Dib(300, 76, 24, 0, 300 * 3 * 75)); },
              "bitmap 250 is cut short"},
         Case{"HighlightTopDown",
-             [](I& i) { Replace(i, kResourceBitmap, 250, Dib(300, -76, 24, 0, 300 * 3 * 76)); }, ""},
+             [](I& i) { Replace(i, kResourceBitmap, 250, Dib(300, -76, 24, 0, 300 * 3 * 76)); },
+             ""},
         // Icon.
         Case{"IconTwoPictures",
              [](I& i) {

@@ -65,7 +65,9 @@ TEST_F(ExeWindowProgram, CarriesEveryPictureAsRgbaPng) {
     const struct {
         uint32_t id;
         int width, height;
-    } pictures[] = {{200, 200, 24}, {201, 120, 24}, {202, 40, 43}, {203, 128, 128}, {300, 256, 256}};
+    } pictures[] = {
+        {200, 200, 24}, {201, 120, 24}, {202, 40, 43}, {203, 128, 128}, {300, 256, 256},
+    };
     for (const auto& p : pictures) EXPECT_EQ(CheckPngPicture(image, p.id, p.width, p.height), "");
 }
 

@@ -208,8 +208,9 @@ bool PeParser::ReadResources(uint32_t rootRva, PeImage& image, std::string& erro
                     error = "too many resources";
                     return false;
                 }
+                const unsigned char* first = bytes_ + data;
                 image.resources.push_back(
-                    {type, id, std::vector<unsigned char>(bytes_ + data, bytes_ + data + dataSize)});
+                    {type, id, std::vector<unsigned char>(first, first + dataSize)});
             }
         }
     }

@@ -36,8 +36,8 @@ constexpr size_t kSectionOffset = 0x200;
 // Headers and one section holding, in order: the resource tree (all directories, then the data
 // entries), the resource data, the import descriptors and the DLL names. The file ends with
 // the last name's terminating zero, so any shorter copy lacks something the reader needs.
-TinyPe BuildPe(bool wide, uint16_t machine, uint16_t subsystem, const std::vector<std::string>& dlls,
-               const std::vector<PeResource>& resources) {
+TinyPe BuildPe(bool wide, uint16_t machine, uint16_t subsystem,
+               const std::vector<std::string>& dlls, const std::vector<PeResource>& resources) {
     std::map<uint32_t, std::vector<const PeResource*>> byType;
     for (const PeResource& r : resources) byType[r.type].push_back(&r);
 
@@ -219,7 +219,8 @@ INSTANTIATE_TEST_SUITE_P(
                [](TinyPe& pe) { Put32(pe.bytes, pe.resourceRoot + 20, 0x80fffff0u); },
                "resource directory damaged"},
         // The type level pointing back at the root: the walk must end, not go round.
-        Damage{"DirectoryLoop", [](TinyPe& pe) { Put32(pe.bytes, pe.resourceRoot + 20, 0x80000000u); },
+        Damage{"DirectoryLoop",
+               [](TinyPe& pe) { Put32(pe.bytes, pe.resourceRoot + 20, 0x80000000u); },
                "resource directory damaged"},
         Damage{"TypeEntryIsData",
                [](TinyPe& pe) { Put32(pe.bytes, pe.resourceRoot + 20, 0x10); },
