@@ -35,7 +35,8 @@ build: native win32
 
 test: test-native test-windows test-asan fuzz-smoke
 
-test-native: native
+# The native tests also check the 32-bit Windows files (machine, imports, embedded resources).
+test-native: native win32
 	cd $(NATIVE) && ctest --output-on-failure --timeout 600
 
 # The Windows tests need the native simulator; the prefix is made before CTest starts.

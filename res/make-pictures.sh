@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Draws every picture embedded in the program and writes it next to this script. The outputs are
 # committed; run this again (or `make pictures`) after changing a drawing. Needs ImageMagick
-# (6 or 7) and the Liberation fonts. The program depends on the exact formats: the PNGs must be
-# 8-bit RGBA, the highlight a 24-bit uncompressed version-3 bitmap, the icon one 64x64 32-bit
-# image. Output is byte-for-byte reproducible (no time stamps or comments are written).
+# (made with Debian's 6.9; `magick` is used where it exists) and the Liberation fonts. The
+# program depends on the exact formats: the PNGs must be 8-bit RGBA, the highlight a 24-bit
+# uncompressed version-3 bitmap, the icon one 64x64 32-bit image. With one ImageMagick version
+# the output is the same byte for byte on every run (no time stamps are written).
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -18,8 +19,9 @@ trap 'rm -rf "$work"' EXIT
 # would differ on every run) and gamma chunks, which some decoders apply and others ignore.
 PNG_OUT=(-strip -define png:exclude-chunk=date,time,bKGD,gAMA,cHRM,sRGB,iCCP)
 
-# ImageMagick 6 honours only the last two stops of an MVG gradient (7 honours all), so every
-# gradient here has exactly two and draws the same under both.
+# ImageMagick 6 spreads only the last two stops of an MVG gradient over its whole length, so
+# every gradient here has exactly two; a profile with more steps is built another way (see the
+# highlight).
 
 # The skin's colours, so the pictures sit well on the window's grey.
 TEXT_BLUE='#0000aa'
@@ -69,14 +71,16 @@ arc() {
 # circular_arrow CX CY RADIUS FROM TO WIDTH HEAD: an arc as above, WIDTH thick, with a filled
 # arrowhead at its end pointing along it; HEAD is half the width of the head's base.
 circular_arrow() {
-  printf 'push graphic-context\nfill none\nstroke-linejoin round\nstroke-width %s\n%s\npop graphic-context\n' \
-    "$6" "$(arc "$1" "$2" "$3" "$4" "$5")"
+  printf 'push graphic-context\nfill none\nstroke-linejoin round\nstroke-width %s\n' "$6"
+  arc "$1" "$2" "$3" "$4" "$5"
+  printf 'pop graphic-context\n'
   awk -v cx="$1" -v cy="$2" -v r="$3" -v a1="$5" -v head="$7" 'BEGIN {
     d = atan2(0, -1) / 180
     x1 = cx + r * cos(a1 * d); y1 = cy + r * sin(a1 * d)
     tx = -sin(a1 * d); ty = cos(a1 * d)      # clockwise tangent at the end
     nx = cos(a1 * d);  ny = sin(a1 * d)      # outward normal at the end
-    printf "push graphic-context\nstroke none\npolygon %.2f,%.2f %.2f,%.2f %.2f,%.2f\npop graphic-context\n",
+    printf "push graphic-context\nstroke none\n"
+    printf "polygon %.2f,%.2f %.2f,%.2f %.2f,%.2f\npop graphic-context\n",
            x1 + nx * head, y1 + ny * head, x1 + tx * head * 1.1, y1 + ty * head * 1.1,
            x1 - nx * head, y1 - ny * head
   }'
@@ -149,7 +153,7 @@ polygon 12.5,21.5 33,21.5 11,25.5" \
 }
 
 # Rescan button, 128x128 but shown at 24x24: two thick clockwise arrows around a round face.
-# Strokes are about a sixth of the size so they stay three pixels wide after scaling.
+# Strokes are an eighth of the size so they stay three pixels wide after scaling.
 make_rescan() {
   "${IM[@]}" -size 128x128 xc:none -draw "push defs
 push gradient 'round' linear 0,2 0,126
