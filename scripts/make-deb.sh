@@ -79,7 +79,7 @@ chmod 0644 "$pkg/DEBIAN/control" "$pkg/DEBIAN/md5sums"
 find "$pkg" -exec touch -h -d "@$epoch" {} +
 
 mkdir -p "$out"
-deb=$out/${package}_${version}_${arch}.deb
+deb=$(cd "$out" && pwd)/${package}_${version}_${arch}.deb
 dpkg-deb --root-owner-group -Zxz --build "$pkg" "$deb" >/dev/null
 
 if command -v lintian >/dev/null 2>&1; then

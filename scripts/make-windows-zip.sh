@@ -11,6 +11,8 @@ build=$1
 out=$2
 version=$("$root/scripts/project-version.sh")
 epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || date +%s)}
+# Also read by strip for the PE time stamp it writes.
+export SOURCE_DATE_EPOCH=$epoch
 
 cli=$build/vesmarin-cli.exe
 [ -f "$cli" ] || { echo "make-windows-zip: no $cli" >&2; exit 1; }
