@@ -1,6 +1,8 @@
 // How control characters and invalid UTF-8 are shown instead of reaching the terminal.
 #include <gtest/gtest.h>
 
+#include <random>
+#include <vector>
 #include <string>
 
 #include "cli/visible_text.h"
@@ -65,6 +67,47 @@ TEST(VisibleText, Utf8Arguments) {
         {"line ends and tab stay", "a\r\n\tb", "a\r\n\tb"},
     };
     for (const auto& c : cases) EXPECT_EQ(VisibleUtf8(c.in), c.out) << c.name;
+}
+
+// The oracle for the property below: true when `text` is valid UTF-8 whose only control
+// characters are CR, LF and TAB.
+bool SafeForATerminal(const std::string& text) {
+    for (size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                                                            : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        unsigned value = length == 1 ? lead : lead & (0x7F >> length);
+        for (size_t k = 1; k < length; ++k) {
+            const auto byte = static_cast<unsigned char>(text[i + k]);
+            if ((byte & 0xC0) != 0x80) return false;
+            value = (value << 6) | (byte & 0x3F);
+        }
+        const unsigned smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (value < smallest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return false;
+        const bool control = value < 0x20 || (value >= 0x7F && value <= 0x9F);
+        if (control && value != '\r' && value != '\n' && value != '\t') return false;
+        i += length;
+    }
+    return true;
+}
+
+TEST(VisibleText, WhateverTheArgumentTheResultIsSafeAndSafeTextIsKept) {
+    std::vector<std::string> inputs;
+    for (int a = 0; a < 0x100; ++a) {
+        for (int b = 0; b < 0x100; ++b) inputs.push_back({static_cast<char>(a), static_cast<char>(b)});
+    }
+    std::mt19937 random(8);
+    for (int i = 0; i < 20000; ++i) {
+        std::string text(1 + random() % 8, '\0');
+        for (auto& c : text) c = static_cast<char>(random() % 4 == 0 ? 0x80 | (random() % 0x40) : random() % 0x100);
+        inputs.push_back(text);
+    }
+    for (const auto& input : inputs) {
+        const std::string shown = VisibleUtf8(input);
+        ASSERT_TRUE(SafeForATerminal(shown)) << testing::PrintToString(input);
+        if (SafeForATerminal(input)) ASSERT_EQ(shown, input);
+    }
 }
 
 }  // namespace
