@@ -106,7 +106,9 @@ TEST(VisibleText, WhateverTheArgumentTheResultIsSafeAndSafeTextIsKept) {
     for (const auto& input : inputs) {
         const std::string shown = VisibleUtf8(input);
         ASSERT_TRUE(SafeForATerminal(shown)) << testing::PrintToString(input);
-        if (SafeForATerminal(input)) ASSERT_EQ(shown, input);
+        if (SafeForATerminal(input)) {
+            ASSERT_EQ(shown, input);
+        }
     }
 }
 
