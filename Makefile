@@ -12,7 +12,7 @@ CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # the recipes: only once Wine is installed can it tell whether 32-bit Wine runs here.
 
 .PHONY: all deps build native win32 win64 test test-native test-windows test-asan fuzz \
-        fuzz-smoke bench demo pictures clean
+        fuzz-smoke bench demo pictures dist clean
 
 all: build
 
@@ -75,7 +75,13 @@ demo: native win32
 pictures: deps
 	res/make-pictures.sh
 
+# Release packages in dist/: the Windows zip (32-bit programs) and the Debian package of the
+# native tool. The version is the one in CMakeLists.txt's project() line.
+dist: native win32
+	scripts/make-windows-zip.sh $(WIN32DIR) dist
+	scripts/make-deb.sh $(NATIVE)/vesmarin-cli dist
+
 clean:
 	-[ -d $(WIN64DIR)/wineprefix ] && scripts/wine.sh --arch win64 --prefix $(CURDIR)/$(WIN64DIR)/wineprefix --kill
 	-[ -d $(WIN32DIR)/wineprefix ] && scripts/wine.sh --arch win32 --prefix $(CURDIR)/$(WIN32DIR)/wineprefix --kill
-	rm -rf build
+	rm -rf build dist
