@@ -7,6 +7,7 @@
 
 #include "link/discovery.h"
 #include "link/serial_port.h"
+#include "link/transact.h"
 #include "tests/support/test_paths.h"
 
 namespace {
@@ -72,7 +73,7 @@ TEST(ScanOddModems, ListsWhateverTheFirstLineSays) {
     ProbePorts();
     const std::string longModel = std::string("LongModel!LongModel!").substr(0, 20);
     std::vector<std::string> entries = Entries();
-    ASSERT_EQ(entries.size(), 6u);
+    ASSERT_EQ(entries.size(), 7u);
     EXPECT_EQ(entries[0], "AT+CGMM (COM2)");   // ignores ATE0: its echo is the first line
     EXPECT_EQ(entries[1], "ERROR (COM6)");     // an error reply still means a modem
     EXPECT_EQ(entries[2], " (COM8)");          // empty first line
@@ -80,12 +81,25 @@ TEST(ScanOddModems, ListsWhateverTheFirstLineSays) {
     EXPECT_EQ(entries[4].size(), kPortEntrySize - 1);
     EXPECT_EQ(entries[4].substr(entries[4].size() - 8), " (COM10)");
     EXPECT_EQ(entries[4].substr(0, 20), longModel);
-    EXPECT_EQ(entries[5], "E173 (COM254)");    // the last number tried; COM255 never is
+    EXPECT_EQ(entries[5], "X (COM4) (COM11)");
+    EXPECT_EQ(entries[6], "E173 (COM254)");    // the last number tried; COM255 never is
     EXPECT_EQ(std::string(ModemList.modelTexts[4]).size(), kModelTextSize - 1);
 
     char path[kPortEntrySize + 8];
     PortPathFromEntry(entries[4].c_str(), path, sizeof path);
     EXPECT_STREQ(path, "\\\\.\\COM10");
+}
+
+// No modem is on COM4 here; the one on COM11 calls itself "X (COM4)".
+TEST(ScanOddModems, EntryWhoseModelNamesAnotherPortTalksToItsOwn) {
+    char path[kPortEntrySize + 8];
+    PortPathFromEntry("X (COM4) (COM11)", path, sizeof path);
+    PortHandle port = OpenPort(path);
+    ASSERT_NE(port, nullptr) << path;
+    ConfigurePort(port);
+    const uint32_t count = Transact(port, "AT+CGMM", true, kProbeTimeLimitMs);
+    ClosePort(port);
+    EXPECT_EQ(std::string(ReplyBuffer, count), "\r\nX (COM4)\r\n\r\nOK\r\n");
 }
 
 TEST(ScanBusyPort, IsSkippedWhileHeld) {
