@@ -29,7 +29,9 @@ constexpr uint32_t kWriteTotalConstantMs = 50;
 PortHandle OpenPort(const char* path);
 
 // 9600 baud, 8 data bits, no parity, one stop bit and the time-outs above; every other
-// setting of the device is written back as it was read. Refusals are ignored.
+// setting of the device is written back as it was read. Refusals are ignored. On POSIX the
+// line discipline is also made raw, software flow control included (a Windows driver has it
+// off unless asked), so that XON and XOFF bytes in a reply are data.
 void ConfigurePort(PortHandle port);
 
 // Waits until everything written earlier has left. Input still held is not discarded.

@@ -109,10 +109,13 @@ void ConfigurePort(PortHandle port) {
     termios tio{};
     if (tcgetattr(port->fd, &tio) != 0) return;
     // The line discipline must be raw for a byte-exact AT dialogue; this has no counterpart in
-    // the Windows settings and is not a line setting of the device. Flow control (CRTSCTS,
-    // IXON, IXOFF, IXANY, the start/stop characters) and the modem-control lines (HUPCL,
-    // CLOCAL) are left exactly as the device reported them.
-    tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL);
+    // the Windows settings and is not a line setting of the device. Software flow control is
+    // part of it here: the kernel gives ttyUSB and ttyACM devices IXON by default, unlike a
+    // Windows modem driver, and then a 0x13 byte in a reply vanishes from the reply and stops
+    // every later write, for later runs too. Hardware flow control (CRTSCTS), the start/stop
+    // characters and the modem-control lines (HUPCL, CLOCAL) stay as the device reported them.
+    tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL |
+                                          IXON | IXOFF | IXANY);
     tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB);
