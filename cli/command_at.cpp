@@ -18,7 +18,8 @@ constexpr char kAtHelp[] =
     "the raw reply.\n"
     "PORT is COM1..COM254, a port entry such as \"E173 (COM5)\", or on Linux a device path.\n"
     "COMMAND has at most 254 characters; an empty one sends a lone carriage return.\n"
-    "Exit status: 0 reply shown, 1 no reply, 2 bad arguments or the port cannot be opened.\n";
+    "Exit status: 0 reply shown, 1 no reply or the port failed (the modem went away),\n"
+    "2 bad arguments or the port cannot be opened.\n";
 
 }  // namespace
 
@@ -55,8 +56,18 @@ int RunAt(const Arguments& args) {
     ConfigurePort(handle);
     DrainPort(handle);
     const uint32_t count = Transact(handle, command.c_str(), true, kTerminalTimeLimitMs);
+    const bool failed = PortFailed(handle);
     ClosePort(handle);
 
+    if (failed) {
+        // Whatever arrived before the device went away is still the modem's.
+        Write1251(stdout, std::string(ReplyBuffer, strnlen(ReplyBuffer, count)));
+        std::fflush(stdout);
+        char reason[512];
+        PortErrorText(reason, sizeof reason);
+        Write1251(stderr, "vesmarin-cli at: the port " + port.display + " failed: " + reason + "\n");
+        return 1;
+    }
     if (count == 0) {
         Write1251(stderr, "vesmarin-cli at: no reply from " + port.display + " within " +
                               std::to_string(kTerminalTimeLimitMs) + " ms\n");

@@ -26,11 +26,23 @@ struct SerialPort {
     int cancelRead = -1;    // read end of the self-pipe, polled with the device
     int cancelWrite = -1;
     std::atomic<bool> cancelled{false};
+    std::atomic<int> failure{0};   // the errno that showed the device gone; 0 while it works
 };
 
 namespace {
 
-thread_local int gLastOpenError = 0;
+// Written by OpenPort and by whichever thread's read or write finds the device gone; the
+// reader thread is joined before its owner looks.
+std::atomic<int> gLastError{0};
+
+// A read or write failed for a reason other than "try again": the device is gone or broken,
+// and every later request would fail the same way.
+void MarkFailed(SerialPort* port, int error) {
+    int expected = 0;
+    if (port->failure.compare_exchange_strong(expected, error)) gLastError.store(error);
+}
+
+bool HasFailed(const SerialPort* port) { return port->failure.load() != 0; }
 
 constexpr int64_t kPollSliceMs = 1000;
 constexpr int64_t kDrainLimitMs = 1000;
@@ -82,17 +94,17 @@ int OpenDevice(const char* path) {
 
 PortHandle OpenPort(const char* path) {
     if (path == nullptr) {
-        gLastOpenError = ENOENT;
+        gLastError = ENOENT;
         return nullptr;
     }
     const int fd = OpenDevice(path);
     if (fd < 0) {
-        gLastOpenError = errno;
+        gLastError = errno;
         return nullptr;
     }
     int pipeFds[2];
     if (pipe2(pipeFds, O_NONBLOCK | O_CLOEXEC) != 0) {
-        gLastOpenError = errno;
+        gLastError = errno;
         ioctl(fd, TIOCNXCL);
         close(fd);
         return nullptr;
@@ -128,7 +140,7 @@ void ConfigurePort(PortHandle port) {
 }
 
 void DrainPort(PortHandle port) {
-    if (port == nullptr) return;
+    if (port == nullptr || HasFailed(port)) return;
     // tcdrain has no time limit: with hardware flow control and a peer that never raises CTS
     // it would block for good. Watch the output queue instead, for as long as a full command
     // may take at 9600 baud.
@@ -143,7 +155,7 @@ void DrainPort(PortHandle port) {
 }
 
 void WritePort(PortHandle port, const char* bytes, uint32_t count) {
-    if (port == nullptr) return;
+    if (port == nullptr || HasFailed(port)) return;
     // The same budget as the Windows write time-outs: n ms per byte plus a constant.
     const int64_t deadline = NowMs() + int64_t{kWriteTotalPerByteMs} * count + kWriteTotalConstantMs;
     uint32_t done = 0;
@@ -153,7 +165,10 @@ void WritePort(PortHandle port, const char* bytes, uint32_t count) {
             done += static_cast<uint32_t>(n);
             continue;
         }
-        if (n < 0 && errno != EAGAIN && errno != EINTR) return;
+        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            MarkFailed(port, errno);
+            return;
+        }
         const int64_t left = deadline - NowMs();
         if (left <= 0) return;
         pollfd pfd{port->fd, POLLOUT, 0};
@@ -162,7 +177,7 @@ void WritePort(PortHandle port, const char* bytes, uint32_t count) {
 }
 
 uint32_t ReadPort(PortHandle port, char* buffer, uint32_t capacity) {
-    if (port == nullptr || capacity == 0) return 0;
+    if (port == nullptr || capacity == 0 || HasFailed(port)) return 0;
     const int64_t start = NowMs();
     const int64_t totalDeadline = start + int64_t{kReadTotalPerByteMs} * capacity + kReadTotalConstantMs;
     uint32_t received = 0;
@@ -184,7 +199,7 @@ uint32_t ReadPort(PortHandle port, char* buffer, uint32_t capacity) {
             break;
         }
         if (ready == 0) continue;   // the deadline is re-checked at the top
-        if (fds[1].revents & POLLIN) break;
+        if (fds[1].revents & POLLIN) break;   // cancelled by StopReader: not a failure
         if (fds[0].revents & POLLIN) {
             const ssize_t n = read(port->fd, buffer + received, capacity - received);
             if (n > 0) {
@@ -193,11 +208,15 @@ uint32_t ReadPort(PortHandle port, char* buffer, uint32_t capacity) {
                 continue;
             }
             if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+            // A terminal reads 0 bytes only once it has been hung up.
+            MarkFailed(port, n < 0 ? errno : EIO);
+            break;
         }
         // Hang-up or error with nothing to read: the device went away (a stick pulled out).
-        if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) break;
-        if (!(fds[0].revents & POLLIN)) continue;
-        break;
+        if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            MarkFailed(port, (fds[0].revents & POLLNVAL) ? EBADF : EIO);
+            break;
+        }
     }
     return received;
 }
@@ -212,9 +231,11 @@ void ClosePort(PortHandle port) {
     delete port;
 }
 
+bool PortFailed(PortHandle port) { return port != nullptr && HasFailed(port); }
+
 void PortErrorText(char* text, size_t textSize) {
     if (textSize == 0) return;
-    const int error = gLastOpenError;
+    const int error = gLastError.load();
     if (error == EBUSY || error == EWOULDBLOCK) {
         std::snprintf(text, textSize, "the port is in use by another program");
         return;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "link/serial_port.h"
 #include "link/transact.h"
@@ -152,6 +153,43 @@ TEST(LinkTimingCommandBytes, EmptyCommandIsALoneCarriageReturn) {
     ASSERT_NE(modem.get(), nullptr);
     const uint32_t count = Transact(modem.get(), "", true, kTerminalTimeLimitMs);
     EXPECT_EQ(std::string(ReplyBuffer, count), "\r\r\nOK\r\n");
+}
+
+// COM6 and COM7 are pulled out when they receive AT+GONE (natively only: see the simulator's
+// notes on Wine). A vanished device must be told from a silent one, and quickly.
+TEST(LinkTimingUnplugged, ReadEndsAtOnceAndThePortSaysItFailed) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the simulator cannot unplug a port the Wine server holds";
+#else
+    for (const auto& [portNumber, reader] : {std::pair<int, bool>{6, false}, {7, true}}) {
+        SCOPED_TRACE(reader ? "with the reader thread" : "on the calling thread");
+        OpenModem modem(portNumber);
+        ASSERT_NE(modem.get(), nullptr);
+        EXPECT_EQ(Transact(modem.get(), "AT", reader, kTerminalTimeLimitMs), 6u);
+        EXPECT_FALSE(PortFailed(modem.get()));
+
+        const auto start = Clock::now();
+        EXPECT_EQ(Transact(modem.get(), "AT+GONE", reader, kTerminalTimeLimitMs), 0u);
+        EXPECT_LT(MsSince(start), 1000);   // not the 65.6 s or 2 s of a silent modem
+        EXPECT_TRUE(PortFailed(modem.get()));
+        char reason[256] = {};
+        PortErrorText(reason, sizeof reason);
+        EXPECT_GT(std::strlen(reason), 0u);
+
+        // Every later transaction on the dead port returns at once.
+        const auto again = Clock::now();
+        EXPECT_EQ(Transact(modem.get(), "AT", false, 0), 0u);
+        EXPECT_LT(MsSince(again), 500);
+        EXPECT_EQ(OpenPort(ComPath(portNumber).c_str()), nullptr);   // and it is gone
+    }
+#endif
+}
+
+TEST(LinkTimingUnplugged, SilentPortHasNotFailed) {
+    OpenModem modem(4);
+    ASSERT_NE(modem.get(), nullptr);
+    EXPECT_EQ(Transact(modem.get(), "AT", true, kProbeTimeLimitMs), 0u);
+    EXPECT_FALSE(PortFailed(modem.get()));
 }
 
 TEST(LinkTimingOpen, MissingPortFailsWithAReason) {
