@@ -1,8 +1,11 @@
-// POSIX backend: termios for the line, poll against deadlines for the read-end rules, an
-// advisory lock for exclusive use, and a self-pipe to cancel a read that the reader thread
-// still has pending.
+// POSIX backend: termios for the line, poll against deadlines for the read-end rules, a
+// self-pipe to cancel a read that the reader thread still has pending, and, for the exclusive
+// use a Windows port has by itself, an advisory lock, exclusive mode, a look for other
+// processes that have the device open, and the UUCP lock file.
 #include <fcntl.h>
+#include <limits.h>
 #include <poll.h>
+#include <stdlib.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -18,8 +21,13 @@
 #include <mutex>
 #include <thread>
 
+#include "link/port_holders_posix.h"
 #include "link/port_names.h"
 #include "link/serial_port.h"
+
+namespace {
+constexpr size_t kLockPathSize = 512;
+}  // namespace
 
 struct SerialPort {
     int fd = -1;
@@ -27,6 +35,7 @@ struct SerialPort {
     int cancelWrite = -1;
     std::atomic<bool> cancelled{false};
     std::atomic<int> failure{0};   // the errno that showed the device gone; 0 while it works
+    char lockPath[kLockPathSize] = {};   // the lock file this port made; empty when none
 };
 
 namespace {
@@ -35,11 +44,31 @@ namespace {
 // reader thread is joined before its owner looks.
 std::atomic<int> gLastError{0};
 
+// Who holds the port that the last OpenPort found busy, when it could tell. Written by
+// OpenPort only; gHolderKnown goes false with every other error.
+std::atomic<bool> gHolderKnown{false};
+char gBusyDevice[PATH_MAX];
+char gBusyLockFile[kLockPathSize];
+PortHolder gBusyHolder;
+
+void SetLastError(int error) {
+    gHolderKnown.store(false);
+    gLastError.store(error);
+}
+
+void SetBusyBy(const char* device, const PortHolder& holder, const char* lockFile) {
+    std::snprintf(gBusyDevice, sizeof gBusyDevice, "%s", device);
+    std::snprintf(gBusyLockFile, sizeof gBusyLockFile, "%s", lockFile);
+    gBusyHolder = holder;
+    gLastError.store(EBUSY);
+    gHolderKnown.store(true);
+}
+
 // A read or write failed for a reason other than "try again": the device is gone or broken,
 // and every later request would fail the same way.
 void MarkFailed(SerialPort* port, int error) {
     int expected = 0;
-    if (port->failure.compare_exchange_strong(expected, error)) gLastError.store(error);
+    if (port->failure.compare_exchange_strong(expected, error)) SetLastError(error);
 }
 
 bool HasFailed(const SerialPort* port) { return port->failure.load() != 0; }
@@ -64,27 +93,75 @@ void DrainCancelPipe(SerialPort* port) {
     }
 }
 
-int OpenDevice(const char* path) {
+// Opens the device for this program alone. On Windows the system refuses a port that another
+// program holds; here a device opens whoever else has it, so each kind of other user is
+// looked for: a live process's UUCP lock file, a process that has the device open (a modem
+// manager, a dialer, a second terminal), another instance of this program (flock), and
+// exclusive mode (TIOCEXCL), which keeps out later programs that know no lock. Returns the
+// descriptor with errno unchanged, or -1 after SetLastError or SetBusyBy. `lockPath` receives
+// the lock file made for the port, or stays empty when the lock directory is not writable.
+int OpenDevice(const char* path, char* lockPath, size_t lockPathSize) {
+    lockPath[0] = '\0';
     char device[4096];
     if (!DeviceForPortPath(path, device, sizeof device)) {
-        errno = ENOENT;
+        SetLastError(ENOENT);
         return -1;
     }
+    // Other processes' descriptors and the lock file name the device itself, not the link or
+    // alias it was reached by.
+    char real[PATH_MAX];
+    if (realpath(device, real) == nullptr) {
+        SetLastError(errno);
+        return -1;
+    }
+    PortHolder holder;
+    char lockFile[kLockPathSize];
+    const bool lockable = LockFilePathFor(real, lockFile, sizeof lockFile);
+    const LockState lock = lockable ? CheckLockFile(lockFile, &holder) : LockState::Free;
+    if (lock == LockState::HeldByOther) {
+        SetBusyBy(device, holder, lockFile);
+        return -1;
+    }
+
     const int fd = open(device, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return -1;
+    if (fd < 0) {
+        const int error = errno;
+        if (error == EBUSY && FindDeviceHolder(real, &holder)) {
+            SetBusyBy(device, holder, "");
+        } else {
+            SetLastError(error);
+        }
+        return -1;
+    }
     termios probe{};
     if (tcgetattr(fd, &probe) != 0) {   // not a terminal device
-        const int error = errno;
+        SetLastError(errno);
         close(fd);
-        errno = error;
         return -1;
     }
-    // Exclusive use: the lock keeps out every other user of the program (root included), and
-    // TIOCEXCL keeps out other programs that do not take the lock.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    // flock keeps out every other user of this program (root included, and this process's own
+    // second open); the look through /proc finds any other program that has the device open.
+    const bool flocked = flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (!flocked || FindDeviceHolder(real, &holder)) {
+        if (holder.pid != 0) {
+            SetBusyBy(device, holder, "");
+        } else {
+            SetLastError(EBUSY);
+        }
         close(fd);
-        errno = EBUSY;
         return -1;
+    }
+    if (lockable && lock == LockState::Free) {
+        bool taken = false;
+        if (CreateLockFile(lockFile, &holder, &taken)) {
+            std::snprintf(lockPath, lockPathSize, "%s", lockFile);
+        } else if (taken) {
+            SetBusyBy(device, holder, lockFile);
+            close(fd);
+            return -1;
+        }
+        // Otherwise this user may not write the lock directory: the port is used unlocked,
+        // as every program without lock files uses it.
     }
     ioctl(fd, TIOCEXCL);
     return fd;
@@ -94,25 +171,25 @@ int OpenDevice(const char* path) {
 
 PortHandle OpenPort(const char* path) {
     if (path == nullptr) {
-        gLastError = ENOENT;
+        SetLastError(ENOENT);
         return nullptr;
     }
-    const int fd = OpenDevice(path);
-    if (fd < 0) {
-        gLastError = errno;
-        return nullptr;
-    }
+    char lockPath[kLockPathSize];
+    const int fd = OpenDevice(path, lockPath, sizeof lockPath);
+    if (fd < 0) return nullptr;
     int pipeFds[2];
     if (pipe2(pipeFds, O_NONBLOCK | O_CLOEXEC) != 0) {
-        gLastError = errno;
+        SetLastError(errno);
         ioctl(fd, TIOCNXCL);
         close(fd);
+        RemoveLockFile(lockPath);
         return nullptr;
     }
     auto* port = new SerialPort;
     port->fd = fd;
     port->cancelRead = pipeFds[0];
     port->cancelWrite = pipeFds[1];
+    std::snprintf(port->lockPath, sizeof port->lockPath, "%s", lockPath);
     return port;
 }
 
@@ -228,6 +305,7 @@ void ClosePort(PortHandle port) {
     CloseFd(&port->fd);
     CloseFd(&port->cancelRead);
     CloseFd(&port->cancelWrite);
+    RemoveLockFile(port->lockPath);
     delete port;
 }
 
@@ -236,6 +314,16 @@ bool PortFailed(PortHandle port) { return port != nullptr && HasFailed(port); }
 void PortErrorText(char* text, size_t textSize) {
     if (textSize == 0) return;
     const int error = gLastError.load();
+    if (error == EBUSY && gHolderKnown.load()) {
+        if (gBusyHolder.pid == 0) {
+            std::snprintf(text, textSize, "%s is locked by %s", gBusyDevice, gBusyLockFile);
+        } else {
+            std::snprintf(text, textSize, "%s is in use by %s (pid %d)", gBusyDevice,
+                          gBusyHolder.name[0] != '\0' ? gBusyHolder.name : "another program",
+                          static_cast<int>(gBusyHolder.pid));
+        }
+        return;
+    }
     if (error == EBUSY || error == EWOULDBLOCK) {
         std::snprintf(text, textSize, "the port is in use by another program");
         return;
