@@ -106,6 +106,37 @@ TEST(LinkTimingTransact, PauseSplitsTheReplyAndTheTailOpensTheNext) {
     EXPECT_EQ(reply.rfind("TAIL\r\n\r\nOK\r\n", 0), 0u) << reply;
 }
 
+TEST(LinkTimingTransact, HundredMsOfSilenceEndsTheRead) {
+    for (bool reader : {false, true}) {
+        SCOPED_TRACE(reader ? "with the reader thread" : "on the calling thread");
+        OpenModem modem(3);
+        ASSERT_NE(modem.get(), nullptr);
+        uint32_t count = Transact(modem.get(), "AT+GAP100", reader, kTerminalTimeLimitMs);
+        EXPECT_EQ(std::string(ReplyBuffer, count), "\r\nHEAD");
+        count = Transact(modem.get(), "AT", reader, kTerminalTimeLimitMs);
+        EXPECT_EQ(std::string(ReplyBuffer, count), "TAIL\r\n\r\nOK\r\n\r\nOK\r\n");
+    }
+}
+
+// A busy machine can only stretch a pause on the line, never shorten it: one whole reply in
+// three tries shows that 30 ms of silence do not end a read, while a read that did end there
+// would split every try.
+TEST(LinkTimingTransact, ThirtyMsOfSilenceDoNotEndTheRead) {
+    for (bool reader : {false, true}) {
+        SCOPED_TRACE(reader ? "with the reader thread" : "on the calling thread");
+        OpenModem modem(3);
+        ASSERT_NE(modem.get(), nullptr);
+        std::string reply;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const uint32_t count = Transact(modem.get(), "AT+GAP30", reader, kTerminalTimeLimitMs);
+            reply.assign(ReplyBuffer, count);
+            if (reply == "\r\nHEADTAIL\r\n\r\nOK\r\n") break;
+            Transact(modem.get(), "AT", reader, kTerminalTimeLimitMs);   // takes up the tail
+        }
+        EXPECT_EQ(reply, "\r\nHEADTAIL\r\n\r\nOK\r\n");
+    }
+}
+
 TEST(LinkTimingTransact, FloodFillsTheBufferAndLeavesTheRestInTheDevice) {
     for (bool reader : {false, true}) {
         OpenModem modem(3);

@@ -5,6 +5,9 @@ AT+CGMM => \r\nE173\r\n\r\nOK\r\n
 AT => \r\nOK\r\n
 # the tail comes 200 ms after the head: more than the 50 ms that end a read
 AT+SPLIT => \r\nHEAD{pause 200}TAIL\r\n\r\nOK\r\n
+# the 50 ms silence rule from both sides: a 100 ms pause ends a read, a 30 ms one does not
+AT+GAP100 => \r\nHEAD{pause 100}TAIL\r\n\r\nOK\r\n
+AT+GAP30 => \r\nHEAD{pause 30}TAIL\r\n\r\nOK\r\n
 # more than one read can take
 AT+FLOOD => {repeat 70000 F}
 AT+LONG => \r\n{repeat 100 0123456789}\r\n\r\nOK\r\n
