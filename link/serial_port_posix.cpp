@@ -98,8 +98,8 @@ void DrainCancelPipe(SerialPort* port) {
 // looked for: a live process's UUCP lock file, a process that has the device open (a modem
 // manager, a dialer, a second terminal), another instance of this program (flock), and
 // exclusive mode (TIOCEXCL), which keeps out later programs that know no lock. Returns the
-// descriptor with errno unchanged, or -1 after SetLastError or SetBusyBy. `lockPath` receives
-// the lock file made for the port, or stays empty when the lock directory is not writable.
+// descriptor, or -1 after SetLastError or SetBusyBy. `lockPath` receives the lock file made
+// for the port, or stays empty when the lock directory is not writable.
 int OpenDevice(const char* path, char* lockPath, size_t lockPathSize) {
     lockPath[0] = '\0';
     char device[4096];
@@ -140,10 +140,12 @@ int OpenDevice(const char* path, char* lockPath, size_t lockPathSize) {
         return -1;
     }
     // flock keeps out every other user of this program (root included, and this process's own
-    // second open); the look through /proc finds any other program that has the device open.
+    // second open); the look through /proc finds any other program that has the device open,
+    // and names the other instance that holds the flock.
     const bool flocked = flock(fd, LOCK_EX | LOCK_NB) == 0;
-    if (!flocked || FindDeviceHolder(real, &holder)) {
-        if (holder.pid != 0) {
+    const bool heldElsewhere = FindDeviceHolder(real, &holder);
+    if (!flocked || heldElsewhere) {
+        if (heldElsewhere) {
             SetBusyBy(device, holder, "");
         } else {
             SetLastError(EBUSY);
