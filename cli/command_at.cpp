@@ -23,7 +23,8 @@ constexpr char kAtHelp[] =
     "COMMAND is one line of at most 254 characters without control characters (a carriage\n"
     "return would end the command early and start another); an empty one sends a lone\n"
     "carriage return.\n"
-    "Exit status: 0 reply shown, 1 no reply, 2 bad arguments or the port cannot be opened.\n";
+    "Exit status: 0 reply shown, 1 no reply or the port failed (the modem went away),\n"
+    "2 bad arguments or the port cannot be opened.\n";
 
 }  // namespace
 
@@ -78,8 +79,18 @@ int RunAt(const Arguments& args) {
     ConfigurePort(handle);
     DrainPort(handle);
     const uint32_t count = Transact(handle, command.c_str(), true, kTerminalTimeLimitMs);
+    const bool failed = PortFailed(handle);
     ClosePort(handle);
 
+    if (failed) {
+        // Whatever arrived before the device went away is still the modem's.
+        Write1251(stdout, std::string(ReplyBuffer, strnlen(ReplyBuffer, count)));
+        std::fflush(stdout);
+        char reason[512];
+        PortErrorText(reason, sizeof reason);
+        Write1251(stderr, "vesmarin-cli at: the port " + port.display + " failed: " + reason + "\n");
+        return 1;
+    }
     if (count == 0) {
         Write1251(stderr, "vesmarin-cli at: no reply from " + port.display + " within " +
                               std::to_string(kTerminalTimeLimitMs) + " ms\n");

@@ -21,7 +21,10 @@ constexpr char kInfoHelp[] =
     "PORT is COM1..COM254, a port entry such as \"E173 (COM5)\", or on Linux a device path.\n"
     "A modem that stays silent makes every query wait 65.6 s; when stderr is a terminal the\n"
     "command the run is waiting on is shown there.\n"
-    "Exit status: 0 run completed, 2 bad arguments or the port cannot be opened.\n";
+    "A modem that goes away during the run (unplugged) ends it: the rows read until then are\n"
+    "printed and stderr names the query at which the port failed.\n"
+    "Exit status: 0 run completed, 1 the modem went away during the run, 2 bad arguments or\n"
+    "the port cannot be opened.\n";
 
 void ShowStep(int step, const char* command, void*) {
     ShowStatusLine(stderr, "query " + std::to_string(step) + " of " + std::to_string(kInfoQueryCount) +
@@ -92,5 +95,16 @@ int RunInfo(const Arguments& args) {
         PrintRows(rows);
     }
     std::fflush(stdout);
+
+    int lostStep = 0;
+    const char* lostCommand = "";
+    if (InfoRunLostThePort(&lostStep, &lostCommand)) {
+        char reason[512];
+        PortErrorText(reason, sizeof reason);
+        Write1251(stderr, "vesmarin-cli info: the modem on " + port.display + " went away at query " +
+                              std::to_string(lostStep) + " of " + std::to_string(kInfoQueryCount) + " (" +
+                              lostCommand + "): " + reason + "; the rows above were read before that\n");
+        return 1;
+    }
     return 0;
 }

@@ -18,11 +18,18 @@ namespace {
 constexpr size_t kHeaderSize = 3;
 const std::string kDevicePrefix = "\\\\.\\";
 
-// The path the rules give: the prefix, then the text from the "C" of the first "(COM" (at most
-// 255 characters) up to the next ")"; no "(COM" gives no name.
+// The path the rules give: the prefix, then the text from the "C" of the last " (COM" (or of a
+// "(COM" that starts the entry), at most 255 characters, up to the next ")"; no such "(COM"
+// gives no name.
 std::string ModelPath(const std::string& entry) {
-    const size_t found = entry.find("(COM");
-    if (found == std::string::npos) return kDevicePrefix;
+    size_t found = entry.rfind(" (COM");
+    if (found != std::string::npos) {
+        ++found;
+    } else if (entry.compare(0, 4, "(COM") == 0) {
+        found = 0;
+    } else {
+        return kDevicePrefix;
+    }
     std::string name = entry.substr(found + 1, kPortEntrySize - 1);
     return kDevicePrefix + name.substr(0, name.find(')'));
 }
@@ -67,9 +74,9 @@ void CheckRoundTrip(const std::string& model, int portNumber, size_t entrySize) 
     FuzzCheck(std::string(ModemList.modelTexts[0]).compare(0, kept.size(), kept) == 0,
               "the entry does not begin with the model text");
 
+    // Whatever the model text says, "(COM" included, the entry leads back to its own port.
     const std::string path = CheckedPath(entryText, kPortEntrySize);
-    if (kept.find("(COM") == std::string::npos)
-        FuzzCheck(path == kDevicePrefix + "COM" + std::to_string(portNumber), "the entry does not lead back to its port");
+    FuzzCheck(path == kDevicePrefix + "COM" + std::to_string(portNumber), "the entry does not lead back to its port");
 }
 
 }  // namespace

@@ -31,6 +31,7 @@ const char* const kDecoderPrefixes[] = {"^SYSINFO", "+CFUN", "+CSQ", "+COPS", "^
 const char* const kEntries[] = {
     "E173 (COM5)", "", "E1550 (COM12)", " (COM5)", "AT+CGMM (COM7)", "ERROR (COM254)",
     "A(COM3) (COM4)", "Model) x (COM9)", "(COM", "(COM)", "E173 (COM5", "\\\\.\\COM5",
+    "X (COM5)", "X (COM5) (COM14)", "(COM3) (COM9)",
 };
 
 class SeedWriter {

@@ -61,6 +61,7 @@ const InfoQuery kInfoQueries[kInfoQueryCount] = {
 
 InfoRunProgress progressReport = nullptr;
 void* progressContext = nullptr;
+int lostAtStep = 0;   // 1-based; 0 while the last run kept its port
 
 void HandleReply(const InfoQuery& query) {
     for (int i = 0; i < query.placedCount; ++i) {
@@ -84,8 +85,14 @@ int RunOnPath(const char* path) {
         const InfoQuery& query = kInfoQueries[step];
         if (progressReport != nullptr) progressReport(step + 1, query.command, progressContext);
         // ATE0's reply is never looked at; a query without reply bytes writes no row.
-        if (Transact(port, query.command, false, kRunTimeLimitMs) == 0) continue;
-        HandleReply(query);
+        const uint32_t count = Transact(port, query.command, false, kRunTimeLimitMs);
+        if (count != 0) HandleReply(query);
+        // A vanished modem answers none of the remaining queries; asking them would only
+        // leave their rows as empty as stopping does, so the run ends here.
+        if (PortFailed(port)) {
+            lostAtStep = step + 1;
+            break;
+        }
     }
 
     ClosePort(port);
@@ -108,7 +115,15 @@ void SetInfoRunProgress(InfoRunProgress progress, void* context) {
     progressContext = context;
 }
 
+bool InfoRunLostThePort(int* step, const char** command) {
+    if (lostAtStep == 0) return false;
+    if (step != nullptr) *step = lostAtStep;
+    if (command != nullptr) *command = kInfoQueries[lostAtStep - 1].command;
+    return true;
+}
+
 int ReadModemInfo(const char* entry) {
+    lostAtStep = 0;
     ClearAllRows();
     // The path is built in AnswerBuffer, which is free until the first extraction.
     PortPathFromEntry(entry != nullptr ? entry : "", AnswerBuffer, kAnswerBufferSize);
@@ -118,6 +133,7 @@ int ReadModemInfo(const char* entry) {
 }
 
 int ReadModemInfoAtPath(const char* path) {
+    lostAtStep = 0;
     ClearAllRows();
     if (path == nullptr || path[0] == '\0') return 1;
     return RunOnPath(path);

@@ -38,6 +38,19 @@ uint32_t MsSince(std::chrono::steady_clock::time_point start) {
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
 }
 
+// The "(COM" that the entry format appended after the model text: the last one that follows a
+// blank. A model reply such as "X (COM5)" must not make the entry "X (COM5) (COM14)" talk to
+// COM5. An entry that starts with "(COM" carries no model text at all.
+const char* PortNameOpening(const char* entry) {
+    const char* last = nullptr;
+    for (const char* found = std::strstr(entry, " (COM"); found != nullptr;
+         found = std::strstr(found + 1, " (COM")) {
+        last = found + 1;
+    }
+    if (last == nullptr && std::strncmp(entry, "(COM", 4) == 0) last = entry;
+    return last;
+}
+
 }  // namespace
 
 void SetProbeProgress(ProbeProgress progress, void* context) {
@@ -110,10 +123,10 @@ void PortPathFromEntry(const char* entry, char* path, size_t pathSize) {
     if (pathSize == 0) return;
     char name[kPortEntrySize] = {};
     if (entry != nullptr && entry[0] != '\0') {
-        // An entry without "(COM" cannot come from a scan; it names no port rather than
+        // An entry without a port name cannot come from a scan; it names no port rather than
         // being read from an undefined place.
-        if (const char* found = std::strstr(entry, "(COM")) {
-            CopyBounded(name, sizeof name, found + 1);
+        if (const char* opening = PortNameOpening(entry)) {
+            CopyBounded(name, sizeof name, opening + 1);
             if (char* close = std::strchr(name, ')')) *close = '\0';
         }
     }

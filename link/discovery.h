@@ -53,5 +53,7 @@ void SetProbeReport(ProbeReport report, void* context);
 void FormatPortEntry(int slot, char* entry, size_t entrySize);
 
 // Makes the device path "\\.\<port name>" from a port entry into `path`. The port name is the
-// text from the first "(COM" (at its "C") up to the next ")"; the empty entry gives "\\.\".
+// text from the last " (COM" (at its "C") up to the next ")": the model text in front of it is
+// the modem's own and may contain "(COM" itself. An entry that begins with "(COM" has no model
+// text; the empty entry, or one without a port name, gives "\\.\".
 void PortPathFromEntry(const char* entry, char* path, size_t pathSize);

@@ -25,11 +25,15 @@ constexpr uint32_t kWriteTotalPerByteMs = 1;
 constexpr uint32_t kWriteTotalConstantMs = 50;
 
 // Opens an existing device for exclusive, blocking read and write. Returns nullptr on failure
-// (missing device, or one already held open); PortErrorText then says why.
+// (missing device, or one already held open); PortErrorText then says why. On POSIX a device
+// that another process has open, or that a live process has locked with a UUCP lock file, is
+// refused too, naming that process; the port's own lock file is made while it is open.
 PortHandle OpenPort(const char* path);
 
 // 9600 baud, 8 data bits, no parity, one stop bit and the time-outs above; every other
-// setting of the device is written back as it was read. Refusals are ignored.
+// setting of the device is written back as it was read. Refusals are ignored. On POSIX the
+// line discipline is also made raw, software flow control included (a Windows driver has it
+// off unless asked), so that XON and XOFF bytes in a reply are data.
 void ConfigurePort(PortHandle port);
 
 // Waits until everything written earlier has left. Input still held is not discarded.
@@ -45,7 +49,14 @@ uint32_t ReadPort(PortHandle port, char* buffer, uint32_t capacity);
 // Releases the handle; nullptr is ignored.
 void ClosePort(PortHandle port);
 
-// The operating system's words for the last failed OpenPort, NUL-terminated in `text`.
+// True once a read or write on the port failed because the device went away or broke (a
+// stick pulled out: EIO, ENXIO or a hang-up on POSIX; ERROR_DEVICE_REMOVED, ERROR_BAD_COMMAND
+// and the like on Windows), as opposed to a modem that merely stays silent, whose reads just
+// end empty. From then on the port's reads, writes and drains return at once with nothing.
+bool PortFailed(PortHandle port);
+
+// The operating system's words for the last failure, NUL-terminated in `text`: of OpenPort,
+// or of the read or write that made PortFailed true.
 void PortErrorText(char* text, size_t textSize);
 
 // True when the last failed OpenPort found no device by that name at all, as opposed to a

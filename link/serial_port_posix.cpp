@@ -1,8 +1,11 @@
-// POSIX backend: termios for the line, poll against deadlines for the read-end rules, an
-// advisory lock for exclusive use, and a self-pipe to cancel a read that the reader thread
-// still has pending.
+// POSIX backend: termios for the line, poll against deadlines for the read-end rules, a
+// self-pipe to cancel a read that the reader thread still has pending, and, for the exclusive
+// use a Windows port has by itself, an advisory lock, exclusive mode, a look for other
+// processes that have the device open, and the UUCP lock file.
 #include <fcntl.h>
+#include <limits.h>
 #include <poll.h>
+#include <stdlib.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -18,19 +21,57 @@
 #include <mutex>
 #include <thread>
 
+#include "link/port_holders_posix.h"
 #include "link/port_names.h"
 #include "link/serial_port.h"
+
+namespace {
+constexpr size_t kLockPathSize = 512;
+}  // namespace
 
 struct SerialPort {
     int fd = -1;
     int cancelRead = -1;    // read end of the self-pipe, polled with the device
     int cancelWrite = -1;
     std::atomic<bool> cancelled{false};
+    std::atomic<int> failure{0};   // the errno that showed the device gone; 0 while it works
+    char lockPath[kLockPathSize] = {};   // the lock file this port made; empty when none
 };
 
 namespace {
 
-thread_local int gLastOpenError = 0;
+// Written by OpenPort and by whichever thread's read or write finds the device gone; the
+// reader thread is joined before its owner looks.
+std::atomic<int> gLastError{0};
+
+// Who holds the port that the last OpenPort found busy, when it could tell. Written by
+// OpenPort only; gHolderKnown goes false with every other error.
+std::atomic<bool> gHolderKnown{false};
+char gBusyDevice[PATH_MAX];
+char gBusyLockFile[kLockPathSize];
+PortHolder gBusyHolder;
+
+void SetLastError(int error) {
+    gHolderKnown.store(false);
+    gLastError.store(error);
+}
+
+void SetBusyBy(const char* device, const PortHolder& holder, const char* lockFile) {
+    std::snprintf(gBusyDevice, sizeof gBusyDevice, "%s", device);
+    std::snprintf(gBusyLockFile, sizeof gBusyLockFile, "%s", lockFile);
+    gBusyHolder = holder;
+    gLastError.store(EBUSY);
+    gHolderKnown.store(true);
+}
+
+// A read or write failed for a reason other than "try again": the device is gone or broken,
+// and every later request would fail the same way.
+void MarkFailed(SerialPort* port, int error) {
+    int expected = 0;
+    if (port->failure.compare_exchange_strong(expected, error)) SetLastError(error);
+}
+
+bool HasFailed(const SerialPort* port) { return port->failure.load() != 0; }
 
 constexpr int64_t kPollSliceMs = 1000;
 constexpr int64_t kDrainLimitMs = 1000;
@@ -52,27 +93,77 @@ void DrainCancelPipe(SerialPort* port) {
     }
 }
 
-int OpenDevice(const char* path) {
+// Opens the device for this program alone. On Windows the system refuses a port that another
+// program holds; here a device opens whoever else has it, so each kind of other user is
+// looked for: a live process's UUCP lock file, a process that has the device open (a modem
+// manager, a dialer, a second terminal), another instance of this program (flock), and
+// exclusive mode (TIOCEXCL), which keeps out later programs that know no lock. Returns the
+// descriptor, or -1 after SetLastError or SetBusyBy. `lockPath` receives the lock file made
+// for the port, or stays empty when the lock directory is not writable.
+int OpenDevice(const char* path, char* lockPath, size_t lockPathSize) {
+    lockPath[0] = '\0';
     char device[4096];
     if (!DeviceForPortPath(path, device, sizeof device)) {
-        errno = ENOENT;
+        SetLastError(ENOENT);
         return -1;
     }
+    // Other processes' descriptors and the lock file name the device itself, not the link or
+    // alias it was reached by.
+    char real[PATH_MAX];
+    if (realpath(device, real) == nullptr) {
+        SetLastError(errno);
+        return -1;
+    }
+    PortHolder holder;
+    char lockFile[kLockPathSize];
+    const bool lockable = LockFilePathFor(real, lockFile, sizeof lockFile);
+    const LockState lock = lockable ? CheckLockFile(lockFile, &holder) : LockState::Free;
+    if (lock == LockState::HeldByOther) {
+        SetBusyBy(device, holder, lockFile);
+        return -1;
+    }
+
     const int fd = open(device, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return -1;
+    if (fd < 0) {
+        const int error = errno;
+        if (error == EBUSY && FindDeviceHolder(real, &holder)) {
+            SetBusyBy(device, holder, "");
+        } else {
+            SetLastError(error);
+        }
+        return -1;
+    }
     termios probe{};
     if (tcgetattr(fd, &probe) != 0) {   // not a terminal device
-        const int error = errno;
+        SetLastError(errno);
         close(fd);
-        errno = error;
         return -1;
     }
-    // Exclusive use: the lock keeps out every other user of the program (root included), and
-    // TIOCEXCL keeps out other programs that do not take the lock.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    // flock keeps out every other user of this program (root included, and this process's own
+    // second open); the look through /proc finds any other program that has the device open,
+    // and names the other instance that holds the flock.
+    const bool flocked = flock(fd, LOCK_EX | LOCK_NB) == 0;
+    const bool heldElsewhere = FindDeviceHolder(real, &holder);
+    if (!flocked || heldElsewhere) {
+        if (heldElsewhere) {
+            SetBusyBy(device, holder, "");
+        } else {
+            SetLastError(EBUSY);
+        }
         close(fd);
-        errno = EBUSY;
         return -1;
+    }
+    if (lockable && lock == LockState::Free) {
+        bool taken = false;
+        if (CreateLockFile(lockFile, &holder, &taken)) {
+            std::snprintf(lockPath, lockPathSize, "%s", lockFile);
+        } else if (taken) {
+            SetBusyBy(device, holder, lockFile);
+            close(fd);
+            return -1;
+        }
+        // Otherwise this user may not write the lock directory: the port is used unlocked,
+        // as every program without lock files uses it.
     }
     ioctl(fd, TIOCEXCL);
     return fd;
@@ -82,25 +173,25 @@ int OpenDevice(const char* path) {
 
 PortHandle OpenPort(const char* path) {
     if (path == nullptr) {
-        gLastOpenError = ENOENT;
+        SetLastError(ENOENT);
         return nullptr;
     }
-    const int fd = OpenDevice(path);
-    if (fd < 0) {
-        gLastOpenError = errno;
-        return nullptr;
-    }
+    char lockPath[kLockPathSize];
+    const int fd = OpenDevice(path, lockPath, sizeof lockPath);
+    if (fd < 0) return nullptr;
     int pipeFds[2];
     if (pipe2(pipeFds, O_NONBLOCK | O_CLOEXEC) != 0) {
-        gLastOpenError = errno;
+        SetLastError(errno);
         ioctl(fd, TIOCNXCL);
         close(fd);
+        RemoveLockFile(lockPath);
         return nullptr;
     }
     auto* port = new SerialPort;
     port->fd = fd;
     port->cancelRead = pipeFds[0];
     port->cancelWrite = pipeFds[1];
+    std::snprintf(port->lockPath, sizeof port->lockPath, "%s", lockPath);
     return port;
 }
 
@@ -109,10 +200,13 @@ void ConfigurePort(PortHandle port) {
     termios tio{};
     if (tcgetattr(port->fd, &tio) != 0) return;
     // The line discipline must be raw for a byte-exact AT dialogue; this has no counterpart in
-    // the Windows settings and is not a line setting of the device. Flow control (CRTSCTS,
-    // IXON, IXOFF, IXANY, the start/stop characters) and the modem-control lines (HUPCL,
-    // CLOCAL) are left exactly as the device reported them.
-    tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL);
+    // the Windows settings and is not a line setting of the device. Software flow control is
+    // part of it here: the kernel gives ttyUSB and ttyACM devices IXON by default, unlike a
+    // Windows modem driver, and then a 0x13 byte in a reply vanishes from the reply and stops
+    // every later write, for later runs too. Hardware flow control (CRTSCTS), the start/stop
+    // characters and the modem-control lines (HUPCL, CLOCAL) stay as the device reported them.
+    tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL |
+                                          IXON | IXOFF | IXANY);
     tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB);
@@ -125,7 +219,7 @@ void ConfigurePort(PortHandle port) {
 }
 
 void DrainPort(PortHandle port) {
-    if (port == nullptr) return;
+    if (port == nullptr || HasFailed(port)) return;
     // tcdrain has no time limit: with hardware flow control and a peer that never raises CTS
     // it would block for good. Watch the output queue instead, for as long as a full command
     // may take at 9600 baud.
@@ -140,7 +234,7 @@ void DrainPort(PortHandle port) {
 }
 
 void WritePort(PortHandle port, const char* bytes, uint32_t count) {
-    if (port == nullptr) return;
+    if (port == nullptr || HasFailed(port)) return;
     // The same budget as the Windows write time-outs: n ms per byte plus a constant.
     const int64_t deadline = NowMs() + int64_t{kWriteTotalPerByteMs} * count + kWriteTotalConstantMs;
     uint32_t done = 0;
@@ -150,7 +244,10 @@ void WritePort(PortHandle port, const char* bytes, uint32_t count) {
             done += static_cast<uint32_t>(n);
             continue;
         }
-        if (n < 0 && errno != EAGAIN && errno != EINTR) return;
+        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            MarkFailed(port, errno);
+            return;
+        }
         const int64_t left = deadline - NowMs();
         if (left <= 0) return;
         pollfd pfd{port->fd, POLLOUT, 0};
@@ -159,7 +256,7 @@ void WritePort(PortHandle port, const char* bytes, uint32_t count) {
 }
 
 uint32_t ReadPort(PortHandle port, char* buffer, uint32_t capacity) {
-    if (port == nullptr || capacity == 0) return 0;
+    if (port == nullptr || capacity == 0 || HasFailed(port)) return 0;
     const int64_t start = NowMs();
     const int64_t totalDeadline = start + int64_t{kReadTotalPerByteMs} * capacity + kReadTotalConstantMs;
     uint32_t received = 0;
@@ -181,7 +278,7 @@ uint32_t ReadPort(PortHandle port, char* buffer, uint32_t capacity) {
             break;
         }
         if (ready == 0) continue;   // the deadline is re-checked at the top
-        if (fds[1].revents & POLLIN) break;
+        if (fds[1].revents & POLLIN) break;   // cancelled by StopReader: not a failure
         if (fds[0].revents & POLLIN) {
             const ssize_t n = read(port->fd, buffer + received, capacity - received);
             if (n > 0) {
@@ -190,11 +287,15 @@ uint32_t ReadPort(PortHandle port, char* buffer, uint32_t capacity) {
                 continue;
             }
             if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+            // A terminal reads 0 bytes only once it has been hung up.
+            MarkFailed(port, n < 0 ? errno : EIO);
+            break;
         }
         // Hang-up or error with nothing to read: the device went away (a stick pulled out).
-        if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) break;
-        if (!(fds[0].revents & POLLIN)) continue;
-        break;
+        if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            MarkFailed(port, (fds[0].revents & POLLNVAL) ? EBADF : EIO);
+            break;
+        }
     }
     return received;
 }
@@ -206,12 +307,25 @@ void ClosePort(PortHandle port) {
     CloseFd(&port->fd);
     CloseFd(&port->cancelRead);
     CloseFd(&port->cancelWrite);
+    RemoveLockFile(port->lockPath);
     delete port;
 }
 
+bool PortFailed(PortHandle port) { return port != nullptr && HasFailed(port); }
+
 void PortErrorText(char* text, size_t textSize) {
     if (textSize == 0) return;
-    const int error = gLastOpenError;
+    const int error = gLastError.load();
+    if (error == EBUSY && gHolderKnown.load()) {
+        if (gBusyHolder.pid == 0) {
+            std::snprintf(text, textSize, "%s is locked by %s", gBusyDevice, gBusyLockFile);
+        } else {
+            std::snprintf(text, textSize, "%s is in use by %s (pid %d)", gBusyDevice,
+                          gBusyHolder.name[0] != '\0' ? gBusyHolder.name : "another program",
+                          static_cast<int>(gBusyHolder.pid));
+        }
+        return;
+    }
     if (error == EBUSY || error == EWOULDBLOCK) {
         std::snprintf(text, textSize, "the port is in use by another program");
         return;

@@ -15,22 +15,60 @@ struct SerialPort {
     HANDLE readDone = nullptr;    // event of the one read that may be pending
     HANDLE writeDone = nullptr;
     volatile LONG cancelled = 0;
+    volatile LONG failure = 0;    // the error that showed the device gone; 0 while it works
 };
 
 namespace {
 
-DWORD gLastOpenError = 0;
+// Written by OpenPort and by whichever thread's read or write finds the device gone; the
+// reader thread has ended before its owner looks.
+volatile LONG gLastError = 0;
 
 // How long a cancelled reader gets to finish before the last resort is used.
 constexpr DWORD kCancelRetryMs = 100;
 constexpr int kCancelAttempts = 50;
 
-uint32_t CompleteIo(HANDLE handle, OVERLAPPED* overlapped, BOOL started) {
+bool HasFailed(SerialPort* port) { return InterlockedCompareExchange(&port->failure, 0, 0) != 0; }
+
+// Whether a failed request means the device is gone or broken. A time-out only means
+// silence, and an abort that StopReader asked for is the transaction's own doing; anything
+// else (ERROR_DEVICE_REMOVED, ERROR_BAD_COMMAND, ERROR_GEN_FAILURE, ERROR_ACCESS_DENIED, an
+// abort after a line error with abort-on-error set, which lasts until the errors are cleared)
+// fails every later request too.
+bool MeansDeviceFailed(SerialPort* port, DWORD error) {
+    switch (error) {
+        case ERROR_SUCCESS:
+        case ERROR_IO_PENDING:
+        case ERROR_TIMEOUT:
+        case ERROR_SEM_TIMEOUT:
+        case ERROR_COUNTER_TIMEOUT:
+            return false;
+        case ERROR_OPERATION_ABORTED:
+            return InterlockedCompareExchange(&port->cancelled, 0, 0) == 0;
+        default:
+            return true;
+    }
+}
+
+void NoteFailure(SerialPort* port, DWORD error) {
+    if (!MeansDeviceFailed(port, error)) return;
+    if (InterlockedCompareExchange(&port->failure, static_cast<LONG>(error), 0) == 0) {
+        InterlockedExchange(&gLastError, static_cast<LONG>(error));
+    }
+}
+
+uint32_t CompleteIo(SerialPort* port, OVERLAPPED* overlapped, BOOL started) {
     DWORD transferred = 0;
-    if (!started && GetLastError() != ERROR_IO_PENDING) return 0;
-    if (!GetOverlappedResult(handle, overlapped, &transferred, TRUE)) {
+    if (!started) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_IO_PENDING) {
+            NoteFailure(port, error);
+            return 0;
+        }
+    }
+    if (!GetOverlappedResult(port->handle, overlapped, &transferred, TRUE)) {
         // A cancelled or failed read may still have stored some bytes; report what arrived.
-        return transferred;
+        NoteFailure(port, GetLastError());
     }
     return transferred;
 }
@@ -39,14 +77,14 @@ uint32_t CompleteIo(HANDLE handle, OVERLAPPED* overlapped, BOOL started) {
 
 PortHandle OpenPort(const char* path) {
     if (path == nullptr) {
-        gLastOpenError = ERROR_FILE_NOT_FOUND;
+        gLastError = ERROR_FILE_NOT_FOUND;
         return nullptr;
     }
     // Share mode 0: a port held by any other program or instance fails to open.
     HANDLE handle = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        gLastOpenError = GetLastError();
+        gLastError = static_cast<LONG>(GetLastError());
         return nullptr;
     }
     auto* port = new SerialPort;
@@ -54,7 +92,7 @@ PortHandle OpenPort(const char* path) {
     port->readDone = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     port->writeDone = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (port->readDone == nullptr || port->writeDone == nullptr) {
-        gLastOpenError = GetLastError();
+        gLastError = static_cast<LONG>(GetLastError());
         ClosePort(port);
         return nullptr;
     }
@@ -87,29 +125,31 @@ void ConfigurePort(PortHandle port) {
 }
 
 void DrainPort(PortHandle port) {
-    if (port == nullptr) return;
+    if (port == nullptr || HasFailed(port)) return;
+    // Not examined: some drivers do not implement the flush; a vanished device shows itself
+    // in the next read or write.
     FlushFileBuffers(port->handle);
 }
 
 void WritePort(PortHandle port, const char* bytes, uint32_t count) {
-    if (port == nullptr) return;
+    if (port == nullptr || HasFailed(port)) return;
     OVERLAPPED overlapped;
     std::memset(&overlapped, 0, sizeof overlapped);
     ResetEvent(port->writeDone);
     overlapped.hEvent = port->writeDone;
     const BOOL started = WriteFile(port->handle, bytes, count, nullptr, &overlapped);
-    CompleteIo(port->handle, &overlapped, started);
+    CompleteIo(port, &overlapped, started);
 }
 
 uint32_t ReadPort(PortHandle port, char* buffer, uint32_t capacity) {
-    if (port == nullptr || capacity == 0) return 0;
+    if (port == nullptr || capacity == 0 || HasFailed(port)) return 0;
     if (InterlockedCompareExchange(&port->cancelled, 0, 0) != 0) return 0;
     OVERLAPPED overlapped;
     std::memset(&overlapped, 0, sizeof overlapped);
     ResetEvent(port->readDone);
     overlapped.hEvent = port->readDone;
     const BOOL started = ReadFile(port->handle, buffer, capacity, nullptr, &overlapped);
-    return CompleteIo(port->handle, &overlapped, started);
+    return CompleteIo(port, &overlapped, started);
 }
 
 void ClosePort(PortHandle port) {
@@ -120,14 +160,17 @@ void ClosePort(PortHandle port) {
     delete port;
 }
 
+bool PortFailed(PortHandle port) { return port != nullptr && HasFailed(port); }
+
 void PortErrorText(char* text, size_t textSize) {
     if (textSize == 0) return;
     text[0] = '\0';
+    const DWORD error = static_cast<DWORD>(InterlockedCompareExchange(&gLastError, 0, 0));
     const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, gLastOpenError,
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
         MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), text, static_cast<DWORD>(textSize), nullptr);
     if (length == 0) {
-        std::snprintf(text, textSize, "system error %lu", static_cast<unsigned long>(gLastOpenError));
+        std::snprintf(text, textSize, "system error %lu", static_cast<unsigned long>(error));
         return;
     }
     // The system's text ends in a line break; the caller adds its own.

@@ -52,6 +52,9 @@ start_modems() {
   exit 1
 }
 export VESMARIN_PORTS="$work/ports"
+# The port layer's lock files stay out of the system's /var/lock.
+mkdir -p "$work/locks"
+export VESMARIN_LOCK_DIR="$work/locks"
 
 if [ "$slow" -eq 1 ]; then
   start_modems 7="$profiles/silent.profile"

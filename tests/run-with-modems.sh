@@ -2,8 +2,9 @@
 # Runs one test executable against simulated modems.
 #   run-with-modems.sh [--wine ARCH --prefix DIR] --modemsim PATH --layout FILE --log-dir DIR -- EXE ARGS...
 # The layout file lists "N profile" lines (profile paths relative to the repository). Natively
-# the ports live in a private directory named by VESMARIN_PORTS; under Wine they are linked
-# into the prefix's dosdevices, where \\.\COMn finds them.
+# the ports live in a private directory named by VESMARIN_PORTS, and the port locks in one
+# named by VESMARIN_LOCK_DIR; under Wine the ports are linked into the prefix's dosdevices,
+# where \\.\COMn finds them.
 # The test finds the modems' transcripts (comN.log) in the folder VESMARIN_MODEM_LOGS names.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -34,6 +35,8 @@ if [ -n "$wine_arch" ]; then
 else
   ports="$work/ports"
   mkdir -p "$ports"
+  # The port layer's UUCP lock files go here rather than into the system's /var/lock.
+  mkdir -p "$work/locks"
 fi
 mkdir -p "$log_dir"
 log_dir=$(cd "$log_dir" && pwd)
@@ -63,5 +66,5 @@ export VESMARIN_MODEM_LOGS="$log_dir"
 if [ -n "$wine_arch" ]; then
   "$root/scripts/wine.sh" --arch "$wine_arch" --prefix "$prefix" -- "$@"
 else
-  VESMARIN_PORTS="$ports" "$@"
+  VESMARIN_PORTS="$ports" VESMARIN_LOCK_DIR="$work/locks" "$@"
 fi

@@ -132,6 +132,30 @@ TEST(RunFullStickProgress, ReportsEveryStepBeforeItRuns) {
     ExpectRows(rows, kFullStickRows, "");
 }
 
+// COM9 is the full stick pulled out when it receives AT+CSQ, query 13.
+TEST(RunFullStickUnplugged, KeepsTheRowsReadBeforeAndSaysWhere) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the simulator cannot unplug a port the Wine server holds";
+#else
+    MemoryRows rows;
+    EXPECT_EQ(RunEntry(rows, "E173 (COM9)"), 0);
+    RowTexts before;
+    for (const auto& [index, text] : kFullStickRows) {
+        if (index < 17) before[index] = text;   // rows of queries 1 to 12
+    }
+    ExpectRows(rows, before, "");
+    int step = 0;
+    const char* command = nullptr;
+    ASSERT_TRUE(InfoRunLostThePort(&step, &command));
+    EXPECT_EQ(step, 13);
+    EXPECT_STREQ(command, "AT+CSQ");
+
+    // A run that keeps its port says nothing was lost.
+    EXPECT_EQ(RunEntry(rows, "E173 (COM5)"), 0);
+    EXPECT_FALSE(InfoRunLostThePort(&step, &command));
+#endif
+}
+
 TEST(RunFullStickEntry, EmptyEntryClearsTheTableAndFails) {
     MemoryRows rows;
     int writes = 0;

@@ -27,10 +27,17 @@ TEST(PortPathFromEntry, Table) {
         {"", "\\\\.\\"},
         {" (COM7)", "\\\\.\\COM7"},                      // empty model text
         {"ERROR (COM254)", "\\\\.\\COM254"},
-        {"odd(COM3)model (COM9)", "\\\\.\\COM3"},         // the first "(COM" wins
         {"a)b (COM4)", "\\\\.\\COM4"},                   // ")" before "(COM" is harmless
         {"no port here", "\\\\.\\"},                      // nothing a scan makes; names no port
         {"E173 (COM5", "\\\\.\\COM5"},                    // no ")" : the rest is taken
+        {"(COM6)", "\\\\.\\COM6"},                        // no model text, no blank before it
+        // The model text is the modem's own: its "(COM" never names the port.
+        {"X (COM5) (COM14)", "\\\\.\\COM14"},
+        {"odd(COM3)model (COM9)", "\\\\.\\COM9"},
+        {"(COM3) (COM9)", "\\\\.\\COM9"},
+        {"X (COM5)(COM14)", "\\\\.\\COM5"},               // no blank: not an appended name
+        {"A (COM", "\\\\.\\COM"},
+        {"X(COM5)", "\\\\.\\"},                           // "(COM" inside a word names nothing
     };
     for (const auto& c : cases) EXPECT_EQ(PathOf(c.entry), c.path) << c.entry;
 }
@@ -87,6 +94,15 @@ TEST_F(PortEntryFormat, LongModelKeepsTheEnding) {
     }
     Put(0, 7, std::string(246, 'M'));
     EXPECT_EQ(Entry(0), std::string(246, 'M') + " (COM7)");   // 254 characters: fits whole
+}
+
+TEST_F(PortEntryFormat, ModelNamingAnotherPortLeadsBackToItsOwn) {
+    for (const char* model : {"X (COM5)", "(COM5)", "E173 (COM5) (COM6)", " (COM5", "(COM"}) {
+        Put(0, 14, model);
+        char path[kPortEntrySize + 8];
+        PortPathFromEntry(Entry(0).c_str(), path, sizeof path);
+        EXPECT_STREQ(path, "\\\\.\\COM14") << model;
+    }
 }
 
 }  // namespace

@@ -103,6 +103,19 @@ TEST(ModemEngineEcho, SwitchesAfterTheCommandsOwnEcho) {
     }
 }
 
+TEST(ModemEngineUnplug, GoesAwayAtItsCommandWithoutEchoOrReply) {
+    Line line("latency 0\nunplug AT+GONE\nAT => A\n");
+    line.Send("AT\rAT+GONE\rAT\r", 0);
+    line.RunTo(1000);
+    EXPECT_EQ(line.TakeBytes(), "AT\rA");
+    EXPECT_TRUE(line.Engine().Unplugged());
+    EXPECT_EQ(line.Engine().NextDeadline(), -1);
+    line.Send("AT\r", 2000);
+    line.RunTo(3000);
+    EXPECT_EQ(line.TakeBytes(), "");
+    EXPECT_EQ(line.Engine().CommandsTaken(), 2u);
+}
+
 TEST(ModemEngineInput, LineFeedsAndNulsBetweenCommandsAreIgnored) {
     struct Case {
         std::string input;

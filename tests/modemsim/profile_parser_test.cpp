@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <set>
 #include <string>
 
 #include "tools/modemsim/profile.h"
@@ -141,7 +142,9 @@ const ErrorCase kErrorCases[] = {
     {"CommandOutside1251", u8"AT\u4E2D => OK", "t.profile:1: COMMAND has a character"},
     {"EmptyCommand", " => OK", "t.profile:1: empty COMMAND"},
     {"EmptyCommandWithBlanks", "   =>", "t.profile:1: empty COMMAND"},
-    {"NoSeparator", "ATI", "t.profile:1: not a rule (COMMAND => REPLY) nor an echo or latency line"},
+    {"NoSeparator", "ATI", "t.profile:1: not a rule (COMMAND => REPLY) nor an echo, latency or unplug line"},
+    {"UnplugWithoutCommand", "unplug  ", "t.profile:1: unplug must be followed by a COMMAND"},
+    {"UnplugCommandOutside1251", u8"unplug AT\u4E2D", "t.profile:1: COMMAND has a character"},
     {"SeparatorWithoutBlanks", "ATI=>OK", "t.profile:1: not a rule"},
     {"SeparatorWithTabs", "ATI\t=>\tOK", "t.profile:1: not a rule"},
     {"EchoWithoutMode", "echo", "t.profile:1: echo must be followed by on, off or always"},
@@ -219,6 +222,19 @@ TEST(ProfileLines, CommandFieldIsTrimmedAndComparedExactly) {
     EXPECT_EQ(ReplyTo(profile, "echo on"), "a command named like a setting");
     EXPECT_EQ(profile.rules.size(), 7u);
     EXPECT_EQ(profile.echo, EchoMode::On);
+}
+
+// "unplug" lines were errors before, so no profile that parsed then means anything else now.
+TEST(ProfileLines, UnplugLinesNameTheCommandsAtWhichTheModemGoesAway) {
+    Profile profile;
+    std::string error;
+    ASSERT_TRUE(Parse(u8"unplug AT+CSQ\n  unplug \t AT Ж  \nunplug => a rule\nunplugged => too\n",
+                      &profile, &error))
+        << error;
+    EXPECT_EQ(profile.unplugCommands, (std::set<std::string>{"AT+CSQ", "AT Ж"}));
+    EXPECT_EQ(ReplyTo(profile, "unplug"), "a rule");
+    EXPECT_EQ(ReplyTo(profile, "unplugged"), "too");
+    EXPECT_FALSE(Parse("unpluggedAT\n", &profile, &error));
 }
 
 TEST(ProfileLines, LaterRuleReplacesEarlier) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tests/modemsim/simulator_process.h"
+#include "tools/modemsim/transcript_log.h"
 
 namespace {
 
@@ -306,6 +307,89 @@ TEST_F(SimulatorTest, LogRecordsEveryByteWithTimeAndDirection) {
     EXPECT_EQ(stamp[stamp.size() - 4], '.') << stamp;
     EXPECT_EQ(simulator_.Stop(SIGINT), 0);
     EXPECT_TRUE(Exists(logs_ + "/com5.log"));  // the transcript outlives the simulator
+}
+
+TEST_F(SimulatorTest, UnpluggedModemHangsUpItsClientAndIsGone) {
+    const std::string profile = dir_.WriteFile("p.profile", "echo off\nlatency 0\nunplug AT+GONE\nAT => ok\n");
+    ASSERT_TRUE(simulator_.Start({"--ports", ports_, "--log", logs_, "5=" + profile, "6=" + profile}))
+        << simulator_.Stderr();
+    PortClient port(Port(5));
+    ASSERT_TRUE(port.Write("AT\r"));
+    EXPECT_EQ(port.ReadUntil("ok", 3000), "ok");
+    ASSERT_TRUE(port.Write("AT+GONE\r"));
+    pollfd hangUp{port.Fd(), POLLIN, 0};
+    ASSERT_EQ(poll(&hangUp, 1, 5000), 1);
+    EXPECT_NE(hangUp.revents & (POLLHUP | POLLERR), 0) << hangUp.revents;
+    char byte = 0;
+    EXPECT_LE(read(port.Fd(), &byte, 1), 0);
+    EXPECT_FALSE(Exists(Port(5)));
+    EXPECT_FALSE(PortClient(Port(5)).IsOpen());
+    // The other port plays on.
+    PortClient other(Port(6));
+    ASSERT_TRUE(other.Write("AT\r"));
+    EXPECT_EQ(other.ReadUntil("ok", 3000), "ok");
+    EXPECT_NE(simulator_.Stderr().find("COM5 unplugged"), std::string::npos) << simulator_.Stderr();
+    EXPECT_NE(ReadWholeFile(logs_ + "/com5.log").find(" -- unplugged"), std::string::npos);
+    EXPECT_EQ(simulator_.Stop(SIGTERM), 0);
+    EXPECT_FALSE(Exists(Port(6)));
+}
+
+TEST_F(SimulatorTest, TranscriptRecordsTheStartOfAFloodAndSaysHowMuchMoreWentOut) {
+    StartWith("echo off\nlatency 0\nAT+FLOOD => {repeat 100000 0123456789}\nAT => ok\n");
+    {
+        PortClient first(Port(5));
+        ASSERT_TRUE(first.Write("AT+FLOOD\r"));
+    }  // gone before the flood is out: the rest of it is dropped
+    // The transcript says when the flood is over.
+    const std::string more = std::to_string(1000000 - kMaxRecordedReplyBytes) + " more bytes were sent";
+    std::string log;
+    for (const long long deadline = NowMs() + 20000; NowMs() < deadline; usleep(20 * 1000)) {
+        log = ReadWholeFile(logs_ + "/com5.log");
+        if (log.find(more) != std::string::npos) break;
+    }
+    EXPECT_NE(log.find(more), std::string::npos) << log.substr(log.size() > 300 ? log.size() - 300 : 0);
+    EXPECT_LT(log.size(), kMaxRecordedReplyBytes + 4096);
+    EXPECT_NE(log.find("the rest of this reply is sent but not recorded"), std::string::npos);
+    // The next reply is recorded again.
+    PortClient second(Port(5));
+    ASSERT_TRUE(second.Write("AT\r"));
+    EXPECT_EQ(second.ReadUntil("ok", 5000), "ok");
+    usleep(100 * 1000);
+    EXPECT_NE(ReadWholeFile(logs_ + "/com5.log").find(" tx ok\n"), std::string::npos);
+}
+
+// A 64 MiB flood to a port nobody has open goes out as fast as the pty takes it, which is
+// at once; it used to keep every other port waiting until all of it was out.
+TEST_F(SimulatorTest, FloodOnOnePortDoesNotHoldUpAnother) {
+    const std::string flood = dir_.WriteFile("flood.profile", "echo off\nlatency 0\nAT+FLOOD => {repeat 6710886 0123456789}\n");
+    const std::string quick = dir_.WriteFile("quick.profile", "echo off\nlatency 0\nAT => ok\n");
+    ASSERT_TRUE(simulator_.Start({"--ports", ports_, "--log", logs_, "5=" + flood, "6=" + quick}, 20000))
+        << simulator_.Stderr();
+    PortClient other(Port(6));
+    ASSERT_TRUE(other.IsOpen());
+    {
+        PortClient flooded(Port(5));
+        ASSERT_TRUE(flooded.Write("AT+FLOOD\r"));
+        usleep(50 * 1000);  // the flood is under way
+    }
+    const long long start = NowMs();
+    ASSERT_TRUE(other.Write("AT\r"));
+    EXPECT_EQ(other.ReadUntil("ok", 20000), "ok");
+    // Sending all of the flood first took about a second here, many more with a slow disk.
+    EXPECT_LT(NowMs() - start, 300);
+}
+
+// Sending a reply used to begin with a copy of it; for a large reply the copy alone outlasted
+// the 50 ms of silence that end a client's read, so the client saw only the echo.
+TEST_F(SimulatorTest, LargeReplyStartsAsSoonAsASmallOne) {
+    StartWith("echo on\nlatency 0\nAT+BIG => {repeat 6000000 0123456789}\n");
+    PortClient port(Port(5));
+    const long long start = NowMs();
+    ASSERT_TRUE(port.Write("AT+BIG\r"));
+    const std::string head = port.ReadCount(8, 5000).substr(0, 8);
+    const long long elapsed = NowMs() - start;
+    EXPECT_EQ(head, "AT+BIG\r0");
+    EXPECT_LT(elapsed, 100);
 }
 
 TEST_F(SimulatorTest, SignalsRemoveOnlyTheLinksItMade) {

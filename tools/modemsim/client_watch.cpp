@@ -25,6 +25,10 @@ int ClientWatch::Watch(const std::string& path, std::string* error) {
     return id;
 }
 
+void ClientWatch::Unwatch(int watchId) {
+    if (fd_ >= 0 && watchId >= 0) inotify_rm_watch(fd_, watchId);
+}
+
 void ClientWatch::Drain(const std::function<void(int, Event)>& handle) {
     alignas(inotify_event) char buffer[4096];
     while (true) {

@@ -18,6 +18,8 @@ public:
     bool Start(std::string* error);
     // Watches one device; returns its watch id, or -1 with a reason.
     int Watch(const std::string& path, std::string* error);
+    // Stops watching; the id's events that are still queued are dropped by the caller.
+    void Unwatch(int watchId);
     int Fd() const { return fd_; }
     // Hands every queued event to `handle` (watch id, event); the id is -1 for Lost.
     void Drain(const std::function<void(int, Event)>& handle);

@@ -9,8 +9,6 @@ namespace {
 // the simulator without bound; the pty then holds the client's writes back.
 constexpr size_t kMaxQueuedLines = 100000;
 constexpr size_t kMaxQueuedBytes = 16 * 1024 * 1024;
-// A flood reply's buffer is given back once it is out.
-constexpr size_t kKeptCapacity = 1024 * 1024;
 
 }  // namespace
 
@@ -20,6 +18,7 @@ ModemEngine::ModemEngine(Profile profile) : profile_(std::move(profile)), echo_(
 }
 
 void ModemEngine::Receive(const char* data, size_t size, Millis now) {
+    if (unplugged_) return;
     for (size_t i = 0; i < size; ++i) {
         const char c = data[i];
         if (c == '\r') {
@@ -42,14 +41,27 @@ const Reply& ModemEngine::ReplyFor(const std::string& command) const {
     return profile_.defaultReply;
 }
 
+// Called only when nothing waits to go out: a reply's last step must have left before the
+// next command is taken.
 void ModemEngine::TakeCommand() {
     CommandLine line = std::move(lines_.front());
     lines_.pop_front();
     queuedBytes_ -= line.text.size() + 1;
+    ++commandsTaken_;
+    if (profile_.unplugCommands.count(line.text) != 0) {
+        // Pulled out: whatever was still to come is lost with the device.
+        unplugged_ = true;
+        lines_.clear();
+        queuedBytes_ = 0;
+        partial_.clear();
+        return;
+    }
     // V.250: the echo is the command as received, with its carriage return.
     if (echo_ != EchoMode::Off) {
-        outgoing_ += line.text;
-        outgoing_ += '\r';
+        echoText_ = line.text;
+        echoText_ += '\r';
+        outgoingData_ = echoText_.data();
+        outgoingSize_ = echoText_.size();
     }
     if (line.text == "ATE0" && echo_ == EchoMode::On) echo_ = EchoMode::Off;
     if (line.text == "ATE1" && echo_ == EchoMode::Off) echo_ = EchoMode::On;
@@ -59,10 +71,11 @@ void ModemEngine::TakeCommand() {
 }
 
 void ModemEngine::Advance(Millis now) {
-    while (true) {
+    while (!unplugged_) {
         if (reply_ == nullptr) {
             if (lines_.empty()) return;
             TakeCommand();
+            if (unplugged_) return;
         }
         // A step starts only once everything before it is on the port, so a pause is a real
         // gap on the line and the reply's end is when its last byte left.
@@ -76,23 +89,21 @@ void ModemEngine::Advance(Millis now) {
         if (chunk.isPause) {
             resumeAt_ = now + chunk.pauseMs;
         } else {
-            outgoing_ += chunk.bytes;
+            outgoingData_ = chunk.bytes.data();
+            outgoingSize_ = chunk.bytes.size();
             resumeAt_ = now;
         }
     }
 }
 
 void ModemEngine::Sent(size_t count) {
-    sentOffset_ += std::min(count, OutgoingSize());
-    if (sentOffset_ == outgoing_.size()) {
-        outgoing_.clear();
-        if (outgoing_.capacity() > kKeptCapacity) outgoing_.shrink_to_fit();
-        sentOffset_ = 0;
-    }
+    count = std::min(count, outgoingSize_);
+    outgoingData_ += count;
+    outgoingSize_ -= count;
 }
 
 Millis ModemEngine::NextDeadline() const {
-    if (OutgoingSize() > 0) return -1;
+    if (unplugged_ || OutgoingSize() > 0) return -1;
     if (reply_ != nullptr) return resumeAt_;
     return lines_.empty() ? -1 : 0;
 }

@@ -14,6 +14,9 @@ using Millis = int64_t;  // a monotonic clock in milliseconds
 class ModemEngine {
 public:
     explicit ModemEngine(Profile profile);
+    // The bytes waiting to go out may point into the profile the engine owns.
+    ModemEngine(const ModemEngine&) = delete;
+    ModemEngine& operator=(const ModemEngine&) = delete;
 
     // Bytes that came from the client at `now`.
     void Receive(const char* data, size_t size, Millis now);
@@ -21,11 +24,21 @@ public:
     // finished, and queues the reply steps that are due.
     void Advance(Millis now);
 
-    // Bytes waiting to be written to the port, oldest first.
-    const char* OutgoingData() const { return outgoing_.data() + sentOffset_; }
-    size_t OutgoingSize() const { return outgoing_.size() - sentOffset_; }
+    // Bytes waiting to be written to the port, oldest first: an echo or one step of a reply.
+    // A reply step is sent straight from the profile, never copied, so even the largest reply
+    // starts as quickly as a short one.
+    const char* OutgoingData() const { return outgoingData_; }
+    size_t OutgoingSize() const { return outgoingSize_; }
     // The first `count` outgoing bytes reached the port.
     void Sent(size_t count);
+
+    // Nothing to send and no reply under way.
+    bool Idle() const { return reply_ == nullptr && outgoingSize_ == 0; }
+    // Counts the command lines taken so far; a change marks the start of a new reply.
+    uint64_t CommandsTaken() const { return commandsTaken_; }
+    // True once the modem has taken one of the profile's `unplug` commands: it is gone and
+    // neither reads nor sends anything more.
+    bool Unplugged() const { return unplugged_; }
 
     // When Advance must be called next; -1 when only new input or a finished write can move
     // the modem on.
@@ -56,8 +69,12 @@ private:
     Millis resumeAt_ = 0;  // the next reply step may not start before this
     Millis lastReplyEnd_ = INT64_MIN / 2;
 
-    std::string outgoing_;
-    size_t sentOffset_ = 0;
+    std::string echoText_;  // the echo being sent; a reply step is sent from profile_
+    const char* outgoingData_ = nullptr;
+    size_t outgoingSize_ = 0;
+
+    uint64_t commandsTaken_ = 0;
+    bool unplugged_ = false;
 };
 
 // Longer command lines are cut to this length; the rest of the line is dropped.

@@ -123,7 +123,21 @@ private:
             return Fail("latency must be followed by a number of milliseconds from 0 to " +
                         std::to_string(kMaxLatencyMs));
         }
-        return Fail("not a rule (COMMAND => REPLY) nor an echo or latency line");
+        if (words[0] == "unplug") return ParseUnplug(line);
+        return Fail("not a rule (COMMAND => REPLY) nor an echo, latency or unplug line");
+    }
+
+    // "unplug COMMAND": the rest of the line, trimmed, is the command line as a client sends
+    // it. A line without " => " was an error before, so no existing profile changes meaning.
+    bool ParseUnplug(const std::string& line) {
+        const size_t keyword = line.find("unplug");
+        const std::string command = Trim(line.substr(keyword + 6));
+        if (command.empty()) return Fail("unplug must be followed by a COMMAND");
+        std::string commandBytes;
+        if (!Utf8ToCp1251(command, &commandBytes))
+            return Fail("COMMAND has a character that is not valid UTF-8 or has no Windows-1251 byte");
+        out_->unplugCommands.insert(commandBytes);
+        return true;
     }
 
     bool SetEcho(EchoMode mode) {

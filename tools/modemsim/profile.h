@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,9 @@ struct Profile {
     uint32_t latencyMs = 5;
     std::map<std::string, Reply> rules;  // exact command line (Windows-1251) -> reply
     Reply defaultReply;                  // the "*" rule; "\r\nERROR\r\n" unless the profile says
+    // Command lines (Windows-1251) at which the modem goes away, as a stick pulled out does:
+    // the `unplug COMMAND` lines, an extension of the shared profile format.
+    std::set<std::string> unplugCommands;
 };
 
 // Limits that keep a hostile or mistyped profile from exhausting memory or hanging the simulator.

@@ -28,6 +28,11 @@ volatile sig_atomic_t g_stopSignal = 0;
 
 void OnStopSignal(int signalNumber) { g_stopSignal = signalNumber; }
 
+// A port gets at most this many bytes written per turn of the loop, so that a flood on one
+// port, above all one that nobody reads and the pty therefore never holds back, cannot keep
+// the other ports waiting.
+constexpr size_t kMaxBytesPerTurn = 64 * 1024;
+
 Millis NowMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
@@ -44,6 +49,8 @@ struct SimulatedPort {
     Millis inputQuietUntil = 0;  // after a read error, so a broken pty cannot spin the loop
     int watchId = -1;
     int clients = 0;             // clients that have the port open now
+    uint64_t commandsLogged = 0; // the engine's CommandsTaken() when the transcript last heard
+    bool unplugged = false;      // gone for good: no link, no pty
 };
 
 bool CheckDirectory(const std::string& option, const std::string& path, std::string* error) {
@@ -83,8 +90,10 @@ public:
         std::fputs("ready\n", stdout);
         std::fflush(stdout);
         Serve();
-        for (auto& port : ports_)
+        for (auto& port : ports_) {
+            port->log.EndReply(NowMs() - start_);
             port->log.Note("stopped by signal " + std::to_string(g_stopSignal), NowMs() - start_);
+        }
         TearDown(false);
         return kExitOk;
     }
@@ -179,6 +188,12 @@ private:
             for (size_t i = 0; i < ports_.size(); ++i) {
                 SimulatedPort& port = *ports_[i];
                 Pump(&port, now);
+                if (port.unplugged) {
+                    fds[i].fd = -1;   // poll skips it
+                    fds[i].events = 0;
+                    fds[i].revents = 0;
+                    continue;
+                }
                 const Millis deadline = port.engine->NextDeadline();
                 if (deadline >= 0 && (wake < 0 || deadline < wake)) wake = deadline;
                 const bool quiet = now < port.inputQuietUntil;
@@ -205,6 +220,7 @@ private:
 
     void OnClientEvent(int watchId, ClientWatch::Event event, Millis now) {
         for (auto& port : ports_) {
+            if (port->unplugged) continue;
             if (event == ClientWatch::Event::Lost) {
                 // Some opens or closes went unseen: assume a client, so nothing is dropped.
                 if (port->clients == 0) port->clients = 1;
@@ -250,21 +266,51 @@ private:
         }
     }
 
-    // Lets the modem act and writes what it has, until the port takes no more or the modem
-    // waits for time to pass.
+    // Lets the modem act and writes what it has, until the port takes no more, the modem
+    // waits for time to pass, or the port has had its share of this turn.
     void Pump(SimulatedPort* port, Millis now) {
+        if (port->unplugged) return;
         ModemEngine& engine = *port->engine;
-        while (true) {
+        size_t budget = kMaxBytesPerTurn;
+        while (budget > 0) {
             engine.Advance(now);
-            if (engine.OutgoingSize() == 0) return;
-            const ssize_t n = write(port->pty.master, engine.OutgoingData(), engine.OutgoingSize());
+            if (engine.CommandsTaken() != port->commandsLogged) {
+                port->commandsLogged = engine.CommandsTaken();
+                port->log.StartReply(now - start_);
+            }
+            if (engine.Unplugged()) {
+                Unplug(port, now);
+                return;
+            }
+            if (engine.OutgoingSize() == 0) {
+                if (engine.Idle()) port->log.EndReply(now - start_);
+                return;
+            }
+            const size_t size = engine.OutgoingSize() < budget ? engine.OutgoingSize() : budget;
+            const ssize_t n = write(port->pty.master, engine.OutgoingData(), size);
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) return;  // the client's side is full: wait for POLLOUT
-            port->log.Record("tx", engine.OutgoingData(), static_cast<size_t>(n), now - start_);
+            port->log.RecordSent(engine.OutgoingData(), static_cast<size_t>(n), now - start_);
             engine.Sent(static_cast<size_t>(n));
+            budget -= static_cast<size_t>(n);
             // Like a line with no one listening: the bytes go out and are lost.
             if (port->clients == 0) tcflush(port->pty.slave, TCIFLUSH);
         }
+    }
+
+    // The modem took an `unplug` command: it goes away as a stick pulled out does. The link
+    // goes first, so that no new client finds the port; closing the pty then hangs up the
+    // clients that have it open, whose reads and writes fail from now on.
+    void Unplug(SimulatedPort* port, Millis now) {
+        port->unplugged = true;
+        port->log.EndReply(now - start_);
+        port->log.Note("unplugged: the link is removed and the pty closed", now - start_);
+        std::fprintf(stderr, "modemsim: COM%d unplugged\n", port->assignment.number);
+        if (port->linked) RemoveDeviceLink(port->linkPath, port->pty.slavePath);
+        port->linked = false;
+        clientWatch_.Unwatch(port->watchId);
+        port->watchId = -1;
+        ClosePtyPort(&port->pty);
     }
 
     const Options& options_;

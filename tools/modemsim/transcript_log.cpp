@@ -59,14 +59,54 @@ void TranscriptLog::Record(const char* direction, const char* data, size_t size,
     WriteLine(Stamp(elapsed) + " " + direction + " " + EscapeBytes(data, size));
 }
 
+void TranscriptLog::RecordSent(const char* data, size_t size, Millis elapsed) {
+    if (fd_ < 0) return;
+    const size_t room = kMaxRecordedReplyBytes - replyRecorded_;
+    if (size <= room) {
+        Record("tx", data, size, elapsed);
+        replyRecorded_ += size;
+        return;
+    }
+    if (room > 0) {
+        Record("tx", data, room, elapsed);
+        replyRecorded_ += room;
+    }
+    if (replyUnrecorded_ == 0) {
+        Note("the rest of this reply is sent but not recorded (at most " +
+                 std::to_string(kMaxRecordedReplyBytes) + " bytes of a reply are)",
+             elapsed);
+    }
+    replyUnrecorded_ += size - room;
+}
+
+void TranscriptLog::StartReply(Millis elapsed) {
+    EndReply(elapsed);
+    replyRecorded_ = 0;
+}
+
+void TranscriptLog::EndReply(Millis elapsed) {
+    if (replyUnrecorded_ == 0) return;
+    const uint64_t unrecorded = replyUnrecorded_;
+    replyUnrecorded_ = 0;
+    Note("end of the reply cut above: " + std::to_string(unrecorded) + " more bytes were sent",
+         elapsed);
+}
+
 void TranscriptLog::Note(const std::string& text, Millis elapsed) {
     if (fd_ < 0) return;
     WriteLine(Stamp(elapsed) + " -- " + text);
 }
 
+void TranscriptLog::Close(Millis elapsed) {
+    if (fd_ >= 0) EndReply(elapsed);
+    Close();
+}
+
 void TranscriptLog::Close() {
     if (fd_ >= 0) close(fd_);
     fd_ = -1;
+    replyRecorded_ = 0;
+    replyUnrecorded_ = 0;
 }
 
 // One write per line, straight to the file: a reader never sees half a line held back in a

@@ -1,0 +1,40 @@
+// Who else uses a serial device on POSIX. There, unlike Windows, opening a device keeps out
+// nobody who opened it earlier: the port layer has to look for other users itself, in the
+// processes' open files and in the UUCP lock files that dialers and modem tools leave.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+
+struct PortHolder {
+    pid_t pid = 0;        // 0 when not known
+    char name[64] = {};   // the process's command name, empty when not known
+};
+
+// Finds a process other than this one that has `device` (a resolved path such as
+// /dev/ttyUSB2) open. A process that holds the master side of the pty `device` is the line's
+// other end, the modem (a simulator), and is not counted. Processes whose open files this user
+// may not see are not counted either.
+bool FindDeviceHolder(const char* device, PortHolder* holder);
+
+// The UUCP lock file of `device`: LCK.. and the device's name below /dev ("/" becomes "_", so
+// /dev/ttyUSB2 gives LCK..ttyUSB2 and /dev/pts/3 LCK..pts_3), in $VESMARIN_LOCK_DIR when that
+// is set (tests), else in /var/lock or /run/lock, whichever exists. False when there is no
+// lock directory.
+bool LockFilePathFor(const char* device, char* path, size_t pathSize);
+
+enum class LockState {
+    Free,           // no lock file, or a stale one (its process is gone), now removed
+    Ours,           // the lock of this very process
+    HeldByOther,    // the lock of a live process, or one that cannot be read
+};
+LockState CheckLockFile(const char* lockPath, PortHolder* holder);
+
+// Creates the lock file with this process's id in the usual form (ten columns and a line
+// feed). Returns false when the file could not be made: either another process made it first
+// (`holder` is then filled and `*taken` set) or the directory does not let this user write.
+bool CreateLockFile(const char* lockPath, PortHolder* holder, bool* taken);
+
+// Removes the lock file if it still holds this process's id.
+void RemoveLockFile(const char* lockPath);

@@ -1,0 +1,62 @@
+// vesmarin-cli with a modem pulled out midway. Layout CliUnplug: COM6 is a full stick that
+// goes away at the information run's signal query (13 of 17), COM7 goes away at AT+GONE.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+Outcome RunCli(const std::string& args) {
+    char errPath[] = "/tmp/vesmarin-cli-err-XXXXXX";
+    const int errFd = mkstemp(errPath);
+    Outcome outcome;
+    if (errFd < 0) return outcome;
+    const std::string command = std::string(VESMARIN_CLI) + " " + args + " 2>" + errPath;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char chunk[4096];
+        size_t n;
+        while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0) outcome.out.append(chunk, n);
+        const int status = pclose(pipe);
+        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    std::ifstream errFile(errPath, std::ios::binary);
+    std::ostringstream err;
+    err << errFile.rdbuf();
+    outcome.err = err.str();
+    close(errFd);
+    unlink(errPath);
+    return outcome;
+}
+
+TEST(CliUnplugInfo, PrintsTheRowsReadAndNamesTheQuery) {
+    const Outcome info = RunCli("info COM6");
+    EXPECT_EQ(info.status, 1) << info.err;
+    size_t lines = 0;
+    for (char c : info.out) lines += c == '\n';
+    EXPECT_EQ(lines, 29u);
+    EXPECT_NE(info.out.find(u8"\nМодель: E173u-2\n"), std::string::npos) << info.out;
+    EXPECT_EQ(info.out.find("-77 dBm"), std::string::npos) << info.out;   // the signal was never read
+    EXPECT_NE(info.err.find("vesmarin-cli info: the modem on COM6 went away at query 13 of 17 (AT+CSQ): "),
+              std::string::npos)
+        << info.err;
+}
+
+TEST(CliUnplugAt, SaysThePortFailedRatherThanNoReply) {
+    const Outcome at = RunCli("at COM7 AT+GONE");
+    EXPECT_EQ(at.status, 1);
+    EXPECT_EQ(at.out, "");
+    EXPECT_NE(at.err.find("vesmarin-cli at: the port COM7 failed: "), std::string::npos) << at.err;
+    EXPECT_EQ(at.err.find("no reply"), std::string::npos) << at.err;
+}
+
+}  // namespace
