@@ -32,6 +32,9 @@ done < "$layout"
 work=$(mktemp -d)
 if [ -n "$wine_arch" ]; then
   ports="$prefix/dosdevices"
+  # A run that was killed (a test's time-out) leaves its links behind, pointing at ptys that
+  # other programs may own by now; a scan would find their modems.
+  find "$ports" -maxdepth 1 -name 'com*' -type l -lname '/dev/pts/*' -delete 2>/dev/null
 else
   ports="$work/ports"
   mkdir -p "$ports"

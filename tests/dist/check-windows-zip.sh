@@ -21,7 +21,7 @@ esac
 unzip -q "$zip" -d "$scratch/unzipped"
 folder=$scratch/unzipped/vesmarin-$version
 expected="README.txt SHA256SUMS vesmarin-cli.exe"
-[ -f "$build/Vesmarin.exe" ] && expected="README.txt SHA256SUMS Vesmarin.exe vesmarin-cli.exe"
+[ -f "$build/Vesmarin.exe" ] && expected="README.txt SHA256SUMS vesmarin-cli.exe Vesmarin.exe"
 got=$(cd "$folder" && LC_ALL=C ls | LC_ALL=C sort -f | tr '\n' ' ' | sed 's/ $//')
 [ "$got" = "$expected" ] || fail "the zip holds '$got', expected '$expected'"
 (cd "$folder" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
