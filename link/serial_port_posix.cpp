@@ -336,7 +336,7 @@ void PortErrorText(char* text, size_t textSize) {
 bool LastOpenFoundNoDevice() {
     // EIO and ENXIO come from a ttyS node whose UART is not there: the kernel makes the nodes
     // whether or not the hardware exists.
-    const int error = gLastOpenError;
+    const int error = gLastError.load();
     return error == ENOENT || error == ENODEV || error == ENXIO || error == EIO;
 }
 

@@ -180,7 +180,8 @@ void PortErrorText(char* text, size_t textSize) {
 }
 
 bool LastOpenFoundNoDevice() {
-    return gLastOpenError == ERROR_FILE_NOT_FOUND || gLastOpenError == ERROR_PATH_NOT_FOUND;
+    const DWORD error = static_cast<DWORD>(InterlockedCompareExchange(&gLastError, 0, 0));
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 // ---------------------------------------------------------------------------------------
