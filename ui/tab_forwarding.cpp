@@ -15,6 +15,31 @@ bool OnTabStrip(HWND tabControl, LPARAM lParam) {
     return SendMessageA(tabControl, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) >= 0;
 }
 
+// The page must show the window class's background, which start-up sets to the skin's colour,
+// as the classic control does. Some implementations paint the page in a colour of their own
+// (a theme's); the page is then painted over again, within the area that was to be repainted,
+// leaving the tab strip and the border to the control.
+void RepaintPageWithClassBrush(HWND window, HRGN updated) {
+    HBRUSH brush = reinterpret_cast<HBRUSH>(GetClassLongPtrA(window, GCLP_HBRBACKGROUND));
+    if (brush == nullptr) return;
+    RECT page;
+    GetClientRect(window, &page);
+    SendMessageA(window, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
+    HDC context = GetDC(window);
+    ExtSelectClipRgn(context, updated, RGN_AND);
+    FillRect(context, &page, brush);
+    ReleaseDC(window, context);
+}
+
+LRESULT PaintTabControl(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    HRGN updated = CreateRectRgn(0, 0, 0, 0);
+    bool anything = GetUpdateRgn(window, updated, FALSE) != NULLREGION;
+    LRESULT result = CallWindowProcA(TabControlProcedure, window, message, wParam, lParam);
+    if (anything) RepaintPageWithClassBrush(window, updated);
+    DeleteObject(updated);
+    return result;
+}
+
 LPARAM ToTargetCoordinates(HWND tabControl, LPARAM lParam) {
     POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     MapWindowPoints(tabControl, ForwardTarget, &point, 1);
@@ -29,6 +54,9 @@ LRESULT CALLBACK TabControlForwarder(HWND window, UINT message, WPARAM wParam, L
             if (reinterpret_cast<const NMHDR*>(lParam)->hwndFrom != window) {
                 return SendMessageA(ForwardTarget, WM_NOTIFY, wParam, lParam);
             }
+            break;
+        case WM_PAINT:
+            if (wParam == 0) return PaintTabControl(window, message, wParam, lParam);
             break;
         case WM_MOUSEMOVE:
         case WM_LBUTTONDOWN:

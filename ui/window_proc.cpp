@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <initializer_list>
+
 #include "info/info_run.h"
 #include "info/info_table.h"
 #include "link/discovery.h"
@@ -52,6 +54,23 @@ void OnLeftButtonDown(WPARAM wParam, LPARAM lParam) {
 
 void ShowControl(HWND control, bool shown) { ShowWindow(control, shown ? SW_SHOW : SW_HIDE); }
 
+// A highlight is drawn on the window itself and reaches 3 pixels past its button, so hiding
+// the button's surface would leave a pale ring on the other tab. The ring lies on the plain
+// page, which shows the skin's background there; the button keeps its hover state, as a
+// repaint of its surface would.
+void EraseHiddenHighlights(bool info) {
+    for (int index : {kReadButton, kCopyButton, kSendButton}) {
+        bool hidden = (index == kSendButton) ? info : !info;
+        const ImageButton& button = Ui.buttons[index];
+        if (!hidden || button.hovered == 0) continue;
+        RECT ring = {button.x - 3, button.y - 3, button.x + button.width + 3,
+                     button.y + button.height + 3};
+        HBRUSH background = CreateSolidBrush(kSkinBackgroundGdi);
+        FillRect(Ui.windowSurface, &ring, background);
+        DeleteObject(background);
+    }
+}
+
 void OnTabChanged() {
     bool info = CurrentTab() == kInfoTab;
     ShowControl(Ui.infoList, info);
@@ -62,6 +81,7 @@ void OnTabChanged() {
     ShowControl(Ui.commandEdit, !info);
     ShowControl(Ui.buttonSurfaces[kSendButton], !info);
     ShowControl(Ui.buttonSurfaces[kRescanButton], true);
+    EraseHiddenHighlights(info);
     if (!info) SetFocus(Ui.commandEdit);
 }
 

@@ -163,6 +163,19 @@ TEST_F(GuiWindowInput, ButtonsOfTheOtherTabNeitherLightUpNorShowTheHand) {
     EXPECT_EQ(GetCursor(), LoadCursor(nullptr, IDC_ARROW));
 }
 
+TEST_F(GuiWindowInput, ALitButtonLeavesNoRingOnTheOtherTab) {
+    const ImageButton& read = Ui.buttons[0];
+    MovePointer(read.x + 5, read.y + 5);
+    ASSERT_EQ(Ui.buttons[0].hovered, 1);
+    ASSERT_NE(SurfacePixel(read.x - 2, read.y - 2), kBackground);
+    ClickTab(1);
+    PumpMessages();
+    for (POINT ring : {POINT{read.x - 2, read.y - 2}, POINT{read.x + 100, read.y + read.height + 2},
+                       POINT{read.x + read.width + 2, read.y + 10}}) {
+        EXPECT_EQ(SurfacePixel(ring.x, ring.y), kBackground) << ring.x << "," << ring.y;
+    }
+}
+
 TEST_F(GuiWindowInput, ShowMoreRowRevealsAndHidesTheExtraRows) {
     RECT extra = ListCellRect(12, 1);
     const int x = extra.left + 200, y = (extra.top + extra.bottom) / 2;
