@@ -42,8 +42,7 @@ struct ConsoleTranscript {
         auto* self = static_cast<ConsoleTranscript*>(context);
         constexpr int kEchoPieces = 3;   // "cmd> ", the command, "\n"
         if (self->echoOnScreen && self->pieces++ < kEchoPieces) return;
-        // NUL bytes of a reply pass through as they came: a terminal shows nothing for them,
-        // a pipe keeps them.
+        // The whole piece, NUL bytes included: the count says where a reply ends.
         Write1251(stdout, std::string(bytes, length));
     }
 };

@@ -30,4 +30,5 @@ struct CopyRowSource {
 // ": ", its value and "\r\n". Values are fetched into AnswerBuffer. Only whole lines are
 // taken: the first line that would take the text past kCopyTextMaxCharacters (or past
 // textSize - 1) is left out together with every later row. Returns the text's length.
+// `text` must not be AnswerBuffer (ReplyBuffer, as the window uses, is fine).
 size_t BuildCopyText(const CopyRowSource& source, char* text, size_t textSize);

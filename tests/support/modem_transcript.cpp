@@ -9,8 +9,12 @@ bool ReceivedByModem(int portNumber, std::vector<std::string>* lines) {
     if (folder == nullptr || folder[0] == '\0') return false;
     std::string path = std::string(folder) + "/com" + std::to_string(portNumber) + ".log";
 #ifdef _WIN32
-    // Under Wine the Unix file system is drive Z:.
-    path = "Z:" + path;
+    // Under Wine the Unix file system is drive Z:. "comN.log" is a reserved device name on
+    // Windows (it would open the serial port itself); the \\?\ form takes the name literally.
+    path = "\\\\?\\Z:" + path;
+    for (char& c : path) {
+        if (c == '/') c = '\\';
+    }
 #endif
     std::ifstream file(path, std::ios::binary);
     if (!file) return false;
