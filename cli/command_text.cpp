@@ -2,12 +2,11 @@
 
 #include <cstdio>
 
+#include "cli/visible_text.h"
 #include "common/cp1251.h"
 #include "link/transact.h"
 
 namespace {
-
-bool IsControl(unsigned char byte) { return byte < 0x20 || byte == 0x7F; }
 
 // The 1-based character position of byte `index` in UTF-8 text.
 size_t CharacterColumn(const std::string& utf8, size_t index) {
@@ -24,7 +23,7 @@ bool CommandFromLine(const std::string& utf8, std::string* command, std::string*
     command->clear();
     for (size_t i = 0; i < utf8.size(); ++i) {
         const unsigned char byte = static_cast<unsigned char>(utf8[i]);
-        if (IsControl(byte)) {
+        if (IsControlByte(byte)) {
             char hex[8];
             std::snprintf(hex, sizeof hex, "0x%02X", byte);
             *error = "the line has a control character (" + std::string(hex) + " at column " +
