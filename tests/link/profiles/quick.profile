@@ -5,22 +5,10 @@ AT+CGMM => \r\nE173\r\n\r\nOK\r\n
 AT => \r\nOK\r\n
 # the tail comes a second after the head: far more than the 50 ms that end a read, so the
 # reader has surely stopped before it arrives, even on a loaded machine
-AT+SPLIT => 
-HEAD{pause 1000}TAIL
-
-OK
-
+AT+SPLIT => \r\nHEAD{pause 1000}TAIL\r\n\r\nOK\r\n
 # the 50 ms silence rule from both sides: a 100 ms pause ends a read, a 30 ms one does not
-AT+GAP100 => 
-HEAD{pause 100}TAIL
-
-OK
-
-AT+GAP30 => 
-HEAD{pause 30}TAIL
-
-OK
-
+AT+GAP100 => \r\nHEAD{pause 100}TAIL\r\n\r\nOK\r\n
+AT+GAP30 => \r\nHEAD{pause 30}TAIL\r\n\r\nOK\r\n
 # more than one read can take
 AT+FLOOD => {repeat 70000 F}
 AT+LONG => \r\n{repeat 100 0123456789}\r\n\r\nOK\r\n
