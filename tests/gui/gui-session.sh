@@ -1,0 +1,385 @@
+# Drives the window program from outside, as a person would: simulated modems in the Wine
+# prefix, the program under Wine on the current X display, pointer and keys through xdotool,
+# and what the screen shows through ImageMagick. Sourced by the black-box tests, the demo and
+# the window benchmarks; needs DISPLAY (tests/gui/run-with-display.sh provides one).
+#
+#   gui_setup --arch ARCH --prefix DIR --modemsim PATH --exe PATH [--artifacts DIR]
+#
+# Every wait polls for an event (a window mapped, a pixel condition, a process ended) up to a
+# generous limit: a loaded two-core machine may be slow, but never makes a wait succeed wrongly.
+
+gui_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+gui_reference_dir=$gui_root/tests/gui/reference
+
+# Wine draws the frame itself (no window manager): a fixed 3-pixel border, and below the top
+# border a 19-pixel caption. The client origin is the X window's position plus these.
+GUI_FRAME_LEFT=3
+GUI_FRAME_TOP=22
+GUI_WINDOW_WIDTH=690
+GUI_WINDOW_HEIGHT=640
+GUI_CLIENT_WIDTH=684
+GUI_CLIENT_HEIGHT=615
+
+# Fixed points of the face, in client coordinates.
+GUI_COMBO=(150 44)          # the modem list's selection field
+GUI_READ_BUTTON=(407 43)    # middle of the read button (308, 32, 200, 24)
+GUI_NEUTRAL=(296 44)        # bare page between the rescan and read buttons: hovers nothing
+GUI_TERMINAL_TAB=(136 13)   # the second tab's caption
+GUI_INFO_TAB=(50 12)        # the first tab's caption
+GUI_CENTRE=(342 307)        # (W / 2, H / 2): the waiting picture is centred here
+GUI_SEPARATOR_Y=65          # the top separator's line
+# The caret of the command field blinks: the only part of the face that varies by itself.
+GUI_CARET_MASK="81,556,8,18"
+
+# Reference comparison: what counts as the same pixel, and how many may differ. The same
+# program on the same Wine, fonts and X server draws the same pixels every run (measured: 0
+# differing pixels at fuzz 0 over repeated runs, also under load). The fuzz (3% of the colour
+# range, about 8 steps of 255) absorbs rounding of blending and bicubic scaling in another
+# Wine build; the count (8) stays far below what one wrong character of a value changes
+# (the value "10" alone is 76 pixels, one digit about 35) or a missing frame line (hundreds).
+GUI_FUZZ=${GUI_FUZZ:-3%}
+GUI_MAX_DIFFERENT_PIXELS=${GUI_MAX_DIFFERENT_PIXELS:-8}
+
+gui_arch= gui_prefix= gui_modemsim= gui_exe= gui_artifacts=
+gui_work= gui_sim_pid= GUI_PID= GUI_WID=
+GUI_ORIGIN_X= GUI_ORIGIN_Y= GUI_WIN_X= GUI_WIN_Y=
+gui_failed=0
+
+gui_log() { printf '[%s] %s\n' "$(date +%T.%3N)" "$*"; }
+
+gui_fail() {
+  gui_failed=1
+  printf 'FAIL: %s\n' "$*" >&2
+  [ -n "$gui_artifacts" ] && printf '      pictures: %s\n' "$gui_artifacts" >&2
+  exit 1
+}
+
+gui_setup() {
+  while [ $# -gt 0 ]; do
+    case "$1" in
+      --arch) gui_arch=$2; shift 2 ;;
+      --prefix) gui_prefix=$2; shift 2 ;;
+      --modemsim) gui_modemsim=$2; shift 2 ;;
+      --exe) gui_exe=$2; shift 2 ;;
+      --artifacts) gui_artifacts=$2; shift 2 ;;
+      *) echo "gui_setup: unknown option $1" >&2; exit 2 ;;
+    esac
+  done
+  [ -n "${DISPLAY:-}" ] || { echo "no DISPLAY: run under tests/gui/run-with-display.sh" >&2; exit 2; }
+  [ -x "$gui_modemsim" ] || { echo "no simulator at $gui_modemsim" >&2; exit 2; }
+  [ -f "$gui_exe" ] || { echo "no program at $gui_exe" >&2; exit 2; }
+  for tool in xdotool import convert compare; do
+    command -v "$tool" >/dev/null || { echo "$tool is not installed" >&2; exit 2; }
+  done
+  gui_work=$(mktemp -d)
+  if [ -n "$gui_artifacts" ]; then
+    rm -rf "$gui_artifacts"
+    mkdir -p "$gui_artifacts"
+  else
+    gui_artifacts=$gui_work/pictures
+    mkdir -p "$gui_artifacts"
+  fi
+  trap gui_cleanup EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM HUP
+  "$gui_root/scripts/wine.sh" --arch "$gui_arch" --prefix "$gui_prefix" --init
+  # A Wine server left from an earlier program may belong to another display (or none); the
+  # window must open on this one.
+  "$gui_root/scripts/wine.sh" --arch "$gui_arch" --prefix "$gui_prefix" --kill
+}
+
+gui_cleanup() {
+  local status=$?
+  # The Wine server holds the simulator's ptys: it goes first, then the simulator.
+  if [ -n "$gui_prefix" ]; then
+    "$gui_root/scripts/wine.sh" --arch "$gui_arch" --prefix "$gui_prefix" --kill
+  fi
+  if [ -n "$GUI_PID" ]; then
+    wait "$GUI_PID" 2>/dev/null
+    GUI_PID=
+  fi
+  gui_stop_modems
+  if [ "$status" -ne 0 ] && [ -f "$gui_work/program.log" ]; then
+    echo "--- program output:" >&2
+    tail -n 40 "$gui_work/program.log" >&2
+  fi
+  [ -n "$gui_work" ] && rm -rf "$gui_work"
+  exit "$status"
+}
+
+# gui_start_modems N=PROFILE...: simulated modems as COMn of the prefix (PROFILE relative to
+# the repository or absolute).
+gui_start_modems() {
+  local assignments=() a number profile
+  for a in "$@"; do
+    number=${a%%=*}
+    profile=${a#*=}
+    case "$profile" in /*) ;; *) profile=$gui_root/$profile ;; esac
+    assignments+=("$number=$profile")
+  done
+  mkdir -p "$gui_work/modem-logs"
+  mkfifo "$gui_work/ready"
+  "$gui_modemsim" --ports "$gui_prefix/dosdevices" --log "$gui_work/modem-logs" \
+    "${assignments[@]}" >"$gui_work/ready" 2>"$gui_work/modemsim.err" &
+  gui_sim_pid=$!
+  if ! timeout 60 head -n 1 "$gui_work/ready" | grep -qx ready; then
+    cat "$gui_work/modemsim.err" >&2
+    gui_fail "the modem simulator did not start"
+  fi
+}
+
+gui_stop_modems() {
+  if [ -n "$gui_sim_pid" ]; then
+    kill -TERM "$gui_sim_pid" 2>/dev/null
+    wait "$gui_sim_pid" 2>/dev/null
+    gui_sim_pid=
+  fi
+}
+
+# gui_start_program [EXE]: starts the program under Wine in the background (GUI_PID).
+gui_start_program() {
+  local exe=${1:-$gui_exe}
+  "$gui_root/scripts/wine.sh" --arch "$gui_arch" --prefix "$gui_prefix" -- "$exe" \
+    >>"$gui_work/program.log" 2>&1 </dev/null &
+  GUI_PID=$!
+}
+
+# gui_program_running: whether the started program has not ended yet.
+gui_program_running() { [ -n "$GUI_PID" ] && kill -0 "$GUI_PID" 2>/dev/null; }
+
+# gui_wait_window LIMIT_SECONDS [CLASS]: waits until the program's main window (its X
+# window of the full outer size) is mapped, then sets GUI_WID, GUI_WIN_X/Y and the client
+# origin GUI_ORIGIN_X/Y. The class is the executable's name; titles are not searched, as a
+# Cyrillic one would never match.
+gui_wait_window() {
+  local limit=$1 class=${2:-$(basename "$gui_exe")}
+  local deadline=$((SECONDS + limit)) w
+  GUI_WID=
+  while [ $SECONDS -lt $deadline ]; do
+    for w in $(xdotool search --onlyvisible --class "$class" 2>/dev/null); do
+      eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null)" || continue
+      if [ "${WIDTH:-0}" -eq "$GUI_WINDOW_WIDTH" ] && [ "${HEIGHT:-0}" -eq "$GUI_WINDOW_HEIGHT" ]; then
+        GUI_WID=$w
+        GUI_WIN_X=$X
+        GUI_WIN_Y=$Y
+        GUI_ORIGIN_X=$((X + GUI_FRAME_LEFT))
+        GUI_ORIGIN_Y=$((Y + GUI_FRAME_TOP))
+        return 0
+      fi
+    done
+    gui_program_running || gui_fail "the program ended before its window appeared"
+    sleep 0.1
+  done
+  gui_fail "no $class window of ${GUI_WINDOW_WIDTH}x${GUI_WINDOW_HEIGHT} within $limit s"
+}
+
+# gui_pixel CX CY: the colour (RRGGBB) of one client pixel.
+gui_pixel() {
+  import -window root -crop "1x1+$((GUI_ORIGIN_X + $1))+$((GUI_ORIGIN_Y + $2))" \
+    -depth 8 txt:- 2>/dev/null | sed -n '2s/.*#\([0-9A-Fa-f]\{6\}\).*/\1/p'
+}
+
+# gui_grab FILE: the whole window (frame included) as the screen shows it.
+gui_grab() {
+  import -window root -crop "${GUI_WINDOW_WIDTH}x${GUI_WINDOW_HEIGHT}+${GUI_WIN_X}+${GUI_WIN_Y}" \
+    +repage "$1" 2>/dev/null
+}
+
+# gui_grab_client_region FILE CX CY W H: part of the client area.
+gui_grab_client_region() {
+  import -window root -crop "${4}x${5}+$((GUI_ORIGIN_X + $2))+$((GUI_ORIGIN_Y + $3))" \
+    +repage "$1" 2>/dev/null
+}
+
+# gui_wait_pixel LIMIT CX CY COLOUR...: waits until the pixel has one of the colours.
+gui_wait_pixel() {
+  local limit=$1 cx=$2 cy=$3
+  shift 3
+  local deadline=$((SECONDS + limit)) seen= c
+  while [ $SECONDS -lt $deadline ]; do
+    seen=$(gui_pixel "$cx" "$cy")
+    for c in "$@"; do
+      [ "${seen^^}" = "${c^^}" ] && return 0
+    done
+    sleep 0.1
+  done
+  GUI_LAST_PIXEL=$seen
+  return 1
+}
+
+# gui_wait_client_origin LIMIT: checks that the client origin was found where the frame
+# metrics put it, by waiting for the top separator's line (grey C8C8C8 at client y 65 across
+# the page, the row above it the skin's F0F0F0). Also tells that the face has been painted.
+gui_wait_client_origin() {
+  gui_wait_pixel "$1" 342 "$GUI_SEPARATOR_Y" C8C8C8 ||
+    gui_fail "the top separator is not at client y $GUI_SEPARATOR_Y (seen ${GUI_LAST_PIXEL:-nothing}): client origin not at ($GUI_ORIGIN_X, $GUI_ORIGIN_Y)?"
+  [ "$(gui_pixel 342 $((GUI_SEPARATOR_Y - 1)))" = F0F0F0 ] &&
+    [ "$(gui_pixel 10 "$GUI_SEPARATOR_Y")" = C8C8C8 ] &&
+    [ "$(gui_pixel 9 "$GUI_SEPARATOR_Y")" != C8C8C8 ] ||
+    gui_fail "the top separator is not where the client origin ($GUI_ORIGIN_X, $GUI_ORIGIN_Y) puts it"
+}
+
+gui_screen_x() { echo $((GUI_ORIGIN_X + $1)); }
+gui_screen_y() { echo $((GUI_ORIGIN_Y + $1)); }
+
+gui_move() { xdotool mousemove "$(gui_screen_x "$1")" "$(gui_screen_y "$2")"; }
+gui_click() { xdotool mousemove "$(gui_screen_x "$1")" "$(gui_screen_y "$2")" click 1; }
+gui_key() { xdotool key --delay 60 "$@"; }
+gui_type() { xdotool type --delay 60 "$1"; }
+
+# gui_paint IN OUT COLOUR [X,Y,W,H (client)...]: fills client rectangles of a window grab.
+gui_paint() {
+  local in=$1 out=$2 colour=$3 m x y w h
+  shift 3
+  local draws=()
+  for m in "$@"; do
+    IFS=, read -r x y w h <<<"$m"
+    x=$((x + GUI_FRAME_LEFT))
+    y=$((y + GUI_FRAME_TOP))
+    draws+=(-draw "rectangle $x,$y $((x + w - 1)),$((y + h - 1))")
+  done
+  if [ ${#draws[@]} -eq 0 ]; then
+    cp "$in" "$out"
+  else
+    convert "$in" -fill "$colour" -stroke none "${draws[@]}" "$out"
+  fi
+}
+
+# gui_mask IN OUT [X,Y,W,H (client)...]: paints over the areas that may legitimately vary.
+gui_mask() {
+  local in=$1 out=$2
+  shift 2
+  gui_paint "$in" "$out" '#FF00FF' "$@"
+}
+
+# gui_count_different A B FUZZ: number of differing pixels (nothing printed when the two
+# could not be compared, e.g. of different size).
+gui_count_different() {
+  local out
+  out=$(compare -metric AE -fuzz "$3" "$1" "$2" null: 2>&1)
+  case "$out" in ''|*[!0-9.e+]*) return 1 ;; esac
+  printf '%.0f\n' "$out"
+}
+
+# gui_grab_stable NAME LIMIT [MASK...]: grabs the window until two grabs in a row agree,
+# then keeps the masked grab as $gui_artifacts/NAME.png. A window that is still painting (or
+# a run that has not handed its values to the list yet) changes between grabs.
+gui_grab_stable() {
+  local name=$1 limit=$2
+  shift 2
+  local deadline=$((SECONDS + limit)) previous="$gui_work/stable-previous.png" current="$gui_work/stable-current.png"
+  gui_grab "$gui_work/raw.png" && gui_mask "$gui_work/raw.png" "$previous" "$@"
+  while [ $SECONDS -lt $deadline ]; do
+    sleep 0.3
+    gui_grab "$gui_work/raw.png" && gui_mask "$gui_work/raw.png" "$current" "$@" || continue
+    if [ "$(gui_count_different "$previous" "$current" 0)" = 0 ]; then
+      cp "$current" "$gui_artifacts/$name.png"
+      return 0
+    fi
+    mv "$current" "$previous"
+  done
+  cp "$previous" "$gui_artifacts/$name.png" 2>/dev/null
+  gui_fail "the window did not settle within $limit s ($name)"
+}
+
+# gui_check_reference NAME LIMIT [MASK...]: the settled window against
+# tests/gui/reference/NAME.png. With VESMARIN_GUI_UPDATE_REFERENCE=1 the grab becomes the new
+# reference instead (look at it before committing it).
+gui_check_reference() {
+  local name=$1 limit=$2
+  shift 2
+  gui_grab_stable "$name" "$limit" "$@"
+  local reference="$gui_reference_dir/$name.png"
+  if [ "${VESMARIN_GUI_UPDATE_REFERENCE:-0}" = 1 ]; then
+    mkdir -p "$gui_reference_dir"
+    cp "$gui_artifacts/$name.png" "$reference"
+    gui_log "reference $name.png updated"
+    return 0
+  fi
+  [ -f "$reference" ] || gui_fail "no reference picture $reference"
+  gui_mask "$reference" "$gui_work/reference.png" "$@"
+  local different
+  different=$(gui_count_different "$gui_artifacts/$name.png" "$gui_work/reference.png" "$GUI_FUZZ") ||
+    gui_fail "$name: the screenshot cannot be compared with $reference (size?)"
+  compare -fuzz "$GUI_FUZZ" "$gui_artifacts/$name.png" "$gui_work/reference.png" \
+    "$gui_artifacts/$name-difference.png" 2>/dev/null
+  if [ "$different" -gt "$GUI_MAX_DIFFERENT_PIXELS" ]; then
+    gui_fail "$name: $different pixels differ from the reference (fuzz $GUI_FUZZ, at most $GUI_MAX_DIFFERENT_PIXELS allowed); see $name-difference.png"
+  fi
+  gui_log "$name matches its reference ($different pixels differ, at most $GUI_MAX_DIFFERENT_PIXELS)"
+}
+
+# gui_ink_fraction FILE: share of dark pixels (text) in a picture, 0 to 1.
+gui_ink_fraction() {
+  convert "$1" -colorspace gray -threshold 60% -format '%[fx:1-mean]' info: 2>/dev/null
+}
+
+# gui_wait_ink LIMIT CX CY W H: waits until a client region holds text (dark pixels).
+gui_wait_ink() {
+  local limit=$1 deadline=$((SECONDS + $1)) fraction
+  while [ $SECONDS -lt $deadline ]; do
+    gui_grab_client_region "$gui_work/ink.png" "$2" "$3" "$4" "$5"
+    fraction=$(gui_ink_fraction "$gui_work/ink.png")
+    awk -v f="${fraction:-0}" 'BEGIN { exit !(f > 0.02) }' && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+# gui_wait_scan_end LIMIT: the first scan is over once the information list covers the page:
+# its background is the skin's F0F0F0 where the page (white) or the waiting picture was.
+gui_wait_scan_end() {
+  gui_wait_pixel "$1" "${GUI_CENTRE[0]}" "${GUI_CENTRE[1]}" F0F0F0 ||
+    gui_fail "the first scan did not end within $1 s (centre pixel ${GUI_LAST_PIXEL:-unknown})"
+}
+
+# gui_select_first_modem: opens the modem list, picks its first entry, and leaves the pointer
+# on bare page so no button is hovered.
+gui_select_first_modem() {
+  gui_click "${GUI_COMBO[@]}"
+  gui_key Down Return
+  gui_move "${GUI_NEUTRAL[@]}"
+}
+
+# gui_read_modem LIMIT: clicks the read button, moves the pointer off it and waits until the
+# manufacturer's value (row 0, column 1) holds text.
+gui_read_modem() {
+  gui_click "${GUI_READ_BUTTON[@]}"
+  # The move reaches the window after the run, and takes the highlight away.
+  gui_move "${GUI_NEUTRAL[@]}"
+  gui_wait_ink "$1" 262 74 380 14 || gui_fail "no manufacturer value within $1 s of the read click"
+}
+
+# gui_wait_exit LIMIT: waits for the program to end by itself; sets GUI_EXIT_STATUS.
+gui_wait_exit() {
+  local deadline=$((SECONDS + $1))
+  while gui_program_running; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.05
+  done
+  wait "$GUI_PID"
+  GUI_EXIT_STATUS=$?
+  GUI_PID=
+  return 0
+}
+
+# gui_count_region_different A_WINDOW_GRAB B_PICTURE CX CY W H FUZZ: differing pixels between
+# a client region of a window grab and a picture of the region's size.
+gui_count_region_different() {
+  convert "$1" -crop "${5}x${6}+$((GUI_FRAME_LEFT + $3))+$((GUI_FRAME_TOP + $4))" +repage \
+    "$gui_work/region.png" 2>/dev/null
+  gui_count_different "$gui_work/region.png" "$2" "$7"
+}
+
+# gui_silent_ports N...: assignments of the silent profile (no answer at all, not even to
+# ATE0) to the given port numbers; each costs the scan the probe's whole 1000 ms.
+gui_silent_ports() {
+  local n
+  for n in "$@"; do printf '%s=tools/modemsim/profiles/silent.profile\n' "$n"; done
+}
+
+# The caption's close box, in window coordinates (Wine draws the caption itself).
+GUI_CLOSE_BOX=(676 11)
+
+# gui_click_window X Y: a click at a point of the window frame (window coordinates).
+gui_click_window() { xdotool mousemove "$((GUI_WIN_X + $1))" "$((GUI_WIN_Y + $2))" click 1; }
