@@ -10,7 +10,7 @@ gui_setup "$@"
 # Generous for a loaded machine; the shutdown itself takes well under a second.
 exit_limit=30
 
-gui_start_modems 5=tests/profiles/full_stick.profile
+gui_start_modems 5=tools/modemsim/profiles/full-stick.profile
 
 for way in close-box alt+F4; do
   gui_start_program

@@ -65,7 +65,7 @@ check_blend() {
 
 convert "$gui_root/res/highlight.bmp" -crop "${area_w}x${area_h}+3+3" +repage "$gui_work/highlight.png"
 
-gui_start_modems 5=tests/profiles/full_stick.profile
+gui_start_modems 5=tools/modemsim/profiles/full-stick.profile
 gui_start_program
 gui_wait_window 120
 gui_wait_client_origin 60

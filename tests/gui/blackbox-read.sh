@@ -8,7 +8,7 @@ set -u
 . "$(dirname "$0")/gui-session.sh"
 gui_setup "$@"
 
-gui_start_modems 5=tests/profiles/full_stick.profile
+gui_start_modems 5=tools/modemsim/profiles/full-stick.profile
 gui_start_program
 gui_wait_window 120
 gui_wait_client_origin 60

@@ -9,7 +9,7 @@ set -u
 gui_setup "$@"
 
 mapfile -t silent < <(gui_silent_ports 2 3 4 6 7 8 9 10 11 12)
-gui_start_modems 5=tests/profiles/full_stick.profile "${silent[@]}"
+gui_start_modems 5=tools/modemsim/profiles/full-stick.profile "${silent[@]}"
 gui_start_program
 gui_wait_window 120
 gui_wait_client_origin 60
