@@ -181,8 +181,10 @@ gui_pixel() {
 
 # gui_grab FILE: the whole window (frame included) as the screen shows it.
 gui_grab() {
+  # No metadata: the same pixels give the same file, so a redrawn reference that did not
+  # change shows no change in git.
   import -window root -crop "${GUI_WINDOW_WIDTH}x${GUI_WINDOW_HEIGHT}+${GUI_WIN_X}+${GUI_WIN_Y}" \
-    +repage "$1" 2>/dev/null
+    +repage -strip "$1" 2>/dev/null
 }
 
 # gui_grab_client_region FILE CX CY W H: part of the client area.
@@ -241,7 +243,7 @@ gui_paint() {
   if [ ${#draws[@]} -eq 0 ]; then
     cp "$in" "$out"
   else
-    convert "$in" -fill "$colour" -stroke none "${draws[@]}" "$out"
+    convert "$in" -fill "$colour" -stroke none "${draws[@]}" -strip "$out"
   fi
 }
 
@@ -383,3 +385,21 @@ GUI_CLOSE_BOX=(676 11)
 
 # gui_click_window X Y: a click at a point of the window frame (window coordinates).
 gui_click_window() { xdotool mousemove "$((GUI_WIN_X + $1))" "$((GUI_WIN_Y + $2))" click 1; }
+
+# gui_wait_waiting_picture LIMIT: waits until the waiting picture shows: 256 x 256 at its own
+# size, centred in the client area, over the bare page (white under Wine). The last grab is
+# left in $gui_work/waiting.png and the number of pixels off in GUI_WAITING_OFF.
+gui_wait_waiting_picture() {
+  local deadline=$((SECONDS + $1))
+  local x=$((GUI_CENTRE[0] - 128)) y=$((GUI_CENTRE[1] - 128))
+  convert -size 256x256 xc:white "$gui_root/res/wait.png" -composite "$gui_work/expected-wait.png"
+  GUI_WAITING_OFF=
+  while [ $SECONDS -lt $deadline ]; do
+    gui_grab "$gui_work/waiting.png"
+    GUI_WAITING_OFF=$(gui_count_region_different "$gui_work/waiting.png" \
+      "$gui_work/expected-wait.png" "$x" "$y" 256 256 "$GUI_FUZZ")
+    [ -n "$GUI_WAITING_OFF" ] && [ "$GUI_WAITING_OFF" -le "$GUI_MAX_DIFFERENT_PIXELS" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
