@@ -20,6 +20,7 @@ done
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 
+# shellcheck source=tests/gui/gui-session.sh
 . "$root/tests/gui/gui-session.sh"
 gui_setup "${args[@]}" --artifacts "$out/.work"
 

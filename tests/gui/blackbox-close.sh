@@ -4,6 +4,7 @@
 # destroys the window; the shutdown then ends the process.
 #   blackbox-close.sh --arch ARCH --prefix DIR --modemsim PATH --exe PATH [--artifacts DIR]
 set -u
+# shellcheck source=tests/gui/gui-session.sh
 . "$(dirname "$0")/gui-session.sh"
 gui_setup "$@"
 

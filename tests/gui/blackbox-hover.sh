@@ -11,6 +11,7 @@
 # - Entering again blends afresh.
 #   blackbox-hover.sh --arch ARCH --prefix DIR --modemsim PATH --exe PATH [--artifacts DIR]
 set -u
+# shellcheck source=tests/gui/gui-session.sh
 . "$(dirname "$0")/gui-session.sh"
 gui_setup "$@"
 

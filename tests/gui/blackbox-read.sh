@@ -5,6 +5,7 @@
 # compared with its reference picture.
 #   blackbox-read.sh --arch ARCH --prefix DIR --modemsim PATH --exe PATH [--artifacts DIR]
 set -u
+# shellcheck source=tests/gui/gui-session.sh
 . "$(dirname "$0")/gui-session.sh"
 gui_setup "$@"
 

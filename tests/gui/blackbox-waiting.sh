@@ -5,6 +5,7 @@
 # so the picture is seen on any machine, however loaded.
 #   blackbox-waiting.sh --arch ARCH --prefix DIR --modemsim PATH --exe PATH [--artifacts DIR]
 set -u
+# shellcheck source=tests/gui/gui-session.sh
 . "$(dirname "$0")/gui-session.sh"
 gui_setup "$@"
 

@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034
 # Drives the window program from outside, as a person would: simulated modems in the Wine
 # prefix, the program under Wine on the current X display, pointer and keys through xdotool,
 # and what the screen shows through ImageMagick. Sourced by the black-box tests, the demo and
@@ -17,15 +18,12 @@ GUI_FRAME_LEFT=3
 GUI_FRAME_TOP=22
 GUI_WINDOW_WIDTH=690
 GUI_WINDOW_HEIGHT=640
-GUI_CLIENT_WIDTH=684
-GUI_CLIENT_HEIGHT=615
 
 # Fixed points of the face, in client coordinates.
 GUI_COMBO=(150 44)          # the modem list's selection field
 GUI_READ_BUTTON=(407 43)    # middle of the read button (308, 32, 200, 24)
 GUI_NEUTRAL=(296 44)        # bare page between the rescan and read buttons: hovers nothing
 GUI_TERMINAL_TAB=(136 13)   # the second tab's caption
-GUI_INFO_TAB=(50 12)        # the first tab's caption
 GUI_CENTRE=(342 307)        # (W / 2, H / 2): the waiting picture is centred here
 GUI_SEPARATOR_Y=65          # the top separator's line
 # The caret of the command field blinks: the only part of the face that varies by itself.
@@ -43,12 +41,10 @@ GUI_MAX_DIFFERENT_PIXELS=${GUI_MAX_DIFFERENT_PIXELS:-8}
 gui_arch= gui_prefix= gui_modemsim= gui_exe= gui_artifacts=
 gui_work= gui_sim_pid= GUI_PID= GUI_WID=
 GUI_ORIGIN_X= GUI_ORIGIN_Y= GUI_WIN_X= GUI_WIN_Y=
-gui_failed=0
 
 gui_log() { printf '[%s] %s\n' "$(date +%T.%3N)" "$*"; }
 
 gui_fail() {
-  gui_failed=1
   printf 'FAIL: %s\n' "$*" >&2
   [ -n "$gui_artifacts" ] && printf '      pictures: %s\n' "$gui_artifacts" >&2
   exit 1
@@ -99,7 +95,7 @@ gui_cleanup() {
     GUI_PID=
   fi
   gui_stop_modems
-  if [ "$status" -ne 0 ] && [ -f "$gui_work/program.log" ]; then
+  if [ "$status" -ne 0 ] && [ -s "$gui_work/program.log" ]; then
     echo "--- program output:" >&2
     tail -n 40 "$gui_work/program.log" >&2
   fi
