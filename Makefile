@@ -12,7 +12,7 @@ CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # the recipes: only once Wine is installed can it tell whether 32-bit Wine runs here.
 
 .PHONY: all deps build native win32 win64 test test-native test-windows test-asan fuzz \
-        fuzz-smoke bench demo screenshots gui-reference clean
+        fuzz-smoke bench demo screenshots gui-reference pictures dist clean
 
 all: build
 
@@ -35,7 +35,8 @@ build: native win32
 
 test: test-native test-windows test-asan fuzz-smoke
 
-test-native: native
+# The native tests also check the 32-bit Windows files (machine, imports, embedded resources).
+test-native: native win32
 	cd $(NATIVE) && ctest --output-on-failure --timeout 600
 
 # The Windows tests need the native simulator; the prefix is made before CTest starts.
@@ -90,7 +91,17 @@ gui-reference: native
 	cd build/$$arch && VESMARIN_GUI_UPDATE_REFERENCE=1 ctest -R '^GuiBlackBox' \
 	  --output-on-failure --timeout 900
 
+# Redraws the embedded pictures in res/ (they are committed, so a build never needs this).
+pictures: deps
+	res/make-pictures.sh
+
+# Release packages in dist/: the Windows zip (32-bit programs) and the Debian package of the
+# native tool. The version is the one in CMakeLists.txt's project() line.
+dist: native win32
+	scripts/make-windows-zip.sh $(WIN32DIR) dist
+	scripts/make-deb.sh $(NATIVE)/vesmarin-cli dist
+
 clean:
 	-[ -d $(WIN64DIR)/wineprefix ] && scripts/wine.sh --arch win64 --prefix $(CURDIR)/$(WIN64DIR)/wineprefix --kill
 	-[ -d $(WIN32DIR)/wineprefix ] && scripts/wine.sh --arch win32 --prefix $(CURDIR)/$(WIN32DIR)/wineprefix --kill
-	rm -rf build
+	rm -rf build dist

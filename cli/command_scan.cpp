@@ -1,18 +1,26 @@
 #include <cstdio>
+#include <vector>
 
 #include "cli/commands.h"
 #include "cli/console_output.h"
+#include "cli/scan_report.h"
+#include "cli/serial_devices.h"
 #include "link/discovery.h"
 
 namespace {
 
 constexpr char kScanHelp[] =
-    "usage: vesmarin-cli scan\n"
+    "usage: vesmarin-cli scan [--verbose | --json]\n"
     "\n"
     "Tries COM1 to COM254, asks each port that opens for its model (ATE0, then AT+CGMM,\n"
     "1000 ms each) and prints one port entry per modem, in port order, as the port list\n"
     "shows them: \"E173 (COM5)\". A port that opens but stays silent costs about 2 s.\n"
-    "Exit status: 0 when a modem answered, 1 when none did.\n";
+    "  --verbose  say instead what each port did and how long it took: absent, could not\n"
+    "             open (and why), opened but silent, answered without a model, or the\n"
+    "             entry it gave\n"
+    "  --json     the same account as one JSON document\n"
+    "When no modem answers, the serial devices that exist are listed on stderr (Linux).\n"
+    "Exit status: 0 when a modem answered, 1 when none did, 2 bad arguments.\n";
 
 void ShowProgress(int portNumber, int modemsFound, void*) {
     if (portNumber == kLastPortNumber) {
@@ -24,6 +32,18 @@ void ShowProgress(int portNumber, int modemsFound, void*) {
                                std::to_string(modemsFound));
 }
 
+void KeepReport(const PortProbeReport& report, void* context) {
+    static_cast<std::vector<PortResult>*>(context)->push_back(ResultFromReport(report));
+}
+
+void PrintEntries() {
+    char entry[kPortEntrySize];
+    for (int i = 0; i < ModemList.count; ++i) {
+        FormatPortEntry(i, entry, sizeof entry);
+        Write1251(stdout, std::string(entry) + "\n");
+    }
+}
+
 }  // namespace
 
 int RunScan(const Arguments& args) {
@@ -31,23 +51,46 @@ int RunScan(const Arguments& args) {
         std::fputs(kScanHelp, stdout);
         return 0;
     }
-    if (!args.empty()) {
-        std::fprintf(stderr, "vesmarin-cli scan: takes no arguments (see --help)\n");
+    bool verbose = false;
+    bool json = false;
+    for (const auto& arg : args) {
+        if (arg == "--verbose" || arg == "-v") {
+            verbose = true;
+        } else if (arg == "--json") {
+            json = true;
+        } else {
+            WriteUtf8Message(stderr, "vesmarin-cli scan: unknown argument '" + arg + "' (see --help)\n");
+            return 2;
+        }
+    }
+    if (verbose && json) {
+        std::fprintf(stderr, "vesmarin-cli scan: --verbose and --json exclude each other\n");
         return 2;
     }
+
+    std::vector<PortResult> results;
+    if (verbose || json) SetProbeReport(&KeepReport, &results);
     SetProbeProgress(IsTerminal(stderr) ? &ShowProgress : nullptr, nullptr);
     ProbePorts();
     SetProbeProgress(nullptr, nullptr);
+    SetProbeReport(nullptr, nullptr);
+
+    bool surveyed = false;
+    const std::vector<SerialDevice> devices =
+        ModemList.count == 0 ? ListSerialDevices(&surveyed) : std::vector<SerialDevice>{};
+    if (json) {
+        WriteUtf8(stdout, ReportJson(results, devices, surveyed));
+    } else if (verbose) {
+        Write1251(stdout, ReportLines(results));
+    } else {
+        PrintEntries();
+    }
+    std::fflush(stdout);
 
     if (ModemList.count == 0) {
         std::fprintf(stderr, "No modem answered on COM1 to COM%d.\n", kLastPortNumber);
+        if (surveyed && !json) Write1251(stderr, NothingFoundAdvice(devices));
         return 1;
-    }
-    char entry[kPortEntrySize];
-    for (int i = 0; i < ModemList.count; ++i) {
-        FormatPortEntry(i, entry, sizeof entry);
-        Write1251(stdout, entry);
-        std::fputc('\n', stdout);
     }
     return 0;
 }

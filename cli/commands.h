@@ -10,6 +10,7 @@ using Arguments = std::vector<std::string>;
 int RunScan(const Arguments& args);
 int RunAt(const Arguments& args);
 int RunInfo(const Arguments& args);
+int RunTerm(const Arguments& args);
 
 // Shared by the commands that take a PORT: converts it to 1251 and parses it; on failure
 // prints the reason and returns false.

@@ -1,5 +1,6 @@
 #include "cli/console_output.h"
 
+#include "cli/visible_text.h"
 #include "common/cp1251.h"
 
 #ifdef _WIN32
@@ -24,7 +25,15 @@ void WriteUtf8(std::FILE* stream, const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stream);
 }
 
-void Write1251(std::FILE* stream, const std::string& text) { WriteUtf8(stream, Cp1251ToUtf8(text)); }
+void Write1251Raw(std::FILE* stream, const std::string& text) { WriteUtf8(stream, Cp1251ToUtf8(text)); }
+
+void Write1251(std::FILE* stream, const std::string& text) {
+    Write1251Raw(stream, IsTerminal(stream) ? Visible1251(text) : text);
+}
+
+void WriteUtf8Message(std::FILE* stream, const std::string& text) {
+    WriteUtf8(stream, IsTerminal(stream) ? VisibleUtf8(text) : text);
+}
 
 void ShowStatusLine(std::FILE* stream, const std::string& text1251) {
     constexpr size_t kWidth = 72;

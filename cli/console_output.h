@@ -7,9 +7,17 @@
 
 // Puts the console into UTF-8 and binary mode where the platform needs it.
 void PrepareConsole();
-// Writes 1251 text to `stream` as UTF-8.
+// Writes 1251 text to `stream` as UTF-8. On a terminal, control characters other than CR,
+// LF and TAB are shown as "\x1b" rather than obeyed: model texts and replies come from the
+// modem, and a port entry or path from the user.
 void Write1251(std::FILE* stream, const std::string& text);
+// The same without that protection, for output that must stay byte for byte.
+void Write1251Raw(std::FILE* stream, const std::string& text);
+// UTF-8 text as it is (JSON, whose strings are escaped already).
 void WriteUtf8(std::FILE* stream, const std::string& text);
+// A UTF-8 message that may quote arguments: on a terminal, invalid UTF-8 and control
+// characters are shown as "\xNN".
+void WriteUtf8Message(std::FILE* stream, const std::string& text);
 bool IsTerminal(std::FILE* stream);
 // A one-line status on a terminal: each call overwrites the last; an empty text erases it.
 // Plain carriage returns and blanks, so it works on consoles without escape sequences.

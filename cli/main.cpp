@@ -17,13 +17,15 @@ constexpr char kHelp[] =
     "  scan                 list the ports behind which a modem answers\n"
     "  at PORT COMMAND      send one AT command and print the raw reply\n"
     "  info [--json] PORT   read the modem's information table\n"
+    "  term PORT            type AT commands and read the raw replies, line by line\n"
     "\n"
     "PORT is COM1..COM254, a port entry such as \"E173 (COM5)\", or on Linux a device path.\n"
 #ifndef _WIN32
     "On Linux COMn means $VESMARIN_PORTS/comN when that variable names a directory, else\n"
     "COM1-32 = /dev/ttyS0-31, COM33-64 = /dev/ttyUSB0-31, COM65-96 = /dev/ttyACM0-31.\n"
 #endif
-    "'vesmarin-cli COMMAND --help' describes one command.\n";
+    "'vesmarin-cli COMMAND --help' describes one command; 'vesmarin-cli --version' prints\n"
+    "the version.\n";
 
 constexpr int kMaxArguments = 64;
 
@@ -40,7 +42,7 @@ bool ReadPortArgument(const std::string& utf8, PortArgument* port) {
     std::string text;
     std::string error;
     if (!Utf8ToCp1251(utf8, &text)) {
-        std::fprintf(stderr, "vesmarin-cli: '%s' is not a port name the program can use\n", utf8.c_str());
+        WriteUtf8Message(stderr, "vesmarin-cli: '" + utf8 + "' is not a port name the program can use\n");
         return false;
     }
     if (!ParsePortArgument(text, port, &error)) {
@@ -62,11 +64,16 @@ int main(int argc, char** argv) {
         std::fputs(kHelp, count < 2 ? stderr : stdout);
         return count < 2 ? 2 : 0;
     }
+    if (raw[1] == "--version") {
+        std::printf("vesmarin-cli %s\n", VESMARIN_VERSION);
+        return 0;
+    }
     const std::string command = raw[1];
     const Arguments args(raw + 2, raw + count);
     if (command == "scan") return RunScan(args);
     if (command == "at") return RunAt(args);
     if (command == "info") return RunInfo(args);
-    std::fprintf(stderr, "vesmarin-cli: unknown command '%s' (see --help)\n", command.c_str());
+    if (command == "term") return RunTerm(args);
+    WriteUtf8Message(stderr, "vesmarin-cli: unknown command '" + command + "' (see --help)\n");
     return 2;
 }

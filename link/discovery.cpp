@@ -1,5 +1,6 @@
 #include "link/discovery.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -13,6 +14,8 @@ namespace {
 
 ProbeProgress gProbeProgress = nullptr;
 void* gProbeProgressContext = nullptr;
+ProbeReport gProbeReport = nullptr;
+void* gProbeReportContext = nullptr;
 
 void CopyBounded(char* destination, size_t destinationSize, const char* source) {
     if (destinationSize == 0) return;
@@ -23,11 +26,16 @@ void CopyBounded(char* destination, size_t destinationSize, const char* source) 
 }
 
 // Asks one open port for its model. True when anything at all came back.
-bool ProbeOpenPort(PortHandle port) {
+bool ProbeOpenPort(PortHandle port, PortProbeReport* report) {
     ConfigurePort(port);
-    Transact(port, "ATE0", true, kProbeTimeLimitMs);
-    const uint32_t count = Transact(port, "AT+CGMM", true, kProbeTimeLimitMs);
-    return count != 0 && ReplyBuffer[0] != '\0';
+    report->echoOffCount = Transact(port, "ATE0", true, kProbeTimeLimitMs);
+    report->modelCount = Transact(port, "AT+CGMM", true, kProbeTimeLimitMs);
+    return report->modelCount != 0 && ReplyBuffer[0] != '\0';
+}
+
+uint32_t MsSince(std::chrono::steady_clock::time_point start) {
+    return static_cast<uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
 }
 
 }  // namespace
@@ -37,21 +45,45 @@ void SetProbeProgress(ProbeProgress progress, void* context) {
     gProbeProgressContext = context;
 }
 
+void SetProbeReport(ProbeReport report, void* context) {
+    gProbeReport = report;
+    gProbeReportContext = context;
+}
+
 void ProbePorts() {
     std::memset(&ModemList, 0, sizeof ModemList);
     char path[32];
+    char openError[512];
     for (int n = kFirstPortNumber; n <= kLastPortNumber; ++n) {
+        const auto start = std::chrono::steady_clock::now();
+        PortProbeReport report{n, ProbeOutcome::Silent, 0, 0, 0, "", -1};
         // "\\.\" is required: without it Windows resolves only COM1 to COM9.
         std::snprintf(path, sizeof path, "\\\\.\\COM%d", n);
         if (PortHandle port = OpenPort(path)) {
-            if (ProbeOpenPort(port)) {
+            if (ProbeOpenPort(port, &report)) {
                 ExtractAnswer("", 0, false);
                 const int slot = ModemList.count;
                 ModemList.portNumbers[slot] = n;
                 CopyBounded(ModemList.modelTexts[slot], kModelTextSize, AnswerBuffer);
                 ++ModemList.count;
+                report.outcome = ProbeOutcome::Listed;
+                report.slot = slot;
+            } else if (report.modelCount != 0) {
+                report.outcome = ProbeOutcome::NotListed;
             }
             ClosePort(port);
+        } else if (gProbeReport) {
+            if (LastOpenFoundNoDevice()) {
+                report.outcome = ProbeOutcome::NoDevice;
+            } else {
+                report.outcome = ProbeOutcome::OpenFailed;
+                PortErrorText(openError, sizeof openError);
+                report.openError = openError;
+            }
+        }
+        if (gProbeReport) {
+            report.elapsedMs = MsSince(start);
+            gProbeReport(report, gProbeReportContext);
         }
         if (gProbeProgress) gProbeProgress(n, ModemList.count, gProbeProgressContext);
     }

@@ -25,6 +25,29 @@ void ProbePorts();
 using ProbeProgress = void (*)(int portNumber, int modemsFound, void* context);
 void SetProbeProgress(ProbeProgress progress, void* context);
 
+// What the probe saw on one port number: the answer to "why is my modem not found?".
+enum class ProbeOutcome {
+    NoDevice,     // nothing by that name
+    OpenFailed,   // a device that would not open (openError says why)
+    Silent,       // opened, but AT+CGMM got no reply within the limit
+    NotListed,    // a reply came, but its first byte was 0, so it names no modem
+    Listed,       // a modem: ModemList slot `slot`
+};
+struct PortProbeReport {
+    int portNumber;
+    ProbeOutcome outcome;
+    uint32_t elapsedMs;         // open to close
+    uint32_t echoOffCount;      // bytes that ATE0 brought back
+    uint32_t modelCount;        // bytes that AT+CGMM brought back
+    const char* openError;      // PortErrorText's words for OpenFailed, else ""
+    int slot;                   // for Listed, else -1
+};
+// Called once per port number, after the port is closed and before the progress call.
+// Installing one changes nothing about how ports are probed. nullptr (the default) reports
+// nothing.
+using ProbeReport = void (*)(const PortProbeReport& report, void* context);
+void SetProbeReport(ProbeReport report, void* context);
+
 // Formats entry `slot` of ModemList as "%s (COM%d)" into `entry`. A model text too long for
 // the entry is shortened at its end, so that the "(COMn)" ending always survives.
 void FormatPortEntry(int slot, char* entry, size_t entrySize);

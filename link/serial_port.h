@@ -48,6 +48,10 @@ void ClosePort(PortHandle port);
 // The operating system's words for the last failed OpenPort, NUL-terminated in `text`.
 void PortErrorText(char* text, size_t textSize);
 
+// True when the last failed OpenPort found no device by that name at all, as opposed to a
+// device that exists but would not open (in use, no permission).
+bool LastOpenFoundNoDevice();
+
 // The reader thread of a timed transaction. Start runs `body` on a new thread; WaitReader
 // waits at most `timeLimitMs` and tells whether it ended; StopReader makes a read still
 // pending on `port` return at once, then joins the thread, so that nothing the thread owns

@@ -219,6 +219,13 @@ void PortErrorText(char* text, size_t textSize) {
     std::snprintf(text, textSize, "%s", std::strerror(error));
 }
 
+bool LastOpenFoundNoDevice() {
+    // EIO and ENXIO come from a ttyS node whose UART is not there: the kernel makes the nodes
+    // whether or not the hardware exists.
+    const int error = gLastOpenError;
+    return error == ENOENT || error == ENODEV || error == ENXIO || error == EIO;
+}
+
 // ---------------------------------------------------------------------------------------
 // Reader thread
 

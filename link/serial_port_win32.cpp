@@ -136,6 +136,10 @@ void PortErrorText(char* text, size_t textSize) {
     }
 }
 
+bool LastOpenFoundNoDevice() {
+    return gLastOpenError == ERROR_FILE_NOT_FOUND || gLastOpenError == ERROR_PATH_NOT_FOUND;
+}
+
 // ---------------------------------------------------------------------------------------
 // Reader thread
 

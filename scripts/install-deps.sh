@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks for building and testing Vesmarin:
-# the native toolchain and test libraries, the 32-bit MinGW-w64 cross compiler, 32-bit Wine
-# and a headless X server. Does nothing when everything is already there.
+# the native toolchain and test libraries, the 32-bit MinGW-w64 cross compiler, 32-bit Wine,
+# a headless X server, and the packaging tools of `make dist`. Does nothing when everything is
+# already there.
 set -euo pipefail
 
 need=()
@@ -10,7 +11,8 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 
 for p in cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev nlohmann-json3-dev \
          libbenchmark-dev python3 g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 \
-         xvfb xauth xdotool xclip x11-utils imagemagick fonts-liberation fonts-wine procps; do
+         xvfb xauth xdotool xclip x11-utils imagemagick fonts-liberation fonts-wine procps \
+         zip unzip dpkg-dev lintian; do
   have_pkg "$p" || need+=("$p")
 done
 have_pkg wine32:i386 || need+=("wine32:i386")

@@ -4,6 +4,7 @@
 # The layout file lists "N profile" lines (profile paths relative to the repository). Natively
 # the ports live in a private directory named by VESMARIN_PORTS; under Wine they are linked
 # into the prefix's dosdevices, where \\.\COMn finds them.
+# The test finds the modems' transcripts (comN.log) in the folder VESMARIN_MODEM_LOGS names.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 wine_arch= prefix= modemsim= layout= log_dir=
@@ -35,6 +36,7 @@ else
   mkdir -p "$ports"
 fi
 mkdir -p "$log_dir"
+log_dir=$(cd "$log_dir" && pwd)
 rm -f "$log_dir"/*.log
 
 mkfifo "$work/ready"
@@ -56,6 +58,8 @@ if ! timeout 20 head -n 1 "$work/ready" | grep -qx ready; then
   exit 1
 fi
 
+# Tests that check what a modem received read its transcript from here.
+export VESMARIN_MODEM_LOGS="$log_dir"
 if [ -n "$wine_arch" ]; then
   "$root/scripts/wine.sh" --arch "$wine_arch" --prefix "$prefix" -- "$@"
 else

@@ -1,5 +1,70 @@
 #include "ui/buy_code_cell.h"
 
-void DrawBuyCodeCell(HDC context, const RECT& cell) { FrameCell(context, cell); }
+#include <cstring>
 
-void HandleBuyCodeClick(int, int) {}
+#include "ui/buy_code_url.h"
+#include "ui/gdiplus_include.h"
+#include "ui/info_list.h"
+#include "ui/skin.h"
+#include "ui/ui_state.h"
+#include "ui/web_page.h"
+
+namespace {
+
+constexpr int kModelPosition = 1;
+constexpr int kVersionsPosition = 2;
+constexpr size_t kCellTextSize = 256;
+constexpr COLORREF kCellFrameColour = RGB(160, 160, 160);
+constexpr COLORREF kButtonFillColour = RGB(160, 255, 160);
+constexpr unsigned int kButtonTextColour = 0xFFA00000u;
+constexpr int kButtonTextSize = 14;
+
+// The page is derived afresh from what the list shows now, and offered only while the date
+// gate is open; an empty address means no offer.
+void OfferedPage(char* address, size_t addressSize) {
+    char model[kCellTextSize] = {};
+    char versions[kCellTextSize] = {};
+    ReadListCell(kModelPosition, 1, model, sizeof(model));
+    ReadListCell(kVersionsPosition, 1, versions, sizeof(versions));
+    memset(address, 0, addressSize);
+    BuildBuyCodeUrl(model, versions, address, addressSize);
+    UtcDate today = Ui.clock();
+    if (!BuyCodeDateOpen(today.year, today.month)) address[0] = '\0';
+}
+
+void FrameWith(HDC context, const RECT& area, COLORREF colour) {
+    HBRUSH brush = CreateSolidBrush(colour);
+    FrameRect(context, &area, brush);
+    DeleteObject(brush);
+}
+
+}  // namespace
+
+void DrawBuyCodeCell(HDC context, const RECT& cell) {
+    char address[kPageAddressSize];
+    OfferedPage(address, sizeof(address));
+    if (address[0] == '\0') {
+        FrameCell(context, cell);
+        return;
+    }
+    RECT status = {cell.left, cell.top, kBuyCodeStatusRight, cell.bottom};
+    FrameWith(context, status, kCellFrameColour);
+    RECT button = {kBuyCodeButtonLeft, cell.top, cell.right, cell.bottom};
+    HBRUSH fill = CreateSolidBrush(kButtonFillColour);
+    FillRect(context, &button, fill);
+    DeleteObject(fill);
+    FrameWith(context, button, kCellFrameColour);
+    DrawSkinText(context, kBuyCodeButtonLeft, cell.top - 1, cell.right - kBuyCodeButtonLeft,
+                 cell.bottom - cell.top, L"Купить код", kButtonTextSize, kButtonTextColour,
+                 false, 'C', Gdiplus::FontStyleBold);
+}
+
+void HandleBuyCodeClick(int position, int column) {
+    char address[kPageAddressSize];
+    OfferedPage(address, sizeof(address));
+    if (address[0] == '\0') return;
+    POINT pointer;
+    GetCursorPos(&pointer);
+    ScreenToClient(Ui.infoList, &pointer);
+    if (BuyCodeClickOnButton(position, column, pointer.x)) OpenWebPage(address);
+}

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "ui/buy_code_url.h"
 #include "ui/rich_text.h"
 #include "ui/ui_settings.h"
 #include "ui/ui_state.h"
@@ -15,11 +16,10 @@ constexpr COLORREF kCreditsColour = RGB(0, 0, 0);
 
 }  // namespace
 
-bool DateGateOpen(int year, int month) { return year > 2014 || (year == 2014 && month >= 8); }
-
 void WriteCreditsLine() {
     UtcDate today = Ui.clock();
-    if (!DateGateOpen(today.year, today.month)) return;
+    // The credits share the buy-code offer's date gate.
+    if (!BuyCodeDateOpen(today.year, today.month)) return;
     AppendRichText(Ui.creditsPane, kCreditsLead, kCreditsTextSize, CFE_BOLD, kCreditsColour);
     AppendRichText(Ui.creditsPane, kCreditsSiteAddress, kCreditsTextSize, CFE_BOLD | CFE_LINK,
                    kCreditsColour);

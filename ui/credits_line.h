@@ -3,9 +3,6 @@
 
 #include <windows.h>
 
-// The August 2014 (UTC) gate shared by the credits line and the buy-code button.
-bool DateGateOpen(int year, int month);
-
 // Writes the five pieces of the credits line when the clock says the gate is open; leaves the
 // pane as it is otherwise.
 void WriteCreditsLine();

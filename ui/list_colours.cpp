@@ -36,6 +36,24 @@ void ColourCell(NMLVCUSTOMDRAW* draw) {
     }
 }
 
+// Some list implementations read a row's state before asking how to paint it, so the row
+// being painted still shows the selection cleared here; the row is painted once more after
+// this pass. Without that second paint the stale highlight would stay, because the list no
+// longer thinks the row selected and never repaints it when another row is clicked.
+void ClearRowSelection(NMLVCUSTOMDRAW* draw) {
+    WPARAM position = draw->nmcd.dwItemSpec;
+    LRESULT state = SendMessageA(Ui.infoList, LVM_GETITEMSTATE, position,
+                                 LVIS_SELECTED | LVIS_FOCUSED);
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = 0;
+    SendMessageA(Ui.infoList, LVM_SETITEMSTATE, position, reinterpret_cast<LPARAM>(&item));
+    draw->nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED | CDIS_FOCUS);
+    if ((state & LVIS_SELECTED) != 0) {
+        PostMessageA(Ui.infoList, LVM_REDRAWITEMS, position, static_cast<LPARAM>(position));
+    }
+}
+
 void FinishRow(int position) {
     HDC context = GetDC(Ui.infoList);
     RECT cell = {};
@@ -80,13 +98,7 @@ LRESULT CustomDrawInfoList(NMLVCUSTOMDRAW* draw, bool* handled) {
             return CDRF_NOTIFYITEMDRAW;
         case CDDS_ITEMPREPAINT:
             // No row is ever shown selected, even while the list has the focus.
-            if (GetFocus() == Ui.infoList) {
-                LVITEMA item = {};
-                item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-                item.state = 0;
-                SendMessageA(Ui.infoList, LVM_SETITEMSTATE, draw->nmcd.dwItemSpec,
-                             reinterpret_cast<LPARAM>(&item));
-            }
+            if (GetFocus() == Ui.infoList) ClearRowSelection(draw);
             return CDRF_NOTIFYSUBITEMDRAW | CDRF_NOTIFYPOSTPAINT;
         case CDDS_SUBITEM | CDDS_ITEMPREPAINT:
             ColourCell(draw);

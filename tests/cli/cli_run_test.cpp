@@ -1,11 +1,22 @@
-// vesmarin-cli run as a user runs it. Layout CliModems: COM5 answers, COM4 stays silent.
+// vesmarin-cli run as a user runs it, through a pipe and on a terminal (a pty). Layouts:
+// CliModems (COM5 answers, COM4 stays silent), CliScanReport (COM3 silent, COM5 a modem,
+// COM6 answers ERROR to everything), CliHostile (COM5 answers with escape sequences).
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -27,6 +38,90 @@ Outcome RunCli(const std::string& args, bool withStderr = false) {
     const int status = pclose(pipe);
     outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return outcome;
+}
+
+enum class Output { Stdout, StdoutAndStderr, Terminal };
+
+// Runs the tool with exactly these arguments, no shell in between, so that control bytes
+// reach it as they are. On a Terminal stdout and stderr both go to a pty of its own, set raw
+// so that the bytes arrive as the tool wrote them.
+Outcome RunArgs(const std::vector<std::string>& args, Output output = Output::Stdout) {
+    Outcome outcome;
+    std::vector<char*> argv;
+    std::string program = VESMARIN_CLI;
+    argv.push_back(&program[0]);
+    std::vector<std::string> copies = args;
+    for (auto& arg : copies) argv.push_back(&arg[0]);
+    argv.push_back(nullptr);
+
+    int readEnd = -1;
+    pid_t child = -1;
+    if (output == Output::Terminal) {
+        child = forkpty(&readEnd, nullptr, nullptr, nullptr);
+        if (child == 0) {
+            termios tio{};
+            tcgetattr(STDIN_FILENO, &tio);
+            cfmakeraw(&tio);
+            tcsetattr(STDIN_FILENO, TCSANOW, &tio);
+        }
+    } else {
+        int fds[2];
+        if (pipe(fds) != 0) return outcome;
+        child = fork();
+        if (child == 0) {
+            dup2(fds[1], STDOUT_FILENO);
+            const int devNull = open("/dev/null", O_WRONLY);
+            dup2(output == Output::StdoutAndStderr ? fds[1] : devNull, STDERR_FILENO);
+            close(fds[0]);
+        }
+        close(fds[1]);
+        readEnd = fds[0];
+    }
+    if (child < 0) return outcome;
+    if (child == 0) {
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    char chunk[4096];
+    for (;;) {
+        const ssize_t n = read(readEnd, chunk, sizeof chunk);
+        if (n > 0) {
+            outcome.out.append(chunk, static_cast<size_t>(n));
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            break;   // end of the pipe, or EIO once the pty's slave is closed
+        }
+    }
+    close(readEnd);
+    int status = 0;
+    waitpid(child, &status, 0);
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return outcome;
+}
+
+// What a terminal shows after the progress line has been erased: from the first byte the
+// command itself wrote.
+std::string AfterProgress(const std::string& out) {
+    const size_t erased = out.rfind(std::string(72, ' ') + "\r");
+    return erased == std::string::npos ? out : out.substr(erased + 73);
+}
+
+// Runs with VESMARIN_PORTS pointing elsewhere for the span of one call.
+struct PortsDirectory {
+    explicit PortsDirectory(const std::string& dir) {
+        if (const char* old = std::getenv("VESMARIN_PORTS")) saved = old;
+        setenv("VESMARIN_PORTS", dir.c_str(), 1);
+    }
+    ~PortsDirectory() { setenv("VESMARIN_PORTS", saved.c_str(), 1); }
+    std::string saved;
+};
+
+long long MsToRun(const std::vector<std::string>& args, Outcome* outcome) {
+    const auto start = std::chrono::steady_clock::now();
+    *outcome = RunArgs(args, Output::StdoutAndStderr);
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+        .count();
 }
 
 TEST(CliModemsScan, PrintsOneEntryPerModem) {
@@ -87,6 +182,213 @@ TEST(CliModemsInfo, JsonHasTheSameRows) {
 TEST(CliModemsInfo, UnopenablePortIsExitTwo) {
     EXPECT_EQ(RunCli("info COM99").status, 2);
     EXPECT_EQ(RunCli("info").status, 2);
+}
+
+// ---------------------------------------------------------------------------------------
+// Layout CliScanReport: the per-port account of a scan.
+
+TEST(CliScanReport, VerboseSaysWhatEachPortDidAndHowLong) {
+    const Outcome scan = RunCli("scan --verbose");
+    EXPECT_EQ(scan.status, 0);
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; (end = scan.out.find('\n', start)) != std::string::npos; start = end + 1) {
+        lines.push_back(scan.out.substr(start, end - start));
+    }
+    const std::regex line("(\\S+) +([0-9]+) ms  (.*)");
+    const struct {
+        const char* ports;
+        const char* words;
+        long long atLeastMs;
+        long long belowMs;
+    } expected[] = {
+        {"COM1-COM2", "absent", 0, 1000},
+        {"COM3", "opened but silent: no reply to ATE0 or AT+CGMM within 1000 ms", 1950, 10000},
+        {"COM4", "absent", 0, 1000},
+        {"COM5", "modem: \"E173 (COM5)\"", 50, 1000},
+        {"COM6", "answered without a model (an error reply), listed as \"ERROR (COM6)\"", 50, 1000},
+        {"COM7-COM254", "absent", 0, 1000},
+    };
+    ASSERT_EQ(lines.size(), std::size(expected)) << scan.out;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::smatch match;
+        ASSERT_TRUE(std::regex_match(lines[i], match, line)) << lines[i];
+        EXPECT_EQ(match[1], expected[i].ports);
+        EXPECT_EQ(match[3], expected[i].words);
+        const long long ms = std::stoll(match[2]);
+        EXPECT_GE(ms, expected[i].atLeastMs) << lines[i];
+        EXPECT_LT(ms, expected[i].belowMs) << lines[i];
+    }
+}
+
+TEST(CliScanReport, JsonCarriesTheSameAccount) {
+    const Outcome scan = RunCli("scan --json");
+    EXPECT_EQ(scan.status, 0);
+    const auto document = nlohmann::json::parse(scan.out, nullptr, false);
+    ASSERT_FALSE(document.is_discarded()) << scan.out;
+    ASSERT_EQ(document["ports"].size(), 3u);
+    EXPECT_EQ(document["ports"][0]["port"], "COM3");
+    EXPECT_EQ(document["ports"][0]["result"], "silent");
+    EXPECT_EQ(document["ports"][1]["result"], "modem");
+    EXPECT_EQ(document["ports"][1]["model"], "E173");
+    EXPECT_EQ(document["ports"][2]["result"], "no-model");
+    EXPECT_EQ(document["ports"][2]["model"], "ERROR");
+    EXPECT_EQ(document["entries"], nlohmann::json({"E173 (COM5)", "ERROR (COM6)"}));
+    ASSERT_EQ(document["absent"].size(), 3u);
+    EXPECT_EQ(document["absent"][2]["first"], "COM7");
+    EXPECT_EQ(document["absent"][2]["last"], "COM254");
+    EXPECT_FALSE(document.contains("serialDevices"));
+    EXPECT_EQ(RunCli("scan --json --verbose").status, 2);
+    EXPECT_EQ(RunCli("scan --quick").status, 2);
+}
+
+// A scratch directory of comN links standing in for a machine's serial devices.
+class ScratchPorts {
+public:
+    ScratchPorts() {
+        char pattern[] = "/tmp/vesmarin-ports-XXXXXX";
+        dir_ = mkdtemp(pattern) ? pattern : "";
+    }
+    ~ScratchPorts() {
+        if (!dir_.empty()) std::system(("rm -rf '" + dir_ + "'").c_str());
+    }
+    // comN -> target; a target inside the directory is made as an empty file first.
+    void Link(int com, const std::string& target) {
+        std::string path = target;
+        if (target[0] != '/') {
+            path = dir_ + "/" + target;
+            if (FILE* file = std::fopen(path.c_str(), "w")) std::fclose(file);
+        }
+        ASSERT_EQ(symlink(path.c_str(), (dir_ + "/com" + std::to_string(com)).c_str()), 0);
+    }
+    const std::string& dir() const { return dir_; }
+
+private:
+    std::string dir_;
+};
+
+TEST(CliScanReport, NothingAnsweringListsTheDevicesAndHintsAtStorageMode) {
+    ScratchPorts ports;
+    ports.Link(2, "/dev/null");   // exists, but is no serial port
+    {
+        PortsDirectory use(ports.dir());
+        const Outcome scan = RunCli("scan", true);
+        EXPECT_EQ(scan.status, 1);
+        EXPECT_NE(scan.out.find("No modem answered on COM1 to COM254.\n"), std::string::npos) << scan.out;
+        EXPECT_NE(scan.out.find("  " + ports.dir() + "/com2 -> /dev/null (COM2)\n"), std::string::npos) << scan.out;
+        EXPECT_NE(scan.out.find("storage mode and needs mode switching"), std::string::npos) << scan.out;
+
+        const Outcome verbose = RunCli("scan --verbose");
+        EXPECT_EQ(verbose.status, 1);
+        EXPECT_NE(verbose.out.find("COM2 "), std::string::npos);
+        EXPECT_NE(verbose.out.find("could not open: "), std::string::npos) << verbose.out;
+        EXPECT_NE(verbose.out.find("COM3-COM254 "), std::string::npos) << verbose.out;
+    }
+    ports.Link(33, "ttyUSB0");   // a USB modem port that does not answer
+    PortsDirectory use(ports.dir());
+    const Outcome scan = RunCli("scan", true);
+    EXPECT_EQ(scan.status, 1);
+    EXPECT_NE(scan.out.find("/com33 -> " + ports.dir() + "/ttyUSB0 (COM33)\n"), std::string::npos) << scan.out;
+    EXPECT_EQ(scan.out.find("storage mode"), std::string::npos) << scan.out;
+
+    const auto document = nlohmann::json::parse(RunCli("scan --json").out, nullptr, false);
+    ASSERT_FALSE(document.is_discarded());
+    ASSERT_EQ(document["serialDevices"].size(), 2u);
+    EXPECT_EQ(document["serialDevices"][1]["port"], "COM33");
+    EXPECT_EQ(document["serialDevices"][1]["usbModemPort"], true);
+    EXPECT_FALSE(document.contains("hint"));
+}
+
+TEST(CliScanReport, AtRefusesControlCharactersBeforeTouchingThePort) {
+    // COM3 is silent: a command that reached it would take 2000 ms and end with status 1.
+    const std::string commands[] = {"AT\rATI", "AT\nATI", "AT\r",   "\tAT",   "AT\x1b[2J",
+                                    "AT\x7f",  "AT\x01",  "ATI\x1f", "A\x08T"};
+    for (const auto& command : commands) {
+        for (const char* port : {"COM3", "COM5"}) {
+            Outcome at;
+            const long long ms = MsToRun({"at", port, command}, &at);
+            EXPECT_EQ(at.status, 2) << port << " " << command << ": " << at.out;
+            EXPECT_LT(ms, 1500) << command;
+            EXPECT_NE(at.out.find("control character \\x"), std::string::npos) << at.out;
+        }
+    }
+    // The same commands without control characters do reach the modem.
+    EXPECT_EQ(RunCli("at COM5 ATI").status, 0);
+    EXPECT_EQ(RunCli("at COM3 ATI").status, 1);
+}
+
+// ---------------------------------------------------------------------------------------
+// Layout CliHostile: a modem's escape sequences must not reach a terminal as such.
+
+constexpr char kHostileModel[] = "\x1b]0;owned\x07X\x1b[2J\x7f";
+constexpr char kShownModel[] = "\\x1b]0;owned\\x07X\\x1b[2J\\x7f";
+
+TEST(CliHostileScan, EntriesAreShownOnATerminalAndRawThroughAPipe) {
+    const Outcome terminal = RunArgs({"scan"}, Output::Terminal);
+    EXPECT_EQ(terminal.status, 0);
+    EXPECT_NE(terminal.out.find(std::string(kShownModel) + " (COM5)\n"), std::string::npos) << terminal.out;
+    EXPECT_EQ(terminal.out.find('\x1b'), std::string::npos);
+    EXPECT_EQ(terminal.out.find('\x07'), std::string::npos);
+
+    EXPECT_EQ(RunCli("scan").out, std::string(kHostileModel) + " (COM5)\n");
+
+    const Outcome verbose = RunArgs({"scan", "--verbose"}, Output::Terminal);
+    EXPECT_NE(verbose.out.find(std::string("modem: \"") + kShownModel + " (COM5)\""), std::string::npos)
+        << verbose.out;
+    EXPECT_EQ(verbose.out.find('\x1b'), std::string::npos);
+
+    const auto document = nlohmann::json::parse(AfterProgress(RunArgs({"scan", "--json"}, Output::Terminal).out), nullptr, false);
+    ASSERT_FALSE(document.is_discarded());
+    EXPECT_EQ(document["entries"][0], std::string(kHostileModel) + " (COM5)");
+}
+
+TEST(CliHostileInfo, RowsAreShownOnATerminalAndJsonKeepsItsEscapes) {
+    const Outcome terminal = RunArgs({"info", "COM5"}, Output::Terminal);
+    EXPECT_EQ(terminal.status, 0);
+    EXPECT_NE(terminal.out.find(std::string(u8"\nМодель: ") + kShownModel + "\n"), std::string::npos)
+        << terminal.out;
+    EXPECT_NE(terminal.out.find(u8"Производитель: Maker\\x08\\x08\\x08\\x08\\x08Fake!\n"),
+              std::string::npos);
+    EXPECT_EQ(terminal.out.find('\x1b'), std::string::npos);
+    EXPECT_EQ(terminal.out.find('\x08'), std::string::npos);
+
+    EXPECT_NE(RunCli("info COM5").out.find(std::string(u8"\nМодель: ") + kHostileModel + "\n"),
+              std::string::npos);
+
+    const Outcome json = RunArgs({"info", "--json", "COM5"}, Output::Terminal);
+    EXPECT_NE(json.out.find("\\u001b]0;owned\\u0007X"), std::string::npos) << json.out;
+    EXPECT_EQ(json.out.find('\x1b'), std::string::npos);
+}
+
+TEST(CliHostileAt, ReplyIsShownOnATerminalUnlessRawAndRawThroughAPipe) {
+    const std::string rawReply = std::string("\r\n") + kHostileModel + "\r\n\r\nOK\r\n";
+    const Outcome terminal = RunArgs({"at", "COM5", "AT+CGMM"}, Output::Terminal);
+    EXPECT_EQ(terminal.status, 0);
+    EXPECT_EQ(terminal.out, std::string("\r\n") + kShownModel + "\r\n\r\nOK\r\n");
+
+    const Outcome raw = RunArgs({"at", "--raw", "COM5", "AT+CGMM"}, Output::Terminal);
+    EXPECT_EQ(raw.status, 0);
+    EXPECT_EQ(raw.out, rawReply);
+
+    EXPECT_EQ(RunCli("at COM5 AT+CGMM").out, rawReply);
+}
+
+TEST(CliHostileMessages, ArgumentsInMessagesAreShownOnATerminal) {
+    const struct {
+        std::vector<std::string> args;
+        const char* shown;
+    } cases[] = {
+        {{"\x1b[2J"}, "'\\x1b[2J'"},                            // unknown command
+        {{"at", "COM5\x1b]0;x\x07", "AT"}, "COM5\\x1b]0;x\\x07"},  // bad port
+        {{"at", "\xff\xfe", "AT"}, "'\\xff\\xfe'"},                // invalid UTF-8
+        {{"info", "/dev/null\x1b[2J"}, "/dev/null\\x1b[2J"},       // a path that will not open
+        {{"scan", "--\x9b"}, "'--\\x9b'"},
+    };
+    for (const auto& c : cases) {
+        const Outcome terminal = RunArgs(c.args, Output::Terminal);
+        EXPECT_EQ(terminal.status, 2) << c.shown;
+        EXPECT_NE(terminal.out.find(c.shown), std::string::npos) << terminal.out;
+        EXPECT_EQ(terminal.out.find('\x1b'), std::string::npos) << c.shown;
+    }
 }
 
 }  // namespace

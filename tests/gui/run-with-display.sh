@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs one command with a private virtual X display and removes the display afterwards.
-#   run-with-display.sh [--screen WxHxDEPTH] -- COMMAND ARGS...
+#   run-with-display.sh [--screen WxHxDEPTH] [--] COMMAND ARGS...
 # The X server picks a free display number itself (-displayfd), so any number of these can
 # run side by side with each other and with a desktop. DISPLAY is set for the command only.
 # The exit status is the command's; 125 when the display could not be started.
@@ -13,7 +13,7 @@ while [ $# -gt 0 ]; do
     *) break ;;
   esac
 done
-[ $# -gt 0 ] || { echo "usage: run-with-display.sh [--screen WxHxD] -- COMMAND ARGS..." >&2; exit 2; }
+[ $# -gt 0 ] || { echo "usage: run-with-display.sh [--screen WxHxD] [--] COMMAND ARGS..." >&2; exit 2; }
 command -v Xvfb >/dev/null || { echo "run-with-display: Xvfb is not installed" >&2; exit 125; }
 
 work=$(mktemp -d)

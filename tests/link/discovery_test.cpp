@@ -68,6 +68,57 @@ TEST(ScanSilentPort, CostsBothTimeLimitsAndIsNotListed) {
 #endif
 }
 
+// Collects the per-port reports of one probe, checking that each arrives before the progress
+// call for the same port.
+struct Reports {
+    std::vector<PortProbeReport> seen;
+    std::vector<std::string> openErrors;
+    bool beforeProgress = true;
+
+    void Probe() {
+        SetProbeReport(
+            [](const PortProbeReport& report, void* context) {
+                auto* self = static_cast<Reports*>(context);
+                self->seen.push_back(report);
+                self->openErrors.push_back(report.openError);
+            },
+            this);
+        SetProbeProgress(
+            [](int port, int, void* context) {
+                auto* self = static_cast<Reports*>(context);
+                self->beforeProgress = self->beforeProgress && !self->seen.empty() &&
+                                       self->seen.back().portNumber == port;
+            },
+            this);
+        ProbePorts();
+        SetProbeReport(nullptr, nullptr);
+        SetProbeProgress(nullptr, nullptr);
+    }
+};
+
+TEST(ScanSilentPort, ReportSaysWhatEachPortDid) {
+    Reports reports;
+    reports.Probe();
+    ASSERT_EQ(reports.seen.size(), 254u);
+    EXPECT_TRUE(reports.beforeProgress);
+    const PortProbeReport& silent = reports.seen[3];
+    EXPECT_EQ(silent.portNumber, 4);
+    EXPECT_EQ(silent.outcome, ProbeOutcome::Silent);
+    EXPECT_EQ(silent.modelCount, 0u);
+    EXPECT_GE(silent.elapsedMs, 1950u);
+    EXPECT_EQ(silent.slot, -1);
+    const PortProbeReport& modem = reports.seen[4];
+    EXPECT_EQ(modem.outcome, ProbeOutcome::Listed);
+    EXPECT_EQ(modem.slot, 0);
+    EXPECT_GT(modem.echoOffCount, 0u);
+    EXPECT_GT(modem.modelCount, 0u);
+    EXPECT_LT(modem.elapsedMs, 1000u);
+    EXPECT_EQ(reports.seen[5].outcome, ProbeOutcome::NoDevice);
+    EXPECT_EQ(reports.seen[253].outcome, ProbeOutcome::NoDevice);
+    EXPECT_EQ(reports.openErrors[253], "");
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"E173 (COM5)"}));   // the probe is unchanged
+}
+
 TEST(ScanOddModems, ListsWhateverTheFirstLineSays) {
     ProbePorts();
     const std::string longModel = std::string("LongModel!LongModel!").substr(0, 20);
@@ -96,6 +147,11 @@ TEST(ScanBusyPort, IsSkippedWhileHeld) {
     ASSERT_NE(held, nullptr);
     ProbePorts();
     EXPECT_EQ(Entries(), (std::vector<std::string>{"E173 (COM3)"}));
+    Reports reports;
+    reports.Probe();
+    ASSERT_EQ(reports.seen.size(), 254u);
+    EXPECT_EQ(reports.seen[3].outcome, ProbeOutcome::OpenFailed);
+    EXPECT_NE(reports.openErrors[3], "");   // the system's reason
     ClosePort(held);
     ProbePorts();
     EXPECT_EQ(Entries(), (std::vector<std::string>{"E173 (COM3)", "E1550 (COM4)"}));

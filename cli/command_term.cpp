@@ -1,0 +1,123 @@
+#include <cstdio>
+#include <string>
+
+#include "cli/command_text.h"
+#include "cli/commands.h"
+#include "cli/console_output.h"
+#include "cli/line_input.h"
+#include "cli/port_argument.h"
+#include "common/cp1251.h"
+#include "link/serial_port.h"
+#include "link/transact.h"
+#include "terminal/terminal_send.h"
+
+namespace {
+
+constexpr char kTermHelp[] =
+    "usage: vesmarin-cli term PORT\n"
+    "\n"
+    "An interactive line terminal: each line you type is sent as one AT command the way the\n"
+    "terminal tab sends it (open, configure, drain, write the command and a carriage return,\n"
+    "collect the reply for at most 2000 ms, close), and the raw reply is printed as it came.\n"
+    "PORT is COM1..COM254, a port entry such as \"E173 (COM5)\", or on Linux a device path.\n"
+    "At a terminal, the arrow keys move in the line and recall earlier lines. 'exit' or\n"
+    "Ctrl-D on an empty line ends (on Windows Ctrl-Z or Ctrl-D, then Enter).\n"
+    "With input from a pipe or file, each line is sent in turn and the output reads like the\n"
+    "terminal tab: \"cmd> \" and the command, the raw reply, an empty line.\n"
+    "A line with control characters (a tab, a carriage return inside it), with characters a\n"
+    "modem cannot be sent or with more than 254 characters is not sent.\n"
+    "Exit status: 0 every line sent got a reply, 1 some line got no reply (the modem stayed\n"
+    "silent, the port could no longer be opened) or was not sent, 2 bad arguments or the\n"
+    "port cannot be opened at the start.\n";
+
+constexpr const char* kExitWord = "exit";
+
+// Prints the transcript pieces of one send. At a terminal the prompt line is on the screen
+// already (the user typed it), so the three pieces of the echo are left out there.
+struct ConsoleTranscript {
+    bool echoOnScreen = false;
+    int pieces = 0;
+
+    static void Append(const char* bytes, uint32_t length, void* context) {
+        auto* self = static_cast<ConsoleTranscript*>(context);
+        constexpr int kEchoPieces = 3;   // "cmd> ", the command, "\n"
+        if (self->echoOnScreen && self->pieces++ < kEchoPieces) return;
+        // NUL bytes of a reply pass through as they came: a terminal shows nothing for them,
+        // a pipe keeps them.
+        Write1251(stdout, std::string(bytes, length));
+    }
+};
+
+bool IsExit(const std::string& line) {
+    const size_t first = line.find_first_not_of(" \t");
+    if (first == std::string::npos) return false;
+    const size_t last = line.find_last_not_of(" \t");
+    return line.compare(first, last - first + 1, kExitWord) == 0;
+}
+
+std::string OpenFailure(const PortArgument& port) {
+    char reason[512];
+    PortErrorText(reason, sizeof reason);
+    return "cannot open " + port.display + ": " + reason;
+}
+
+}  // namespace
+
+int RunTerm(const Arguments& args) {
+    if (WantsHelp(args)) {
+        std::fputs(kTermHelp, stdout);
+        return 0;
+    }
+    if (args.size() != 1) {
+        std::fprintf(stderr, "vesmarin-cli term: expects PORT (see --help)\n");
+        return 2;
+    }
+    PortArgument port;
+    if (!ReadPortArgument(args[0], &port)) return 2;
+
+    // Each command opens the port anew; trying once now turns a wrong port into one clear
+    // message instead of a failure after every line.
+    PortHandle probe = OpenPort(port.devicePath.c_str());
+    if (probe == nullptr) {
+        Write1251(stderr, "vesmarin-cli term: " + OpenFailure(port) + "\n");
+        return 2;
+    }
+    ClosePort(probe);
+
+    LineInput* input = OpenLineInput(kMaxCommandLength);
+    const bool interactive = IsInteractive(input);
+    if (interactive) {
+        Write1251(stderr, "Commands go to " + port.display +
+                              ", one per line; 'exit' or Ctrl-D ends.\n");
+    }
+
+    bool everyLineAnswered = true;
+    std::string line;
+    while (ReadInputLine(input, kTerminalPrompt, &line)) {
+        if (IsExit(line)) break;
+        std::string command;
+        std::string error;
+        if (!CommandFromLine(line, &command, &error)) {
+            std::fflush(stdout);
+            std::fprintf(stderr, "vesmarin-cli term: %s\n", error.c_str());
+            everyLineAnswered = false;
+            continue;
+        }
+        RememberInputLine(input, line);
+
+        ConsoleTranscript transcript;
+        transcript.echoOnScreen = interactive;
+        const SendOutcome outcome = SendTerminalCommandAtPath(port.devicePath.c_str(), command.c_str(),
+                                                              &ConsoleTranscript::Append, &transcript);
+        std::fflush(stdout);
+        if (outcome == SendOutcome::OpenFailed) {
+            Write1251(stderr, "vesmarin-cli term: " + OpenFailure(port) + "\n");
+        } else if (outcome == SendOutcome::Silent) {
+            Write1251(stderr, "vesmarin-cli term: no reply from " + port.display + " within " +
+                                  std::to_string(kTerminalTimeLimitMs) + " ms\n");
+        }
+        if (outcome != SendOutcome::Replied) everyLineAnswered = false;
+    }
+    CloseLineInput(input);
+    return everyLineAnswered ? 0 : 1;
+}

@@ -1,0 +1,215 @@
+#include "cli/scan_report.h"
+
+#include <cstdio>
+#include <cstring>
+#include <nlohmann/json.hpp>
+
+#include "common/cp1251.h"
+#include "link/transact.h"
+
+namespace {
+
+constexpr char kUsbHint[] =
+    "None of them is a USB modem port (ttyUSB*, ttyACM*): a stick that shows up only as a "
+    "CD drive or a USB disk is still in its storage mode and needs mode switching before its "
+    "modem ports appear.";
+
+bool StartsWith(const std::string& text, const char* prefix) {
+    return text.compare(0, std::strlen(prefix), prefix) == 0;
+}
+
+std::string ComName(int portNumber) { return "COM" + std::to_string(portNumber); }
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// The words for one port that was there; 1251.
+std::string Describe(const PortResult& result) {
+    const std::string limit = std::to_string(kProbeTimeLimitMs) + " ms";
+    switch (result.outcome) {
+    case ProbeOutcome::NoDevice:
+        return "absent";
+    case ProbeOutcome::OpenFailed:
+        return "could not open: " + result.openError;
+    case ProbeOutcome::Silent:
+        if (result.echoOffCount == 0) return "opened but silent: no reply to ATE0 or AT+CGMM within " + limit;
+        return "opened; answered ATE0 but not AT+CGMM within " + limit;
+    case ProbeOutcome::NotListed:
+        return "answered AT+CGMM with a reply that begins with a 0 byte: not listed";
+    case ProbeOutcome::Listed:
+        if (const char* why = WhyNoModel(result.modelText)) {
+            return std::string("answered without a model (") + why + "), listed as " + Quoted(result.entry);
+        }
+        return "modem: " + Quoted(result.entry);
+    }
+    return "";
+}
+
+std::string Line(const std::string& ports, uint32_t elapsedMs, const std::string& words) {
+    char head[48];
+    std::snprintf(head, sizeof head, "%-13s %6lu ms  ", ports.c_str(), static_cast<unsigned long>(elapsedMs));
+    return head + words + "\n";
+}
+
+const char* ResultName(const PortResult& result) {
+    switch (result.outcome) {
+    case ProbeOutcome::NoDevice:
+        return "absent";
+    case ProbeOutcome::OpenFailed:
+        return "cannot-open";
+    case ProbeOutcome::Silent:
+        return "silent";
+    case ProbeOutcome::NotListed:
+        return "not-listed";
+    case ProbeOutcome::Listed:
+        return WhyNoModel(result.modelText) ? "no-model" : "modem";
+    }
+    return "";
+}
+
+// Runs of consecutive absent port numbers, with their time in all.
+struct AbsentRun {
+    int first;
+    int last;
+    uint32_t elapsedMs;
+};
+
+// Calls `present` for each port that was there and `absent` for each run of ports that were
+// not, in port order.
+template <typename Present, typename Absent>
+void Walk(const std::vector<PortResult>& results, Present present, Absent absent) {
+    for (size_t i = 0; i < results.size();) {
+        if (results[i].outcome != ProbeOutcome::NoDevice) {
+            present(results[i]);
+            ++i;
+            continue;
+        }
+        AbsentRun run{results[i].portNumber, results[i].portNumber, results[i].elapsedMs};
+        for (++i; i < results.size() && results[i].outcome == ProbeOutcome::NoDevice &&
+                  results[i].portNumber == run.last + 1;
+             ++i) {
+            run.last = results[i].portNumber;
+            run.elapsedMs += results[i].elapsedMs;
+        }
+        absent(run);
+    }
+}
+
+}  // namespace
+
+PortResult ResultFromReport(const PortProbeReport& report) {
+    PortResult result;
+    result.portNumber = report.portNumber;
+    result.outcome = report.outcome;
+    result.elapsedMs = report.elapsedMs;
+    result.echoOffCount = report.echoOffCount;
+    result.modelCount = report.modelCount;
+    if (report.openError) result.openError = report.openError;
+    if (report.outcome == ProbeOutcome::Listed && report.slot >= 0 && report.slot < ModemList.count) {
+        result.modelText.assign(ModemList.modelTexts[report.slot], strnlen(ModemList.modelTexts[report.slot], kModelTextSize));
+        char entry[kPortEntrySize];
+        FormatPortEntry(report.slot, entry, sizeof entry);
+        result.entry = entry;
+    }
+    return result;
+}
+
+const char* WhyNoModel(const std::string& modelText) {
+    if (modelText.empty()) return "the first line is empty or OK";
+    if (modelText == "ERROR" || StartsWith(modelText, "+CME ERROR") || StartsWith(modelText, "+CMS ERROR") ||
+        StartsWith(modelText, "COMMAND NOT SUPPORT")) {
+        return "an error reply";
+    }
+    if (modelText == "AT+CGMM") return "it echoed the command: ATE0 did not switch its echo off";
+    return nullptr;
+}
+
+std::string ReportLines(const std::vector<PortResult>& results) {
+    std::string lines;
+    Walk(
+        results,
+        [&](const PortResult& result) { lines += Line(ComName(result.portNumber), result.elapsedMs, Describe(result)); },
+        [&](const AbsentRun& run) {
+            const std::string ports =
+                run.first == run.last ? ComName(run.first) : ComName(run.first) + "-" + ComName(run.last);
+            lines += Line(ports, run.elapsedMs, "absent");
+        });
+    return lines;
+}
+
+std::string ReportJson(const std::vector<PortResult>& results, const std::vector<SerialDevice>& devices,
+                       bool surveyed) {
+    nlohmann::ordered_json ports = nlohmann::ordered_json::array();
+    nlohmann::ordered_json absent = nlohmann::ordered_json::array();
+    nlohmann::ordered_json entries = nlohmann::ordered_json::array();
+    Walk(
+        results,
+        [&](const PortResult& result) {
+            nlohmann::ordered_json port;
+            port["port"] = ComName(result.portNumber);
+            port["result"] = ResultName(result);
+            port["ms"] = result.elapsedMs;
+            if (result.outcome == ProbeOutcome::OpenFailed) {
+                port["reason"] = Cp1251ToUtf8(result.openError);
+            } else {
+                port["echoOffReplyBytes"] = result.echoOffCount;
+                port["modelReplyBytes"] = result.modelCount;
+            }
+            if (result.outcome == ProbeOutcome::Listed) {
+                port["model"] = Cp1251ToUtf8(result.modelText);
+                port["entry"] = Cp1251ToUtf8(result.entry);
+                entries.push_back(Cp1251ToUtf8(result.entry));
+            }
+            ports.push_back(port);
+        },
+        [&](const AbsentRun& run) {
+            absent.push_back({{"first", ComName(run.first)}, {"last", ComName(run.last)}, {"ms", run.elapsedMs}});
+        });
+
+    nlohmann::ordered_json document;
+    document["ports"] = ports;
+    document["absent"] = absent;
+    document["entries"] = entries;
+    if (entries.empty() && surveyed) {
+        nlohmann::ordered_json list = nlohmann::ordered_json::array();
+        for (const auto& device : devices) {
+            nlohmann::ordered_json item;
+            item["path"] = device.path;
+            if (!device.target.empty()) item["target"] = device.target;
+            if (device.comNumber != 0) item["port"] = ComName(device.comNumber);
+            item["usbModemPort"] = device.usbModemPort;
+            item["accessible"] = device.accessible;
+            list.push_back(item);
+        }
+        document["serialDevices"] = list;
+        const std::string hint = StorageModeHint(devices);
+        if (!hint.empty()) document["hint"] = hint;
+    }
+    // Device paths are whatever bytes the file system holds; they must not stop the report.
+    return document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
+
+std::string StorageModeHint(const std::vector<SerialDevice>& devices) {
+    for (const auto& device : devices) {
+        if (device.usbModemPort) return "";
+    }
+    return kUsbHint;
+}
+
+std::string NothingFoundAdvice(const std::vector<SerialDevice>& devices) {
+    std::string advice;
+    if (devices.empty()) {
+        advice = "No serial devices exist here.\n";
+    } else {
+        advice = "Serial devices here:\n";
+        for (const auto& device : devices) {
+            advice += "  " + device.path;
+            if (!device.target.empty()) advice += " -> " + device.target;
+            if (device.comNumber != 0) advice += " (" + ComName(device.comNumber) + ")";
+            if (!device.accessible) advice += ": no read and write permission (the dialout group gives it)";
+            advice += "\n";
+        }
+    }
+    const std::string hint = StorageModeHint(devices);
+    if (!hint.empty()) advice += hint + "\n";
+    return advice;
+}

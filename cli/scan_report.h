@@ -1,0 +1,51 @@
+// The per-port account of a scan (scan --verbose, scan --json): what each port number did and
+// how long it took, so a user can see why a modem was not found.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "link/discovery.h"
+
+struct PortResult {
+    int portNumber = 0;
+    ProbeOutcome outcome = ProbeOutcome::NoDevice;
+    uint32_t elapsedMs = 0;
+    uint32_t echoOffCount = 0;
+    uint32_t modelCount = 0;
+    std::string openError;   // the system's words, for OpenFailed
+    std::string modelText;   // 1251, for Listed
+    std::string entry;       // 1251, for Listed: the port entry the list shows
+};
+
+// A serial device that exists on this machine (see serial_devices.h).
+struct SerialDevice {
+    std::string path;        // as the user would give it
+    std::string target;      // where a link in $VESMARIN_PORTS leads; empty otherwise
+    int comNumber = 0;       // the COMn that reaches it; 0 when none does
+    bool usbModemPort = false;
+    bool accessible = true;  // read and write allowed to this user
+};
+
+// Copies one probe report, with the model text and entry of a listed port, out of ModemList.
+PortResult ResultFromReport(const PortProbeReport& report);
+
+// Why a listed port's first line is no model name; nullptr when it looks like one. An error
+// reply, an empty or "OK" line and an echoed AT+CGMM are still listed, as the window does.
+const char* WhyNoModel(const std::string& modelText);
+
+// One line per port that opened or failed to open, and one per run of absent port numbers
+// ("COM1-COM3"), each with its time; 1251 text with line ends.
+std::string ReportLines(const std::vector<PortResult>& results);
+
+// The same account as a JSON document (UTF-8), with the entries found and, when nothing
+// answered, the serial devices that exist and the hint below.
+std::string ReportJson(const std::vector<PortResult>& results, const std::vector<SerialDevice>& devices,
+                       bool surveyed);
+
+// What to tell a user whose scan found nothing, from the devices that exist: which they are,
+// and when none is a USB modem port, that the stick may still be in its storage mode. Empty
+// where the platform has nothing to say.
+std::string NothingFoundAdvice(const std::vector<SerialDevice>& devices);
+std::string StorageModeHint(const std::vector<SerialDevice>& devices);

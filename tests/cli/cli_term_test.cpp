@@ -1,0 +1,238 @@
+// vesmarin-cli term driven as a user drives it: lines from a pipe, and keys at a terminal.
+// Layout CliTerm: COM5 answers with echo off, COM4 stays silent.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/modem_transcript.h"
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// Runs "vesmarin-cli term ARGS" with `input` on stdin (a file, so EOF comes after it).
+Outcome RunTerm(const std::string& args, const std::string& input) {
+    char folder[] = "/tmp/vesmarin-term-XXXXXX";
+    Outcome outcome;
+    if (mkdtemp(folder) == nullptr) return outcome;
+    const std::string in = std::string(folder) + "/in";
+    const std::string err = std::string(folder) + "/err";
+    std::ofstream(in, std::ios::binary) << input;
+    const std::string command =
+        std::string(VESMARIN_CLI) + " term " + args + " <" + in + " 2>" + err;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe != nullptr) {
+        char chunk[4096];
+        size_t n;
+        while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0) outcome.out.append(chunk, n);
+        const int status = pclose(pipe);
+        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    outcome.err = ReadFile(err);
+    std::remove(in.c_str());
+    std::remove(err.c_str());
+    rmdir(folder);
+    return outcome;
+}
+
+size_t ReadsSoFar(int portNumber) {
+    std::vector<std::string> lines;
+    EXPECT_TRUE(ReceivedByModem(portNumber, &lines));
+    return lines.size();
+}
+
+std::string ReceivedSince(int portNumber, size_t skip) {
+    std::vector<std::string> lines;
+    EXPECT_TRUE(ReceivedByModem(portNumber, &lines));
+    std::string joined;
+    for (size_t i = skip; i < lines.size(); ++i) joined += lines[i] + "|";
+    return joined;
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+const std::string kAtiReply =
+    "\r\nManufacturer: Testmaker\r\nModel: E173\r\nRevision: 11.126.85.00.209\r\n"
+    "IMEI: 350000000000001\r\n+GCAP: +CGSM,+DS,+ES\r\n\r\nOK\r\n";
+
+TEST(CliTermPiped, EachLineIsOneTransactionUntilExit) {
+    const size_t before = ReadsSoFar(5);
+    const Outcome run = RunTerm("COM5", "ATI\n\nexit\nAT+NEVER\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "cmd> ATI\n" + kAtiReply + "\n" + "cmd> \n\r\nERROR\r\n\n");
+    EXPECT_EQ(run.err, "");
+    // The empty line went out as a lone carriage return; nothing after "exit" did.
+    EXPECT_EQ(ReceivedSince(5, before), "ATI\\r|\\r|");
+}
+
+TEST(CliTermPiped, EndOfInputEndsLikeExit) {
+    const Outcome run = RunTerm("'E173 (COM5)'", "ATI");   // no line end after the last line
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "cmd> ATI\n" + kAtiReply + "\n");
+    const Outcome nothing = RunTerm("COM5", "");
+    EXPECT_EQ(nothing.status, 0);
+    EXPECT_EQ(nothing.out, "");
+}
+
+TEST(CliTermPiped, RepliesArriveAsUtf8WithTheirNulBytes) {
+    const Outcome run = RunTerm("COM5", "AT+CYR\r\nAT+NUL\r\n");   // a CRLF file
+    EXPECT_EQ(run.status, 0) << run.err;
+    const char nulReply[] = "cmd> AT+NUL\n\r\nA\0B\r\n\r\nOK\r\n\n";
+    EXPECT_EQ(run.out, std::string(u8"cmd> AT+CYR\n\r\nОператор: Связь\r\n\r\nOK\r\n\n") +
+                           std::string(nulReply, sizeof nulReply - 1));
+}
+
+TEST(CliTermPiped, RefusedAndUnansweredLinesMakeExitOne) {
+    const size_t before = ReadsSoFar(5);
+    const Outcome refused = RunTerm("COM5", "AT\tI\nATI\n");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "cmd> ATI\n" + kAtiReply + "\n");
+    EXPECT_NE(refused.err.find("control character"), std::string::npos) << refused.err;
+    EXPECT_EQ(ReceivedSince(5, before), "ATI\\r|");
+
+    const Outcome tooLong = RunTerm("COM5", std::string(255, 'A') + "\n");
+    EXPECT_EQ(tooLong.status, 1);
+    EXPECT_NE(tooLong.err.find("254"), std::string::npos) << tooLong.err;
+
+    const Outcome silent = RunTerm("COM4", "ATI\n");
+    EXPECT_EQ(silent.status, 1);
+    EXPECT_EQ(silent.out, "cmd> ATI\n");
+    EXPECT_NE(silent.err.find("no reply from COM4 within 2000 ms"), std::string::npos) << silent.err;
+}
+
+TEST(CliTermPiped, BadPortsAndArgumentsAreExitTwo) {
+    const Outcome missing = RunTerm("COM9", "ATI\n");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_NE(missing.err.find("cannot open COM9"), std::string::npos) << missing.err;
+    EXPECT_EQ(RunTerm("nowhere", "").status, 2);
+    EXPECT_EQ(RunTerm("", "").status, 2);
+    EXPECT_EQ(RunTerm("COM5 COM4", "").status, 2);
+    const Outcome help = RunTerm("--help", "");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Exit status"), std::string::npos);
+}
+
+// The tool on a pseudo-terminal of its own, typed at like a keyboard.
+class TypedSession {
+public:
+    explicit TypedSession(const std::string& port) {
+        master_ = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
+        const std::string slave = ptsname(master_);
+        child_ = fork();
+        if (child_ == 0) {
+            setsid();
+            const int fd = open(slave.c_str(), O_RDWR);
+            dup2(fd, 0);
+            dup2(fd, 1);
+            dup2(fd, 2);
+            setenv("TERM", "xterm", 1);
+            execl(VESMARIN_CLI, VESMARIN_CLI, "term", port.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+    }
+    ~TypedSession() {
+        if (child_ > 0 && !exited_) {
+            kill(child_, SIGKILL);
+            waitpid(child_, nullptr, 0);
+        }
+        if (master_ >= 0) close(master_);
+    }
+    bool Started() const { return master_ >= 0 && child_ > 0; }
+
+    void Type(const std::string& keys) { EXPECT_EQ(write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size())); }
+
+    // Reads the screen output until `text` has appeared `times` times in all, or 10 s pass.
+    bool WaitFor(const std::string& text, size_t times = 1) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (Count(screen_, text) < times) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now()).count();
+            if (left <= 0) return false;
+            pollfd p{master_, POLLIN, 0};
+            if (poll(&p, 1, static_cast<int>(left)) <= 0) continue;
+            char chunk[4096];
+            const ssize_t n = read(master_, chunk, sizeof chunk);
+            if (n <= 0) return false;
+            screen_.append(chunk, static_cast<size_t>(n));
+        }
+        return true;
+    }
+
+    int Wait() {
+        int status = 0;
+        // Keep reading so the child never blocks on a full terminal.
+        WaitFor("\x01never\x01");
+        waitpid(child_, &status, 0);
+        exited_ = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    const std::string& Screen() const { return screen_; }
+
+private:
+    int master_ = -1;
+    pid_t child_ = -1;
+    bool exited_ = false;
+    std::string screen_;
+};
+
+TEST(CliTermTyped, ArrowUpRecallsTheLastCommandAndCtrlDEnds) {
+    const size_t before = ReadsSoFar(5);
+    TypedSession session("COM5");
+    ASSERT_TRUE(session.Started());
+    ASSERT_TRUE(session.WaitFor("cmd> ")) << session.Screen();
+    // The terminal's output processing turns each LF into CR LF, so "OK" is looked for alone.
+    session.Type("ATX\x7fI\r");                      // a typo, erased
+    ASSERT_TRUE(session.WaitFor("OK\r")) << session.Screen();
+    ASSERT_TRUE(session.WaitFor("cmd> ", 2)) << session.Screen();
+    session.Type("\x1b[A\r");                        // the same command again
+    ASSERT_TRUE(session.WaitFor("OK\r", 2)) << session.Screen();
+    ASSERT_TRUE(session.WaitFor("cmd> ", 3)) << session.Screen();
+    session.Type("\x04");
+    EXPECT_EQ(session.Wait(), 0) << session.Screen();
+    EXPECT_EQ(ReceivedSince(5, before), "ATI\\r|ATI\\r|");
+    // The typed line is the echo: the prompt line is not printed a second time.
+    EXPECT_EQ(Count(session.Screen(), "cmd> ATI\r\n"), 0u) << session.Screen();
+    EXPECT_EQ(Count(session.Screen(), "Manufacturer: Testmaker"), 2u);
+}
+
+TEST(CliTermTyped, CtrlCDropsTheLineAndExitEnds) {
+    const size_t before = ReadsSoFar(5);
+    TypedSession session("COM5");
+    ASSERT_TRUE(session.Started());
+    ASSERT_TRUE(session.WaitFor("cmd> ")) << session.Screen();
+    session.Type("AT+CFUN=0\x03");
+    ASSERT_TRUE(session.WaitFor("^C")) << session.Screen();
+    session.Type("exit\r");
+    EXPECT_EQ(session.Wait(), 0) << session.Screen();
+    EXPECT_EQ(ReceivedSince(5, before), "");
+}
+
+}  // namespace

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a vesmarin-cli binary, unpacks it into a scratch root as
+# dpkg would install it, and checks what a user gets: the tool runs from /usr/bin and says
+# the project's version, it is stripped, the manual page covers every command and names the
+# dialout group, and the control fields are right.
+#   check-deb.sh PATH-TO-vesmarin-cli SCRATCH-DIR
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+cli=$1
+scratch=$2
+fail() { echo "check-deb: $*" >&2; exit 1; }
+
+rm -rf "$scratch"
+mkdir -p "$scratch"
+version=$("$root/scripts/project-version.sh")
+deb=$("$root/scripts/make-deb.sh" "$cli" "$scratch/out")
+[ "$(basename "$deb")" = "vesmarin-cli_${version}_$(dpkg --print-architecture).deb" ] || fail "named $deb"
+
+dpkg-deb -x "$deb" "$scratch/root"
+installed=$scratch/root/usr/bin/vesmarin-cli
+[ -x "$installed" ] || fail "no executable /usr/bin/vesmarin-cli in the package"
+got=$("$installed" --version)
+[ "$got" = "vesmarin-cli $version" ] || fail "--version says '$got', expected 'vesmarin-cli $version'"
+"$installed" --help >/dev/null || fail "--help fails"
+readelf -S "$installed" | grep -Eq '\.(symtab|debug_)' && fail "the binary is not stripped"
+
+[ "$(dpkg-deb -f "$deb" Package)" = vesmarin-cli ] || fail "Package field"
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "Version field"
+dpkg-deb -f "$deb" Depends | grep -q 'libc6 (>= ' || fail "Depends lacks libc6"
+dpkg-deb -f "$deb" Description | grep -q dialout || fail "the description does not note the dialout group"
+owners=$(dpkg-deb -c "$deb" | awk '{print $2}' | sort -u)
+[ "$owners" = root/root ] || fail "files owned by $owners"
+for doc in copyright changelog.gz; do
+  [ -f "$scratch/root/usr/share/doc/vesmarin-cli/$doc" ] || fail "no /usr/share/doc/vesmarin-cli/$doc"
+done
+
+page=$scratch/vesmarin-cli.1
+zcat "$scratch/root/usr/share/man/man1/vesmarin-cli.1.gz" > "$page"
+grep -q dialout "$page" || fail "the manual page does not name the dialout group"
+grep -q "vesmarin\\\\-cli $version" "$page" || fail "the manual page does not carry version $version"
+for command in $("$installed" --help | sed -n '/^Commands:/,/^$/s/^  \([a-z][a-z-]*\) .*/\1/p'); do
+  grep -qx ".SS $command" "$page" || fail "the manual page has no section for '$command'"
+done
+if command -v groff >/dev/null 2>&1; then
+  warnings=$(groff -man -Tutf8 -ww -z "$page" 2>&1)
+  [ -z "$warnings" ] || fail "groff warns about the manual page: $warnings"
+fi
+echo "check-deb: $deb is good"

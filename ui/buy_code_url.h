@@ -1,0 +1,44 @@
+// The shop page for a modem's unlock code: which product a model is, and when the offer shows.
+// Window-free, so the list's drawing and click handling and the tests share one rule.
+#pragma once
+
+#include <cstddef>
+
+constexpr size_t kPageAddressSize = 256;   // the callers' address buffer, NUL included
+
+// The shop's origin (a deployment setting) followed by the fixed path and query key, and the
+// three products a model can lead to (deployment settings too).
+extern const char* const ShopBaseUrl;
+extern const int ProductNumber1;
+extern const int ProductNumber2;
+extern const int ProductNumber3;
+
+// The models whose codes the shop sells, in the order they are tried. Every name of group 1
+// leads to ProductNumber1, every name of group 2 to ProductNumber2.
+constexpr int kModelGroup1Size = 76;
+constexpr int kModelGroup2Size = 13;
+extern const char* const ModelGroup1[kModelGroup1Size];
+extern const char* const ModelGroup2[kModelGroup2Size];
+
+// Writes ShopBaseUrl and the model's product number ("%s%d") into `output`, bounded to
+// `outputSize` and NUL-terminated (nothing is written when output is nullptr or outputSize is
+// 0), and returns 0. Returns 1 and leaves `output` untouched when no rule applies. `model` and
+// `versions` are the list's model and versions texts; nullptr counts as empty. Names are
+// compared case-sensitively; a listed name matches only where the byte after its first
+// occurrence in the model is not a decimal digit.
+int BuildBuyCodeUrl(const char* model, const char* versions, char* output, size_t outputSize);
+
+// The offer exists from August 2014 on; the date is the computer's date in UTC.
+bool BuyCodeDateOpen(int year, int month);
+
+// Where the buy-code cell lies in the information list (row position, value column) and the
+// fixed client x positions that split it: the status text keeps up to kBuyCodeStatusRight,
+// the button starts at kBuyCodeButtonLeft.
+constexpr int kBuyCodeRowPosition = 6;
+constexpr int kBuyCodeColumn = 1;
+constexpr int kBuyCodeStatusRight = 500;
+constexpr int kBuyCodeButtonLeft = 502;
+
+// True when a click at list client x on (rowPosition, column) lands on the button's part of
+// the cell. The caller still needs a page address and an open date gate to open anything.
+bool BuyCodeClickOnButton(int rowPosition, int column, int listX);

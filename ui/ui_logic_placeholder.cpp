@@ -1,1 +1,0 @@
-// Replaced as the window-free interface logic arrives.
