@@ -399,3 +399,76 @@ gui_wait_waiting_picture() {
   done
   return 1
 }
+
+# Points of the terminal tab and of the list, in client coordinates.
+GUI_SEND_BUTTON=(654 556)     # middle of the send button (W - 50, H - 80, 40, 43)
+GUI_PANE_POINT=(300 300)      # inside the transcript pane
+GUI_COPY_BUTTON=(590 44)      # middle of the copy button (530, 32, 120, 24)
+GUI_LIST_ORIGIN=(10 72)       # the information list's client origin
+GUI_ROW_PITCH=16              # list rows, from y 0 of the list
+GUI_CHECK_BOX_X=18            # the rows' check boxes
+
+# gui_visible_windows: how many windows of the program are mapped (main window, menus,
+# message boxes, the open modem list).
+gui_visible_windows() {
+  xdotool search --onlyvisible --class "$(basename "$gui_exe")" 2>/dev/null | wc -l
+}
+
+# gui_wait_windows LIMIT COUNT: waits until exactly COUNT windows of the program are mapped.
+gui_wait_windows() {
+  local deadline=$((SECONDS + $1))
+  while [ $SECONDS -lt $deadline ]; do
+    [ "$(gui_visible_windows)" -eq "$2" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# gui_menu_item INDEX: opens the transcript pane's menu with the right button and picks its
+# INDEX-th item (from 1) with the keyboard. The menu opens while the button is down; the
+# button is let go once the menu is seen, over the menu's corner, as a person's hand would.
+# Each opening presses at another point: two presses at one place within the double-click
+# time would make the second a double click, which opens no menu.
+gui_menu_openings=0
+gui_menu_item() {
+  local before
+  before=$(gui_visible_windows)
+  gui_menu_openings=$((gui_menu_openings + 1))
+  gui_move $((GUI_PANE_POINT[0] + 16 * (gui_menu_openings % 8))) "${GUI_PANE_POINT[1]}"
+  xdotool mousedown 3
+  if ! gui_wait_windows 60 $((before + 1)); then
+    xdotool mouseup 3
+    gui_grab "$gui_artifacts/menu-not-open.png"
+    gui_fail "the transcript pane's menu did not open ($(gui_visible_windows) windows, $before before)"
+  fi
+  xdotool mouseup 3
+  local keys=() i
+  for ((i = 0; i < $1; i++)); do keys+=(Down); done
+  gui_key "${keys[@]}" Return
+  gui_wait_windows 60 "$before" || gui_fail "the transcript pane's menu did not close"
+}
+
+# gui_clipboard: the X clipboard's text, as another program sees it.
+gui_clipboard() { timeout 20 xclip -o -selection clipboard 2>/dev/null; }
+
+# gui_combo_has_focus: the modem list's field shows the selection colour of a focused field.
+gui_combo_has_focus() { [ "$(gui_pixel 200 44)" = 3096FA ]; }
+
+# gui_light_fraction FILE: share of light pixels (text on the black transcript), 0 to 1.
+gui_light_fraction() {
+  convert "$1" -colorspace gray -threshold 50% -format '%[fx:mean]' info: 2>/dev/null
+}
+
+# gui_wait_colour_in LIMIT CX CY W H RRGGBB: waits until a client region holds at least one
+# pixel of exactly that colour.
+gui_wait_colour_in() {
+  local deadline=$((SECONDS + $1)) count
+  while [ $SECONDS -lt $deadline ]; do
+    gui_grab_client_region "$gui_work/colour.png" "$2" "$3" "$4" "$5"
+    count=$(convert "$gui_work/colour.png" -fill white +opaque "#$6" -fill black -opaque "#$6" \
+      -colorspace gray -format '%[fx:(1-mean)*w*h]' info: 2>/dev/null)
+    awk -v c="${count:-0}" 'BEGIN { exit !(c >= 1) }' && return 0
+    sleep 0.2
+  done
+  return 1
+}
