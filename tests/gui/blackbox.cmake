@@ -8,14 +8,14 @@ endif()
 
 set(VESMARIN_GUI_TESTS ${CMAKE_CURRENT_LIST_DIR})
 
-# vesmarin_blackbox_test(NAME SCRIPT): one CTest entry running tests/gui/SCRIPT.
+# vesmarin_blackbox_test(NAME SCRIPT [ARGS...]): one CTest entry running tests/gui/SCRIPT.
 function(vesmarin_blackbox_test name script)
   add_test(NAME GuiBlackBox.${name}
            COMMAND ${VESMARIN_GUI_TESTS}/run-with-display.sh --
                    ${VESMARIN_GUI_TESTS}/${script} --arch ${VESMARIN_WINE_ARCH}
                    --prefix ${VESMARIN_WINE_PREFIX} --modemsim ${VESMARIN_MODEMSIM}
                    --exe $<TARGET_FILE:Vesmarin>
-                   --artifacts ${CMAKE_BINARY_DIR}/gui-pictures/${name})
+                   --artifacts ${CMAKE_BINARY_DIR}/gui-pictures/${name} ${ARGN})
   # One Wine prefix serves every test of the build, and each test stops its server at the end.
   set_tests_properties(GuiBlackBox.${name} PROPERTIES TIMEOUT 900 RUN_SERIAL TRUE)
 endfunction()
@@ -25,3 +25,4 @@ vesmarin_blackbox_test(WaitingPicture blackbox-waiting.sh)
 vesmarin_blackbox_test(Hover blackbox-hover.sh)
 vesmarin_blackbox_test(Close blackbox-close.sh)
 vesmarin_blackbox_test(Terminal blackbox-terminal.sh)
+vesmarin_blackbox_test(Copy blackbox-copy.sh --cli $<TARGET_FILE:vesmarin-cli>)

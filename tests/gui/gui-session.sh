@@ -5,6 +5,7 @@
 # the window benchmarks; needs DISPLAY (tests/gui/run-with-display.sh provides one).
 #
 #   gui_setup --arch ARCH --prefix DIR --modemsim PATH --exe PATH [--artifacts DIR]
+#             [--cli PATH]     (the command-line tool of the same build, for comparisons)
 #
 # Every wait polls for an event (a window mapped, a pixel condition, a process ended) up to a
 # generous limit: a loaded two-core machine may be slow, but never makes a wait succeed wrongly.
@@ -38,7 +39,7 @@ GUI_CARET_MASK="81,556,8,18"
 GUI_FUZZ=${GUI_FUZZ:-3%}
 GUI_MAX_DIFFERENT_PIXELS=${GUI_MAX_DIFFERENT_PIXELS:-8}
 
-gui_arch= gui_prefix= gui_modemsim= gui_exe= gui_artifacts=
+gui_arch= gui_prefix= gui_modemsim= gui_exe= gui_artifacts= gui_cli=
 gui_work= gui_sim_pid= GUI_PID= GUI_WID=
 GUI_ORIGIN_X= GUI_ORIGIN_Y= GUI_WIN_X= GUI_WIN_Y=
 
@@ -58,6 +59,7 @@ gui_setup() {
       --modemsim) gui_modemsim=$2; shift 2 ;;
       --exe) gui_exe=$2; shift 2 ;;
       --artifacts) gui_artifacts=$2; shift 2 ;;
+      --cli) gui_cli=$2; shift 2 ;;
       *) echo "gui_setup: unknown option $1" >&2; exit 2 ;;
     esac
   done
@@ -471,4 +473,21 @@ gui_wait_colour_in() {
     sleep 0.2
   done
   return 1
+}
+
+# gui_cli_info COM OUT: the command-line tool's information run on the port (the rows in table
+# order as "name: value", UTF-8), run in the same prefix before the window program starts.
+gui_cli_info() {
+  [ -f "$gui_cli" ] || gui_fail "no command-line tool given (--cli)"
+  "$gui_root/scripts/wine.sh" --arch "$gui_arch" --prefix "$gui_prefix" -- "$gui_cli" info "$1" \
+    </dev/null 2>>"$gui_work/program.log" | tr -d '\r' >"$2"
+  [ -s "$2" ] || gui_fail "the command-line tool read nothing from $1"
+}
+
+# gui_text_of VAR: the text a command printed, trailing line breaks included (command
+# substitution would drop them): use as  gui_text_of var < <(command).
+gui_text_of() {
+  local text
+  text=$(cat; echo .)
+  printf -v "$1" '%s' "${text%.}"
 }
