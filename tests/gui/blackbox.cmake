@@ -26,3 +26,6 @@ vesmarin_blackbox_test(Hover blackbox-hover.sh)
 vesmarin_blackbox_test(Close blackbox-close.sh)
 vesmarin_blackbox_test(Terminal blackbox-terminal.sh)
 vesmarin_blackbox_test(Copy blackbox-copy.sh --cli $<TARGET_FILE:vesmarin-cli>)
+# The page of a group-1 model, as this build's shop settings make it.
+vesmarin_blackbox_test(BuyCode blackbox-buy-code.sh
+                       --page "${VESMARIN_SHOP_ORIGIN}/asp/pay.asp?id_d=${VESMARIN_PRODUCT_NUMBER_1}")

@@ -40,7 +40,7 @@ GUI_FUZZ=${GUI_FUZZ:-3%}
 GUI_MAX_DIFFERENT_PIXELS=${GUI_MAX_DIFFERENT_PIXELS:-8}
 
 gui_arch= gui_prefix= gui_modemsim= gui_exe= gui_artifacts= gui_cli=
-gui_work= gui_sim_pid= GUI_PID= GUI_WID=
+gui_work= gui_sim_pid= GUI_PID= GUI_WID= gui_browser_log=
 GUI_ORIGIN_X= GUI_ORIGIN_Y= GUI_WIN_X= GUI_WIN_Y=
 
 gui_log() { printf '[%s] %s\n' "$(date +%T.%3N)" "$*"; }
@@ -88,6 +88,11 @@ gui_setup() {
 
 gui_cleanup() {
   local status=$?
+  if [ -n "$gui_browser_log" ]; then
+    # The prefix serves other tests too: no browser setting may point at a removed script.
+    "$gui_root/scripts/wine.sh" --arch "$gui_arch" --prefix "$gui_prefix" -- reg delete \
+      'HKCU\Software\Wine\WineBrowser' /v Browsers /f >/dev/null 2>&1 </dev/null
+  fi
   # The Wine server holds the simulator's ptys: it goes first, then the simulator.
   if [ -n "$gui_prefix" ]; then
     "$gui_root/scripts/wine.sh" --arch "$gui_arch" --prefix "$gui_prefix" --kill
@@ -490,4 +495,36 @@ gui_text_of() {
   local text
   text=$(cat; echo .)
   printf -v "$1" '%s' "${text%.}"
+}
+
+# gui_record_browser: points Wine's browser launcher at a script that writes each address it
+# is given as one line of $gui_browser_log, so a test sees which pages the program opened.
+# The setting is removed again when the test ends.
+gui_record_browser() {
+  gui_browser_log=$gui_work/opened-pages.txt
+  : >"$gui_browser_log"
+  cat >"$gui_work/record-page.sh" <<RECORD
+#!/bin/sh
+printf '%s\n' "\$*" >>"$gui_browser_log"
+RECORD
+  chmod +x "$gui_work/record-page.sh"
+  "$gui_root/scripts/wine.sh" --arch "$gui_arch" --prefix "$gui_prefix" -- reg add \
+    'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$gui_work/record-page.sh" /f \
+    >/dev/null 2>&1 </dev/null || gui_fail "could not point Wine's browser setting at a recorder"
+}
+
+# gui_wait_browsers_done LIMIT: waits until no browser launcher of this prefix runs any more.
+gui_wait_browsers_done() {
+  local deadline=$((SECONDS + $1)) pid busy
+  while [ $SECONDS -lt $deadline ]; do
+    busy=
+    for pid in $(pgrep -f -i 'winebrowser|record-page' 2>/dev/null); do
+      if { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$gui_prefix"; then
+        busy=1
+      fi
+    done
+    [ -z "$busy" ] && return 0
+    sleep 0.2
+  done
+  return 1
 }
