@@ -2,7 +2,8 @@
 # Benchmarks of the window program (make bench, through run-bench.sh):
 # - start-up: from process start to the window painted (the waiting picture shown, before the
 #   first scan ends), under Wine, against empty-window.exe, which only opens a window of the
-#   same size and place in the same Wine; medians of several runs and their ratio;
+#   same size and place in the same Wine; medians of several runs and their ratio, and the
+#   same empty window after loading the libraries the window program loads first;
 # - hover: one WM_MOUSEMOVE over the read button (enter, stay, leave), timed in-process;
 # - size: the stripped 32-bit Vesmarin.exe.
 #   run-window-bench.sh ARCH WINDOWS_BUILD_DIR WIN32_BUILD_DIR [--runs N]
@@ -27,9 +28,10 @@ size_goal=1000000   # bytes: 1 MB, read strictly (1 MiB would be 1048576)
 
 exe=$build/Vesmarin.exe
 empty=$build/bench/empty-window.exe
+libraries=$build/bench/libraries-window.exe
 hover=$build/bench/vesmarin-hover-bench.exe
 exe32=$build32/Vesmarin.exe
-for program in "$exe" "$empty" "$hover" "$exe32"; do
+for program in "$exe" "$empty" "$libraries" "$hover" "$exe32"; do
   [ -f "$program" ] || { echo "run-window-bench: $program is missing (make $arch win32)" >&2; exit 1; }
 done
 
@@ -89,12 +91,15 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 # A first start of each is not counted: it pays for the cold disk cache and Wine's services.
 one_start "$empty" "$empty_colour" >/dev/null
+one_start "$libraries" "$empty_colour" >/dev/null
 one_start "$exe" "$wait_colour" >/dev/null
-: >"$work/empty" ; : >"$work/window"
+: >"$work/empty" ; : >"$work/libraries" ; : >"$work/window"
 for _ in $(seq "$runs"); do
-  # Alternating, so both see the same machine.
+  # In turn, so all see the same machine.
   one_start "$empty" "$empty_colour" >>"$work/empty" ||
     { echo "run-window-bench: empty-window.exe never showed its face" >&2; status=1; break; }
+  one_start "$libraries" "$empty_colour" >>"$work/libraries" ||
+    { echo "run-window-bench: libraries-window.exe never showed its face" >&2; status=1; break; }
   one_start "$exe" "$wait_colour" >>"$work/window" ||
     { echo "run-window-bench: Vesmarin.exe never showed the waiting picture" >&2; status=1; break; }
 done
@@ -107,6 +112,10 @@ if [ "$status" -eq 0 ]; then
     printf "start-up to the painted window under Wine: Vesmarin.exe median %d ms, empty window median %d ms over %d runs each (%+d ms); ratio %.2f (goal <= %.1f: %s)\n",
            w, e, n, w - e, r, g, (r <= g ? "met" : "MISSED")
     printf "  runs, ms: Vesmarin.exe %s| empty window %s\n", ws, es }'
+  # What the libraries alone cost: the empty window after loading rich edit, starting GDI+
+  # and the common controls, as the window program does first.
+  awk -v e="$empty_ms" -v l="$(median <"$work/libraries")" 'BEGIN {
+    printf "  of which the libraries the window program loads first: the empty window after loading them median %d ms (%+d ms)\n", l, l - e }'
 fi
 wine --kill
 
