@@ -12,7 +12,7 @@ CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # the recipes: only once Wine is installed can it tell whether 32-bit Wine runs here.
 
 .PHONY: all deps build native win32 win64 test test-native test-windows test-asan fuzz \
-        fuzz-smoke bench demo pictures dist clean
+        fuzz-smoke bench demo screenshots gui-reference pictures dist clean
 
 all: build
 
@@ -63,13 +63,33 @@ fuzz: fuzz-build
 fuzz-smoke: fuzz-build
 	scripts/run-fuzzers.sh $(FUZZDIR) 20
 
+# The window benchmarks need the Windows build that runs here and the 32-bit product.
 bench: native
-	scripts/run-bench.sh $(NATIVE)
+	@arch=$$(scripts/windows-test-arch.sh) && \
+	$(MAKE) --no-print-directory $$arch win32 && \
+	scripts/run-bench.sh $(NATIVE) --windows $$arch
 
 demo: native win32
 	@arch=$$(scripts/windows-test-arch.sh) && \
 	$(MAKE) --no-print-directory $$arch && \
 	scripts/demo.sh $$arch
+
+# The README's pictures of the window, taken from the Windows build that runs here.
+screenshots: native
+	@arch=$$(scripts/windows-test-arch.sh) && \
+	$(MAKE) --no-print-directory $$arch && \
+	tests/gui/run-with-display.sh -- scripts/window-screenshots.sh --arch $$arch \
+	  --prefix $(CURDIR)/build/$$arch/wineprefix --modemsim $(CURDIR)/$(NATIVE)/modemsim \
+	  --exe $(CURDIR)/build/$$arch/Vesmarin.exe --out docs/screenshots
+
+# Redraws the black-box tests' reference pictures (tests/gui/reference) from the current
+# window; look at each before committing it.
+gui-reference: native
+	@arch=$$(scripts/windows-test-arch.sh) && \
+	$(MAKE) --no-print-directory $$arch && \
+	scripts/wine.sh --arch $$arch --prefix $(CURDIR)/build/$$arch/wineprefix --init && \
+	cd build/$$arch && VESMARIN_GUI_UPDATE_REFERENCE=1 ctest -R '^GuiBlackBox' \
+	  --output-on-failure --timeout 900
 
 # Redraws the embedded pictures in res/ (they are committed, so a build never needs this).
 pictures: deps

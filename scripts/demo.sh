@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Shows the modem link and the information run against two simulated modems: first with the
-# native tool, then with the Windows build under Wine. Leaves no process or link behind.
+# native tool, then with the Windows build under Wine, and last the window program on a
+# virtual display, whose screenshots land in build/demo. Leaves no process or link behind.
 #   demo.sh WINARCH     (win32 or win64: the Windows build that can run on this machine)
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -79,4 +80,18 @@ show "wine vesmarin-cli.exe info COM5"
 # The Wine server holds the ptys: it goes first, then the simulator.
 "$root/scripts/wine.sh" --arch "$arch" --prefix "$prefix" --kill
 stop_modems
+
+heading "The window program ($arch) under Wine on a virtual display"
+echo "(reads COM5, then sends ATI on the terminal tab)"
+shots=$root/build/demo
+if "$root/tests/gui/run-with-display.sh" -- "$root/scripts/window-screenshots.sh" \
+     --arch "$arch" --prefix "$prefix" --modemsim "$sim" --exe "$root/build/$arch/Vesmarin.exe" \
+     --out "$shots"; then
+  for picture in "$shots"/*.png; do
+    echo "screenshot: $picture"
+  done
+else
+  echo "demo: the window program could not be shown" >&2
+  exit 1
+fi
 heading "Done"

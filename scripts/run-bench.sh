@@ -3,16 +3,24 @@
 #   run-bench.sh BUILD_DIR           the information run, the scan and peak memory
 #   run-bench.sh BUILD_DIR --slow    only the total time-out of a silent port (about 66 s;
 #                                    by hand, not in CI)
+#   run-bench.sh BUILD_DIR --windows ARCH
+#                                    also the window program's benchmarks under Wine (start-up,
+#                                    hover, size; scripts/run-window-bench.sh) with build/ARCH,
+#                                    the Windows build that runs here, and build/win32
 # BUILD_DIR is a native build with modemsim, vesmarin-cli and bench/vesmarin-bench. Goals are
 # reported, not enforced: the exit status is 1 only when a measurement could not be made.
 set -u
 
-usage() { echo "usage: run-bench.sh BUILD_DIR [--slow]" >&2; exit 2; }
-[ $# -ge 1 ] && [ $# -le 2 ] || usage
+usage() { echo "usage: run-bench.sh BUILD_DIR [--slow | --windows ARCH]" >&2; exit 2; }
+[ $# -ge 1 ] && [ $# -le 3 ] || usage
 slow=0
+windows_arch=
 if [ $# -eq 2 ]; then
   [ "$2" = "--slow" ] || usage
   slow=1
+elif [ $# -eq 3 ]; then
+  [ "$2" = "--windows" ] || usage
+  windows_arch=$3
 fi
 build=$(cd "$1" 2>/dev/null && pwd) || { echo "run-bench: no build directory $1" >&2; exit 2; }
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -93,5 +101,10 @@ peak_memory() {
 }
 peak_memory "peak memory of vesmarin-cli info COM3" "$memory_goal_kib" info COM3
 peak_memory "peak memory of vesmarin-cli scan" "" scan
+
+if [ -n "$windows_arch" ]; then
+  "$root/scripts/run-window-bench.sh" "$windows_arch" "$root/build/$windows_arch" \
+    "$root/build/win32" || status=1
+fi
 
 exit $status
