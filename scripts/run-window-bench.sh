@@ -75,7 +75,7 @@ screen_x=$(( $(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print d[1] }')
 # The middle of the client area (684 x 615 under a 3-pixel frame and a 19-pixel caption),
 # where the empty window shows its colour and the window program its waiting picture.
 centre_x=$((screen_x + 3 + 342)) centre_y=$((10 + 22 + 307))
-wait_colour=$(convert -size 256x256 xc:white "$root/res/wait.png" -composite -depth 8 \
+wait_colour=$(convert -size 256x256 xc:'#F0F0F0' "$root/res/wait.png" -composite -depth 8 \
   -format '%[hex:p{128,128}]' info:)
 empty_colour=208040
 

@@ -6,8 +6,8 @@
 #   nothing else on the window changes.
 # - Staying inside (another point, then the inclusive corner 508, 56): no second blend.
 # - (509, 56) is outside: the highlight goes. The removal copies the area back from the
-#   skin's back buffer: the button is as before, and its 3-pixel margin takes the skin colour
-#   F0F0F0 (under Wine the bare tab page around the button is white).
+#   skin's back buffer: the button is as before, and its 3-pixel margin is the skin colour
+#   F0F0F0 again, as the page around it.
 # - Entering again blends afresh.
 #   blackbox-hover.sh --arch ARCH --prefix DIR --modemsim PATH --exe PATH [--artifacts DIR]
 set -u

@@ -23,7 +23,7 @@ gui_log "the waiting picture shows in the middle of the page ($GUI_WAITING_OFF p
 
 gui_check_reference waiting 30
 # The grab must come from the scan, not after it.
-[ "$(gui_pixel "${GUI_CENTRE[@]}")" != F0F0F0 ] || gui_fail "the scan ended before the waiting picture was checked"
+[ "$(gui_pixel 310 80)" != FFFFC8 ] || gui_fail "the scan ended before the waiting picture was checked"
 
 gui_wait_scan_end 300
 gui_move "${GUI_NEUTRAL[@]}"
