@@ -7,7 +7,7 @@
 # - Staying inside (another point, then the inclusive corner 508, 56): no second blend.
 # - (509, 56) is outside: the highlight goes. The removal copies the area back from the
 #   skin's back buffer: the button is as before, and its 3-pixel margin takes the skin colour
-#   F0F0F0 (under Wine the bare tab page around the button is white).
+#   F0F0F0, the colour of the bare tab page around the button.
 # - Entering again blends afresh.
 #   blackbox-hover.sh --arch ARCH --prefix DIR --modemsim PATH --exe PATH [--artifacts DIR]
 set -u

@@ -332,7 +332,7 @@ gui_wait_ink() {
 }
 
 # gui_wait_scan_end LIMIT: the first scan is over once the information list covers the page:
-# its background is the skin's F0F0F0 where the page (white) or the waiting picture was.
+# its background is the skin's F0F0F0 where the waiting picture was.
 gui_wait_scan_end() {
   gui_wait_pixel "$1" "${GUI_CENTRE[0]}" "${GUI_CENTRE[1]}" F0F0F0 ||
     gui_fail "the first scan did not end within $1 s (centre pixel ${GUI_LAST_PIXEL:-unknown})"
@@ -390,12 +390,12 @@ GUI_CLOSE_BOX=(676 11)
 gui_click_window() { xdotool mousemove "$((GUI_WIN_X + $1))" "$((GUI_WIN_Y + $2))" click 1; }
 
 # gui_wait_waiting_picture LIMIT: waits until the waiting picture shows: 256 x 256 at its own
-# size, centred in the client area, over the bare page (white under Wine). The last grab is
+# size, centred in the client area, over the bare page (the skin's grey). The last grab is
 # left in $gui_work/waiting.png and the number of pixels off in GUI_WAITING_OFF.
 gui_wait_waiting_picture() {
   local deadline=$((SECONDS + $1))
   local x=$((GUI_CENTRE[0] - 128)) y=$((GUI_CENTRE[1] - 128))
-  convert -size 256x256 xc:white "$gui_root/res/wait.png" -composite "$gui_work/expected-wait.png"
+  convert -size 256x256 xc:"#F0F0F0" "$gui_root/res/wait.png" -composite "$gui_work/expected-wait.png"
   GUI_WAITING_OFF=
   while [ $SECONDS -lt $deadline ]; do
     gui_grab "$gui_work/waiting.png"
