@@ -26,8 +26,12 @@ readelf -S "$installed" | grep -Eq '\.(symtab|debug_)' && fail "the binary is no
 
 [ "$(dpkg-deb -f "$deb" Package)" = vesmarin-cli ] || fail "Package field"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "Version field"
-dpkg-deb -f "$deb" Depends | grep -q 'libc6 (>= ' || fail "Depends lacks libc6"
-dpkg-deb -f "$deb" Description | grep -q dialout || fail "the description does not note the dialout group"
+# Fields are read whole first: with pipefail, grep -q leaving a pipe early would fail the
+# writer with SIGPIPE now and then, and the check with it.
+depends=$(dpkg-deb -f "$deb" Depends)
+description=$(dpkg-deb -f "$deb" Description)
+grep -q 'libc6 (>= ' <<<"$depends" || fail "Depends lacks libc6"
+grep -q dialout <<<"$description" || fail "the description does not note the dialout group"
 owners=$(dpkg-deb -c "$deb" | awk '{print $2}' | sort -u)
 [ "$owners" = root/root ] || fail "files owned by $owners"
 for doc in copyright changelog.gz; do

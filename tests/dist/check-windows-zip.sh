@@ -27,7 +27,8 @@ got=$(cd "$folder" && LC_ALL=C ls | LC_ALL=C sort -f | tr '\n' ' ' | sed 's/ $//
 (cd "$folder" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
 [ "$(wc -l < "$folder/SHA256SUMS")" -eq $(($(echo "$expected" | wc -w) - 1)) ] || fail "SHA256SUMS misses a file"
 for exe in "$folder"/*.exe; do
-  objdump -h "$exe" | grep -q '\.debug_' && fail "$(basename "$exe") is not stripped"
+  sections=$(objdump -h "$exe")
+  grep -q '\.debug_' <<<"$sections" && fail "$(basename "$exe") is not stripped"
 done
 head -n 1 "$folder/README.txt" | grep -q $'\r$' || fail "README.txt lacks Windows line ends"
 
