@@ -64,10 +64,7 @@ opened_pages() { grep -c . "$gui_browser_log"; }
 gui_record_browser
 gui_start_modems 5=tools/modemsim/profiles/full-stick.profile \
   6=tests/gui/profiles/unlisted-stick.profile
-gui_start_program
-gui_wait_window 120
-gui_wait_client_origin 60
-gui_wait_scan_end 300
+gui_start_until_scan_end
 
 # A listed model: the button.
 gui_select_first_modem

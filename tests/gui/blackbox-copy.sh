@@ -57,10 +57,7 @@ copy_and_expect() {
   gui_log "$name: the clipboard holds the expected $(printf '%s' "$expected" | wc -l) lines"
 }
 
-gui_start_program
-gui_wait_window 120
-gui_wait_client_origin 60
-gui_wait_scan_end 300
+gui_start_until_scan_end
 gui_select_first_modem
 gui_read_modem 300
 gui_grab_stable copy-read 60

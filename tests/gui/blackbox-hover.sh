@@ -67,10 +67,7 @@ check_blend() {
 convert "$gui_root/res/highlight.bmp" -crop "${area_w}x${area_h}+3+3" +repage "$gui_work/highlight.png"
 
 gui_start_modems 5=tools/modemsim/profiles/full-stick.profile
-gui_start_program
-gui_wait_window 120
-gui_wait_client_origin 60
-gui_wait_scan_end 300
+gui_start_until_scan_end
 gui_move "${GUI_NEUTRAL[@]}"
 gui_check_reference info-start 60
 cp "$gui_artifacts/info-start.png" "$gui_work/before.png"

@@ -10,10 +10,7 @@ set -u
 gui_setup "$@"
 
 gui_start_modems 5=tools/modemsim/profiles/full-stick.profile
-gui_start_program
-gui_wait_window 120
-gui_wait_client_origin 60
-gui_wait_scan_end 300
+gui_start_until_scan_end
 gui_move "${GUI_NEUTRAL[@]}"
 gui_check_reference info-start 60
 

@@ -60,10 +60,7 @@ clipboard_is() {
   return 1
 }
 
-gui_start_program
-gui_wait_window 120
-gui_wait_client_origin 60
-gui_wait_scan_end 300
+gui_start_until_scan_end
 gui_select_first_modem
 gui_click "${GUI_TERMINAL_TAB[@]}"
 gui_wait_pixel 60 "${GUI_CENTRE[@]}" 000000 || gui_fail "the terminal pane did not appear"

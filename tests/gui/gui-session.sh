@@ -139,6 +139,15 @@ gui_stop_modems() {
   fi
 }
 
+# gui_start_until_scan_end: starts the program and waits, with generous limits, until its
+# window is mapped and its first port scan has ended; what most tests do before anything else.
+gui_start_until_scan_end() {
+  gui_start_program
+  gui_wait_window 120
+  gui_wait_client_origin 60
+  gui_wait_scan_end 300
+}
+
 # gui_start_program [EXE]: starts the program under Wine in the background (GUI_PID).
 gui_start_program() {
   local exe=${1:-$gui_exe}
