@@ -14,7 +14,6 @@ namespace {
 constexpr int kModelPosition = 1;
 constexpr int kVersionsPosition = 2;
 constexpr size_t kCellTextSize = 256;
-constexpr COLORREF kCellFrameColour = RGB(160, 160, 160);
 constexpr COLORREF kButtonFillColour = RGB(160, 255, 160);
 constexpr unsigned int kButtonTextColour = 0xFFA00000u;
 constexpr int kButtonTextSize = 14;
@@ -32,12 +31,6 @@ void OfferedPage(char* address, size_t addressSize) {
     if (!BuyCodeDateOpen(today.year, today.month)) address[0] = '\0';
 }
 
-void FrameWith(HDC context, const RECT& area, COLORREF colour) {
-    HBRUSH brush = CreateSolidBrush(colour);
-    FrameRect(context, &area, brush);
-    DeleteObject(brush);
-}
-
 }  // namespace
 
 void DrawBuyCodeCell(HDC context, const RECT& cell) {
@@ -48,12 +41,12 @@ void DrawBuyCodeCell(HDC context, const RECT& cell) {
         return;
     }
     RECT status = {cell.left, cell.top, kBuyCodeStatusRight, cell.bottom};
-    FrameWith(context, status, kCellFrameColour);
+    FrameCell(context, status);
     RECT button = {kBuyCodeButtonLeft, cell.top, cell.right, cell.bottom};
     HBRUSH fill = CreateSolidBrush(kButtonFillColour);
     FillRect(context, &button, fill);
     DeleteObject(fill);
-    FrameWith(context, button, kCellFrameColour);
+    FrameCell(context, button);
     DrawSkinText(context, kBuyCodeButtonLeft, cell.top - 1, cell.right - kBuyCodeButtonLeft,
                  cell.bottom - cell.top, L"Купить код", kButtonTextSize, kButtonTextColour,
                  false, 'C', Gdiplus::FontStyleBold);
