@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "info/decoders.h"
+#include "info/answer_decode.h"
+#include "info/config_decoders.h"
+#include "info/status_decoders.h"
 #include "link/answer.h"
 #include "link/transact.h"
 #include "tests/info/row_checks.h"
