@@ -11,6 +11,7 @@ int RunScan(const Arguments& args);
 int RunAt(const Arguments& args);
 int RunInfo(const Arguments& args);
 int RunTerm(const Arguments& args);
+int RunWatch(const Arguments& args);
 
 // Shared by the commands that take a PORT: converts it to 1251 and parses it; on failure
 // prints the reason and returns false.
