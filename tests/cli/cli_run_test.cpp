@@ -194,9 +194,18 @@ TEST(CliModemsInfo, UnopenablePortIsExitTwo) {
 TEST(CliScanReport, VerboseSaysWhatEachPortDidAndHowLong) {
     const Outcome scan = RunCli("scan --verbose");
     EXPECT_EQ(scan.status, 0);
+    // Port lines; the device lines indented under them are checked apart.
     std::vector<std::string> lines;
+    std::vector<std::string> deviceLines;
     for (size_t start = 0, end; (end = scan.out.find('\n', start)) != std::string::npos; start = end + 1) {
-        lines.push_back(scan.out.substr(start, end - start));
+        const std::string text = scan.out.substr(start, end - start);
+        (text.rfind("    device ", 0) == 0 ? deviceLines : lines).push_back(text);
+    }
+    // Each port that was there (COM3, COM5, COM6) is a pty of the simulator, without USB facts.
+    ASSERT_EQ(deviceLines.size(), 3u) << scan.out;
+    for (const auto& device : deviceLines) {
+        EXPECT_TRUE(std::regex_match(device, std::regex("    device /dev/pts/[0-9]+, no USB facts \\(not a USB device\\)")))
+            << device;
     }
     const std::regex line("(\\S+) +([0-9]+) ms  (.*)");
     const struct {
