@@ -57,8 +57,8 @@ bool IsTerminal(std::FILE* stream) {
 
 #ifdef _WIN32
 namespace {
-DWORD savedConsoleMode = 0;
-bool consoleModeSaved = false;
+DWORD SavedConsoleMode = 0;
+bool ConsoleModeSaved = false;
 HANDLE ConsoleOf(std::FILE* stream) {
     return GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
 }
@@ -78,14 +78,14 @@ bool StartTerminalSequences(std::FILE* stream) {
     DWORD mode = 0;
     if (!GetConsoleMode(console, &mode)) return false;
     if (!SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING)) return false;
-    savedConsoleMode = mode;
-    consoleModeSaved = true;
+    SavedConsoleMode = mode;
+    ConsoleModeSaved = true;
     return true;
 }
 
 void EndTerminalSequences(std::FILE* stream) {
-    if (consoleModeSaved) SetConsoleMode(ConsoleOf(stream), savedConsoleMode);
-    consoleModeSaved = false;
+    if (ConsoleModeSaved) SetConsoleMode(ConsoleOf(stream), SavedConsoleMode);
+    ConsoleModeSaved = false;
 }
 #else
 // Terminals on POSIX systems understand the few sequences used, except the dumb one.

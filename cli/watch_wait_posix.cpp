@@ -7,9 +7,9 @@
 
 namespace {
 
-volatile sig_atomic_t stopRequested = 0;
+volatile sig_atomic_t StopRequestedFlag = 0;
 
-void OnStopSignal(int) { stopRequested = 1; }
+void OnStopSignal(int) { StopRequestedFlag = 1; }
 
 }  // namespace
 
@@ -22,7 +22,7 @@ void CatchStopRequest() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
-bool StopRequested() { return stopRequested != 0; }
+bool StopRequested() { return StopRequestedFlag != 0; }
 
 // steady_clock is CLOCK_MONOTONIC with glibc, so the deadline is slept on with an absolute
 // time and never drifts by the cost of the readings.

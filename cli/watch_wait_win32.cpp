@@ -4,11 +4,11 @@
 
 namespace {
 
-volatile LONG stopRequested = 0;
+volatile LONG StopRequestedFlag = 0;
 
 BOOL WINAPI OnConsoleControl(DWORD event) {
     if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT) {
-        InterlockedExchange(&stopRequested, 1);
+        InterlockedExchange(&StopRequestedFlag, 1);
         return TRUE;
     }
     return FALSE;
@@ -21,7 +21,7 @@ constexpr DWORD kSliceMs = 50;
 
 void CatchStopRequest() { SetConsoleCtrlHandler(OnConsoleControl, TRUE); }
 
-bool StopRequested() { return InterlockedCompareExchange(&stopRequested, 0, 0) != 0; }
+bool StopRequested() { return InterlockedCompareExchange(&StopRequestedFlag, 0, 0) != 0; }
 
 bool WaitUntil(WatchClock::time_point deadline) {
     while (!StopRequested()) {

@@ -24,7 +24,7 @@ constexpr size_t kPaddedLengthBase = kReplyCapacity - 15;   // padded replies: 6
 
 // ReplyBuffer as it was handed to the extraction. Static, like the buffer itself: a fresh
 // 64 KiB allocation per input would cost more than the extraction.
-char replySnapshot[kReplyBufferSize];
+char ReplySnapshot[kReplyBufferSize];
 
 // The value the extraction must give, computed from the rules directly over the reply text.
 std::string_view ModelValue(std::string_view reply, std::string_view prefix, bool* found) {
@@ -81,14 +81,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::memcpy(ReplyBuffer + at, replyBytes, std::min(replySize, kReplyCapacity - at));
     FuzzCheck(ReplyBuffer[kReplyCapacity] == '\0', "the last byte of ReplyBuffer is not zero");
     const size_t replyLength = std::strlen(ReplyBuffer);   // a NUL byte in the reply ends its text
-    std::memcpy(replySnapshot, ReplyBuffer, replyLength + 1);
+    std::memcpy(ReplySnapshot, ReplyBuffer, replyLength + 1);
 
     static CheckedRows rows;
     rows.Reset();
     const bool found = ExtractAnswer(prefix.c_str(), tableIndex, place);
 
     FuzzCheck(ReplyBuffer[kReplyCapacity] == '\0', "the last byte of ReplyBuffer was written");
-    FuzzCheck(std::memcmp(ReplyBuffer, replySnapshot, replyLength + 1) == 0, "the extraction changed ReplyBuffer");
+    FuzzCheck(std::memcmp(ReplyBuffer, ReplySnapshot, replyLength + 1) == 0, "the extraction changed ReplyBuffer");
     FuzzCheck(std::memchr(AnswerBuffer, 0, kAnswerCapacity + 1) != nullptr,
               "AnswerBuffer holds no NUL within its capacity");
     FuzzCheck(AnswerBuffer[kAnswerBufferSize - 1] == '\0', "the last byte of AnswerBuffer is not zero");
@@ -100,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzCheck(found || value.empty(), "a false result left a value");
 
     bool modelFound = false;
-    const std::string_view modelValue = ModelValue(std::string_view(replySnapshot, replyLength), prefix, &modelFound);
+    const std::string_view modelValue = ModelValue(std::string_view(ReplySnapshot, replyLength), prefix, &modelFound);
     FuzzCheck(found == modelFound, "the result differs from the extraction rules");
     FuzzCheck(value == modelValue, "the value differs from the extraction rules");
 

@@ -9,7 +9,7 @@ namespace {
 
 // A field is part of one value, so a value-sized buffer holds any field whole; the copy is
 // still bounded for a caller that passes something longer.
-char fieldText[kAnswerBufferSize];
+char FieldText[kAnswerBufferSize];
 
 }  // namespace
 
@@ -45,10 +45,10 @@ void WriteDecodedField(int tableIndex, FieldView field, const CodeTable& table) 
 
 void WriteFieldAsIs(int tableIndex, FieldView field) {
     size_t length = field.length;
-    if (length > sizeof fieldText - 1) length = sizeof fieldText - 1;
-    std::memcpy(fieldText, field.text, length);
-    fieldText[length] = '\0';
-    SetRowValue(tableIndex, fieldText);
+    if (length > sizeof FieldText - 1) length = sizeof FieldText - 1;
+    std::memcpy(FieldText, field.text, length);
+    FieldText[length] = '\0';
+    SetRowValue(tableIndex, FieldText);
 }
 
 void DecodeFields(const char* value, const FieldRule* rules, size_t ruleCount) {

@@ -60,9 +60,9 @@ const InfoQuery kInfoQueries[kInfoQueryCount] = {
     {"AT^CARDLOCK?", {}, 0, "^CARDLOCK", DecodeCardLock},
 };
 
-InfoRunProgress progressReport = nullptr;
-void* progressContext = nullptr;
-int lostAtStep = 0;   // 1-based; 0 while the last run kept its port
+InfoRunProgress ProgressReport = nullptr;
+void* ProgressContext = nullptr;
+int LostAtStep = 0;   // 1-based; 0 while the last run kept its port
 
 void HandleReply(const InfoQuery& query) {
     for (int i = 0; i < query.placedCount; ++i) {
@@ -84,14 +84,14 @@ int RunOnPath(const char* path) {
 
     for (int step = 0; step < kInfoQueryCount; ++step) {
         const InfoQuery& query = kInfoQueries[step];
-        if (progressReport != nullptr) progressReport(step + 1, query.command, progressContext);
+        if (ProgressReport != nullptr) ProgressReport(step + 1, query.command, ProgressContext);
         // ATE0's reply is never looked at; a query without reply bytes writes no row.
         const uint32_t count = Transact(port, query.command, false, kRunTimeLimitMs);
         if (count != 0) HandleReply(query);
         // A vanished modem answers none of the remaining queries; asking them would only
         // leave their rows as empty as stopping does, so the run ends here.
         if (PortFailed(port)) {
-            lostAtStep = step + 1;
+            LostAtStep = step + 1;
             break;
         }
     }
@@ -103,19 +103,19 @@ int RunOnPath(const char* path) {
 }  // namespace
 
 void SetInfoRunProgress(InfoRunProgress progress, void* context) {
-    progressReport = progress;
-    progressContext = context;
+    ProgressReport = progress;
+    ProgressContext = context;
 }
 
 bool InfoRunLostThePort(int* step, const char** command) {
-    if (lostAtStep == 0) return false;
-    if (step != nullptr) *step = lostAtStep;
-    if (command != nullptr) *command = kInfoQueries[lostAtStep - 1].command;
+    if (LostAtStep == 0) return false;
+    if (step != nullptr) *step = LostAtStep;
+    if (command != nullptr) *command = kInfoQueries[LostAtStep - 1].command;
     return true;
 }
 
 int ReadModemInfo(const char* entry) {
-    lostAtStep = 0;
+    LostAtStep = 0;
     ClearAllRows();
     // The path is built in AnswerBuffer, which is free until the first extraction.
     PortPathFromEntry(entry != nullptr ? entry : "", AnswerBuffer, kAnswerBufferSize);
@@ -125,7 +125,7 @@ int ReadModemInfo(const char* entry) {
 }
 
 int ReadModemInfoAtPath(const char* path) {
-    lostAtStep = 0;
+    LostAtStep = 0;
     ClearAllRows();
     if (path == nullptr || path[0] == '\0') return 1;
     return RunOnPath(path);

@@ -39,8 +39,8 @@ const char* const kShowLessLabel = " - Скрыть доп. информацию
 
 namespace {
 
-RowStoreWrite installedWrite = nullptr;
-void* installedContext = nullptr;
+RowStoreWrite InstalledRowWrite = nullptr;
+void* InstalledRowContext = nullptr;
 
 }  // namespace
 
@@ -61,8 +61,8 @@ int TableIndexAtPosition(int position) {
 }
 
 void InstallRowStore(RowStoreWrite write, void* context) {
-    installedWrite = write;
-    installedContext = context;
+    InstalledRowWrite = write;
+    InstalledRowContext = context;
     // Values the link extracts with placing reach the rows the same way as every other write;
     // without a store SetRowValue drops them, so the placer can stay installed throughout.
     SetAnswerPlacer(&SetRowValue);
@@ -70,7 +70,7 @@ void InstallRowStore(RowStoreWrite write, void* context) {
 
 void SetRowValue(int tableIndex, const char* text) {
     if (tableIndex < 0 || tableIndex >= kInfoRowCount) return;
-    if (installedWrite == nullptr) return;
-    installedWrite(InfoTable[tableIndex].position, text != nullptr ? text : "",
-                   installedContext);
+    if (InstalledRowWrite == nullptr) return;
+    InstalledRowWrite(InfoTable[tableIndex].position, text != nullptr ? text : "",
+                   InstalledRowContext);
 }

@@ -8,13 +8,13 @@ char AnswerBuffer[kAnswerBufferSize];
 
 namespace {
 
-AnswerPlacer installedPlacer = nullptr;
+AnswerPlacer InstalledPlacer = nullptr;
 
 void ClearAnswer() { std::memset(AnswerBuffer, 0, kAnswerBufferSize - 1); }
 
 }  // namespace
 
-void SetAnswerPlacer(AnswerPlacer placer) { installedPlacer = placer; }
+void SetAnswerPlacer(AnswerPlacer placer) { InstalledPlacer = placer; }
 
 bool ExtractAnswer(const char* prefix, int tableIndex, bool place) {
     if (prefix == nullptr) prefix = "";
@@ -65,6 +65,6 @@ bool ExtractAnswer(const char* prefix, int tableIndex, bool place) {
         ClearAnswer();
         return true;
     }
-    if (place && installedPlacer != nullptr) installedPlacer(tableIndex, AnswerBuffer);
+    if (place && InstalledPlacer != nullptr) InstalledPlacer(tableIndex, AnswerBuffer);
     return true;
 }

@@ -12,10 +12,10 @@ ModemListRecord ModemList;
 
 namespace {
 
-ProbeProgress gProbeProgress = nullptr;
-void* gProbeProgressContext = nullptr;
-ProbeReport gProbeReport = nullptr;
-void* gProbeReportContext = nullptr;
+ProbeProgress InstalledProbeProgress = nullptr;
+void* InstalledProbeProgressContext = nullptr;
+ProbeReport InstalledProbeReport = nullptr;
+void* InstalledProbeReportContext = nullptr;
 
 void CopyBounded(char* destination, size_t destinationSize, const char* source) {
     if (destinationSize == 0) return;
@@ -54,13 +54,13 @@ const char* PortNameOpening(const char* entry) {
 }  // namespace
 
 void SetProbeProgress(ProbeProgress progress, void* context) {
-    gProbeProgress = progress;
-    gProbeProgressContext = context;
+    InstalledProbeProgress = progress;
+    InstalledProbeProgressContext = context;
 }
 
 void SetProbeReport(ProbeReport report, void* context) {
-    gProbeReport = report;
-    gProbeReportContext = context;
+    InstalledProbeReport = report;
+    InstalledProbeReportContext = context;
 }
 
 void ProbePorts() {
@@ -85,7 +85,7 @@ void ProbePorts() {
                 report.outcome = ProbeOutcome::NotListed;
             }
             ClosePort(port);
-        } else if (gProbeReport) {
+        } else if (InstalledProbeReport) {
             if (LastOpenFoundNoDevice()) {
                 report.outcome = ProbeOutcome::NoDevice;
             } else {
@@ -94,11 +94,11 @@ void ProbePorts() {
                 report.openError = openError;
             }
         }
-        if (gProbeReport) {
+        if (InstalledProbeReport) {
             report.elapsedMs = MsSince(start);
-            gProbeReport(report, gProbeReportContext);
+            InstalledProbeReport(report, InstalledProbeReportContext);
         }
-        if (gProbeProgress) gProbeProgress(n, ModemList.count, gProbeProgressContext);
+        if (InstalledProbeProgress) InstalledProbeProgress(n, ModemList.count, InstalledProbeProgressContext);
     }
 }
 

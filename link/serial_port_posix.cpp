@@ -42,26 +42,26 @@ namespace {
 
 // Written by OpenPort and by whichever thread's read or write finds the device gone; the
 // reader thread is joined before its owner looks.
-std::atomic<int> gLastError{0};
+std::atomic<int> LastPortError{0};
 
 // Who holds the port that the last OpenPort found busy, when it could tell. Written by
-// OpenPort only; gHolderKnown goes false with every other error.
-std::atomic<bool> gHolderKnown{false};
-char gBusyDevice[PATH_MAX];
-char gBusyLockFile[kLockPathSize];
-PortHolder gBusyHolder;
+// OpenPort only; HolderKnown goes false with every other error.
+std::atomic<bool> HolderKnown{false};
+char BusyDevice[PATH_MAX];
+char BusyLockFile[kLockPathSize];
+PortHolder BusyHolder;
 
 void SetLastError(int error) {
-    gHolderKnown.store(false);
-    gLastError.store(error);
+    HolderKnown.store(false);
+    LastPortError.store(error);
 }
 
 void SetBusyBy(const char* device, const PortHolder& holder, const char* lockFile) {
-    std::snprintf(gBusyDevice, sizeof gBusyDevice, "%s", device);
-    std::snprintf(gBusyLockFile, sizeof gBusyLockFile, "%s", lockFile);
-    gBusyHolder = holder;
-    gLastError.store(EBUSY);
-    gHolderKnown.store(true);
+    std::snprintf(BusyDevice, sizeof BusyDevice, "%s", device);
+    std::snprintf(BusyLockFile, sizeof BusyLockFile, "%s", lockFile);
+    BusyHolder = holder;
+    LastPortError.store(EBUSY);
+    HolderKnown.store(true);
 }
 
 // A read or write failed for a reason other than "try again": the device is gone or broken,
@@ -315,14 +315,14 @@ bool PortFailed(PortHandle port) { return port != nullptr && HasFailed(port); }
 
 void PortErrorText(char* text, size_t textSize) {
     if (textSize == 0) return;
-    const int error = gLastError.load();
-    if (error == EBUSY && gHolderKnown.load()) {
-        if (gBusyHolder.pid == 0) {
-            std::snprintf(text, textSize, "%s is locked by %s", gBusyDevice, gBusyLockFile);
+    const int error = LastPortError.load();
+    if (error == EBUSY && HolderKnown.load()) {
+        if (BusyHolder.pid == 0) {
+            std::snprintf(text, textSize, "%s is locked by %s", BusyDevice, BusyLockFile);
         } else {
-            std::snprintf(text, textSize, "%s is in use by %s (pid %d)", gBusyDevice,
-                          gBusyHolder.name[0] != '\0' ? gBusyHolder.name : "another program",
-                          static_cast<int>(gBusyHolder.pid));
+            std::snprintf(text, textSize, "%s is in use by %s (pid %d)", BusyDevice,
+                          BusyHolder.name[0] != '\0' ? BusyHolder.name : "another program",
+                          static_cast<int>(BusyHolder.pid));
         }
         return;
     }
@@ -336,7 +336,7 @@ void PortErrorText(char* text, size_t textSize) {
 bool LastOpenFoundNoDevice() {
     // EIO and ENXIO come from a ttyS node whose UART is not there: the kernel makes the nodes
     // whether or not the hardware exists.
-    const int error = gLastError.load();
+    const int error = LastPortError.load();
     return error == ENOENT || error == ENODEV || error == ENXIO || error == EIO;
 }
 

@@ -22,7 +22,7 @@ namespace {
 
 // Written by OpenPort and by whichever thread's read or write finds the device gone; the
 // reader thread has ended before its owner looks.
-volatile LONG gLastError = 0;
+volatile LONG LastPortError = 0;
 
 // How long a cancelled reader gets to finish before the last resort is used.
 constexpr DWORD kCancelRetryMs = 100;
@@ -53,7 +53,7 @@ bool MeansDeviceFailed(SerialPort* port, DWORD error) {
 void NoteFailure(SerialPort* port, DWORD error) {
     if (!MeansDeviceFailed(port, error)) return;
     if (InterlockedCompareExchange(&port->failure, static_cast<LONG>(error), 0) == 0) {
-        InterlockedExchange(&gLastError, static_cast<LONG>(error));
+        InterlockedExchange(&LastPortError, static_cast<LONG>(error));
     }
 }
 
@@ -77,14 +77,14 @@ uint32_t CompleteIo(SerialPort* port, OVERLAPPED* overlapped, BOOL started) {
 
 PortHandle OpenPort(const char* path) {
     if (path == nullptr) {
-        gLastError = ERROR_FILE_NOT_FOUND;
+        LastPortError = ERROR_FILE_NOT_FOUND;
         return nullptr;
     }
     // Share mode 0: a port held by any other program or instance fails to open.
     HANDLE handle = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        gLastError = static_cast<LONG>(GetLastError());
+        LastPortError = static_cast<LONG>(GetLastError());
         return nullptr;
     }
     auto* port = new SerialPort;
@@ -92,7 +92,7 @@ PortHandle OpenPort(const char* path) {
     port->readDone = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     port->writeDone = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (port->readDone == nullptr || port->writeDone == nullptr) {
-        gLastError = static_cast<LONG>(GetLastError());
+        LastPortError = static_cast<LONG>(GetLastError());
         ClosePort(port);
         return nullptr;
     }
@@ -165,7 +165,7 @@ bool PortFailed(PortHandle port) { return port != nullptr && HasFailed(port); }
 void PortErrorText(char* text, size_t textSize) {
     if (textSize == 0) return;
     text[0] = '\0';
-    const DWORD error = static_cast<DWORD>(InterlockedCompareExchange(&gLastError, 0, 0));
+    const DWORD error = static_cast<DWORD>(InterlockedCompareExchange(&LastPortError, 0, 0));
     const DWORD length = FormatMessageA(
         FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
         MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), text, static_cast<DWORD>(textSize), nullptr);
@@ -180,7 +180,7 @@ void PortErrorText(char* text, size_t textSize) {
 }
 
 bool LastOpenFoundNoDevice() {
-    const DWORD error = static_cast<DWORD>(InterlockedCompareExchange(&gLastError, 0, 0));
+    const DWORD error = static_cast<DWORD>(InterlockedCompareExchange(&LastPortError, 0, 0));
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 

@@ -24,9 +24,9 @@
 
 namespace {
 
-volatile sig_atomic_t g_stopSignal = 0;
+volatile sig_atomic_t StopSignal = 0;
 
-void OnStopSignal(int signalNumber) { g_stopSignal = signalNumber; }
+void OnStopSignal(int signalNumber) { StopSignal = signalNumber; }
 
 // A port gets at most this many bytes written per turn of the loop, so that a flood on one
 // port, above all one that nobody reads and the pty therefore never holds back, cannot keep
@@ -92,7 +92,7 @@ public:
         Serve();
         for (auto& port : ports_) {
             port->log.EndReply(NowMs() - start_);
-            port->log.Note("stopped by signal " + std::to_string(g_stopSignal), NowMs() - start_);
+            port->log.Note("stopped by signal " + std::to_string(StopSignal), NowMs() - start_);
         }
         TearDown(false);
         return kExitOk;
@@ -182,7 +182,7 @@ private:
         pollfd& watchFd = fds.back();
         watchFd.fd = clientWatch_.Fd();
         watchFd.events = POLLIN;
-        while (g_stopSignal == 0) {
+        while (StopSignal == 0) {
             Millis now = NowMs();
             Millis wake = -1;
             for (size_t i = 0; i < ports_.size(); ++i) {
