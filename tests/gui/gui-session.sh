@@ -24,6 +24,7 @@ GUI_WINDOW_HEIGHT=640
 GUI_COMBO=(150 44)          # the modem list's selection field
 GUI_READ_BUTTON=(407 43)    # middle of the read button (308, 32, 200, 24)
 GUI_NEUTRAL=(296 44)        # bare page between the rescan and read buttons: hovers nothing
+GUI_INFO_TAB=(40 13)        # the first tab's caption
 GUI_TERMINAL_TAB=(136 13)   # the second tab's caption
 GUI_CENTRE=(342 307)        # (W / 2, H / 2): the waiting picture is centred here
 GUI_SEPARATOR_Y=65          # the top separator's line
@@ -93,11 +94,14 @@ gui_cleanup() {
     "$gui_root/scripts/wine.sh" --arch "$gui_arch" --prefix "$gui_prefix" -- reg delete \
       'HKCU\Software\Wine\WineBrowser' /v Browsers /f >/dev/null 2>&1 </dev/null
   fi
-  # The Wine server holds the simulator's ptys: it goes first, then the simulator.
+  # The Wine server holds the simulator's ptys: it goes first, then the simulator. Inside a
+  # Wine suite the server stays up for the next test, so a program still running is ended
+  # here instead.
   if [ -n "$gui_prefix" ]; then
     "$gui_root/scripts/wine.sh" --arch "$gui_arch" --prefix "$gui_prefix" --kill
   fi
   if [ -n "$GUI_PID" ]; then
+    gui_program_running && [ -n "${VESMARIN_WINE_SUITE:-}" ] && kill -KILL "$GUI_PID" 2>/dev/null
     wait "$GUI_PID" 2>/dev/null
     GUI_PID=
   fi
@@ -362,6 +366,27 @@ gui_read_modem() {
   # The move reaches the window after the run, and takes the highlight away.
   gui_move "${GUI_NEUTRAL[@]}"
   gui_wait_ink "$1" 262 74 380 14 || gui_fail "no manufacturer value within $1 s of the read click"
+}
+
+# gui_read_other_modem KEY LIMIT: picks another modem in the modem list with KEY (Down: the
+# next, Up: the one before), reads it and waits until the model's value (row 1) has changed.
+gui_read_other_modem() {
+  local deadline=$((SECONDS + $2))
+  gui_grab_client_region "$gui_work/model-before.png" $((GUI_LIST_ORIGIN[0] + 252)) \
+    $((GUI_LIST_ORIGIN[1] + 17)) 380 14
+  gui_click "${GUI_COMBO[@]}"
+  gui_key "$1" Return
+  gui_move "${GUI_NEUTRAL[@]}"
+  gui_click "${GUI_READ_BUTTON[@]}"
+  gui_move "${GUI_NEUTRAL[@]}"
+  while :; do
+    gui_grab_client_region "$gui_work/model-now.png" $((GUI_LIST_ORIGIN[0] + 252)) \
+      $((GUI_LIST_ORIGIN[1] + 17)) 380 14
+    [ "$(gui_count_different "$gui_work/model-before.png" "$gui_work/model-now.png" 0)" != 0 ] &&
+      return 0
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.2
+  done
 }
 
 # gui_wait_exit LIMIT: waits for the program to end by itself; sets GUI_EXIT_STATUS.
