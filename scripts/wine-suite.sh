@@ -37,5 +37,10 @@ trap 'exit 130' INT
 trap 'exit 143' TERM HUP
 # A persistent server: it stays up between the suite's programs until it is told to stop.
 wine --server-persistent || { echo "wine-suite: the Wine server did not start" >&2; exit 1; }
+# The first program of a fresh server starts the prefix's services (services.exe and what it
+# runs), which live as long as the server and keep the output of the program that started them
+# open: started by a test, they would hold its output, and CTest would wait for it to close. A
+# program of the suite's own starts them first, its output in the prefix.
+wine -- cmd.exe /c exit </dev/null >"$prefix/suite-boot.log" 2>&1
 
 VESMARIN_WINE_SUITE=$prefix "$@"

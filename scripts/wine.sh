@@ -59,7 +59,8 @@ REG
 fi
 
 if [ $persistent -eq 1 ]; then
-  "$server" -p
+  # Its own log: on its way out the server may list every object it still holds.
+  "$server" -p >>"$prefix/wineserver.log" 2>&1
   exit
 fi
 

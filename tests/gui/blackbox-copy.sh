@@ -40,7 +40,7 @@ copy_scenario() {
     local name=$1 expected=$2 seen deadline
     copy_count=$((copy_count + 1))
     # Something else first, so a copy that changes nothing cannot pass for an empty one.
-    printf 'before copy %d' "$copy_count" | xclip -selection clipboard -i
+    gui_set_clipboard "before copy $copy_count"
     gui_click "${GUI_COPY_BUTTON[@]}"
     gui_wait_windows 60 2 || gui_fail "$name: no confirmation box after the copy button"
     import -window root "$gui_artifacts/$name-screen.png" 2>/dev/null

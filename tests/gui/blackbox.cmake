@@ -23,7 +23,8 @@ endfunction()
 
 # The scenarios that start alike share one session of the program (blackbox-session.sh): the
 # waiting picture, hover, read and tabs, terminal, buy-code (the page of a group-1 model, as
-# this build's shop settings make it), copy, close. Each scenario's script also runs alone:
+# this build's shop settings make it), close. Each scenario's script also runs alone:
 #   tests/gui/run-with-display.sh -- tests/gui/blackbox-NAME.sh --arch ... (see its head).
-vesmarin_blackbox_test(Session blackbox-session.sh --cli $<TARGET_FILE:vesmarin-cli>
+vesmarin_blackbox_test(Session blackbox-session.sh
                        --page "${VESMARIN_SHOP_ORIGIN}/asp/pay.asp?id_d=${VESMARIN_PRODUCT_NUMBER_1}")
+vesmarin_blackbox_test(Copy blackbox-copy.sh --cli $<TARGET_FILE:vesmarin-cli>)

@@ -106,6 +106,8 @@ gui_cleanup() {
     GUI_PID=
   fi
   gui_stop_modems
+  local pid
+  for pid in "${gui_clipboard_pids[@]}"; do kill "$pid" 2>/dev/null; done
   if [ "$status" -ne 0 ] && [ -s "$gui_work/program.log" ]; then
     echo "--- program output:" >&2
     tail -n 40 "$gui_work/program.log" >&2
@@ -491,6 +493,15 @@ gui_menu_item() {
 
 # gui_clipboard: the X clipboard's text, as another program sees it.
 gui_clipboard() { timeout 20 xclip -o -selection clipboard 2>/dev/null; }
+
+# gui_set_clipboard TEXT: another program owns the X clipboard with TEXT until some program
+# takes it over. That program (xclip, kept in the foreground to know it) ends with the test:
+# on a display that outlives the test, it would hold the test's output open.
+gui_clipboard_pids=()
+gui_set_clipboard() {
+  printf '%s' "$1" | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &
+  gui_clipboard_pids+=($!)
+}
 
 # gui_combo_has_focus: the modem list's field shows the selection colour of a focused field.
 gui_combo_has_focus() { [ "$(gui_pixel 200 44)" = 3096FA ]; }
