@@ -19,6 +19,11 @@ void WriteUtf8(std::FILE* stream, const std::string& text);
 // characters are shown as "\xNN".
 void WriteUtf8Message(std::FILE* stream, const std::string& text);
 bool IsTerminal(std::FILE* stream);
+// Whether `stream` is a terminal that obeys escape sequences (cursor movement, erasing),
+// switching a Windows console to them where it supports them. EndTerminalSequences gives the
+// console its former mode back.
+bool StartTerminalSequences(std::FILE* stream);
+void EndTerminalSequences(std::FILE* stream);
 // A one-line status on a terminal: each call overwrites the last; an empty text erases it.
 // Plain carriage returns and blanks, so it works on consoles without escape sequences.
 void ShowStatusLine(std::FILE* stream, const std::string& text1251);
