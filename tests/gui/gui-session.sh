@@ -501,6 +501,15 @@ gui_clipboard_pids=()
 gui_set_clipboard() {
   printf '%s' "$1" | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &
   gui_clipboard_pids+=($!)
+  # Started in the background, it owns the clipboard only a moment later: a copy made before
+  # that would be overwritten.
+  local deadline=$((SECONDS + 30)) seen
+  while [ $SECONDS -lt $deadline ]; do
+    gui_text_of seen < <(gui_clipboard)
+    [ "$seen" = "$1" ] && return 0
+    sleep 0.1
+  done
+  gui_fail "the X clipboard did not take the text \"$1\""
 }
 
 # gui_combo_has_focus: the modem list's field shows the selection colour of a focused field.
