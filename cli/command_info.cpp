@@ -33,7 +33,7 @@ void ShowStep(int step, const char* command, void*) {
 
 void PrintRows(const CapturedRows& rows) {
     for (int i = 0; i < kInfoRowCount; ++i) {
-        Write1251(stdout, std::string(InfoTable[i].name) + ": " + rows.Value(i) + "\n");
+        WriteVisible1251(stdout, std::string(InfoTable[i].name) + ": " + rows.Value(i) + "\n");
     }
 }
 
@@ -89,6 +89,7 @@ int RunInfo(const Arguments& args) {
         Write1251(stderr, "vesmarin-cli info: cannot open " + port.display + ": " + reason + "\n");
         return 2;
     }
+    NoteUnlockedUse("info", port.display);
     if (json) {
         PrintJson(port, rows);
     } else {
