@@ -1,5 +1,7 @@
 #include "cli/console_output.h"
 
+#include <cstdlib>
+
 #include "cli/visible_text.h"
 #include "common/cp1251.h"
 #include "link/serial_port.h"
@@ -69,6 +71,42 @@ bool IsTerminal(std::FILE* stream) {
     return isatty(fileno(stream)) != 0;
 #endif
 }
+
+#ifdef _WIN32
+namespace {
+DWORD savedConsoleMode = 0;
+bool consoleModeSaved = false;
+HANDLE ConsoleOf(std::FILE* stream) {
+    return GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+}
+}  // namespace
+
+// Consoles before Windows 10 refuse the mode; they get plain lines instead.
+bool StartTerminalSequences(std::FILE* stream) {
+    if (!IsTerminal(stream)) return false;
+    const HANDLE console = ConsoleOf(stream);
+    DWORD mode = 0;
+    if (!GetConsoleMode(console, &mode)) return false;
+    if (!SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING)) return false;
+    savedConsoleMode = mode;
+    consoleModeSaved = true;
+    return true;
+}
+
+void EndTerminalSequences(std::FILE* stream) {
+    if (consoleModeSaved) SetConsoleMode(ConsoleOf(stream), savedConsoleMode);
+    consoleModeSaved = false;
+}
+#else
+// Terminals on POSIX systems understand the few sequences used, except the dumb one.
+bool StartTerminalSequences(std::FILE* stream) {
+    if (!IsTerminal(stream)) return false;
+    const char* term = std::getenv("TERM");
+    return term == nullptr || std::string(term) != "dumb";
+}
+
+void EndTerminalSequences(std::FILE*) {}
+#endif
 
 bool Utf8Arguments(int argc, char** argv, std::string* args, int maxArgs, int* count) {
     *count = 0;

@@ -28,6 +28,11 @@ void WarnReplyCut(std::FILE* stream, const char* command);
 // When the port was used without a lock file (see OpenedWithoutLockFile) and stderr is a
 // terminal, says so there: other programs that honour lock files could not see it was busy.
 void NoteUnlockedUse(const char* command, const std::string& port1251);
+// Whether `stream` is a terminal that obeys escape sequences (cursor movement, erasing),
+// switching a Windows console to them where it supports them. EndTerminalSequences gives the
+// console its former mode back.
+bool StartTerminalSequences(std::FILE* stream);
+void EndTerminalSequences(std::FILE* stream);
 // A one-line status on a terminal: each call overwrites the last; an empty text erases it.
 // Plain carriage returns and blanks, so it works on consoles without escape sequences.
 void ShowStatusLine(std::FILE* stream, const std::string& text1251);

@@ -5,8 +5,6 @@
 
 #include "cli/commands.h"
 #include "cli/console_output.h"
-#include "cli/port_argument.h"
-#include "common/cp1251.h"
 
 namespace {
 
@@ -18,6 +16,7 @@ constexpr char kHelp[] =
     "  at PORT COMMAND      send one AT command and print the raw reply\n"
     "  info [--json] PORT   read the modem's information table\n"
     "  term PORT            type AT commands and read the raw replies, line by line\n"
+    "  watch PORT           show the signal level live, reading it every second\n"
     "\n"
     "PORT is COM1..COM254, a port entry such as \"E173 (COM5)\", or on Linux a device path.\n"
 #ifndef _WIN32
@@ -30,27 +29,6 @@ constexpr char kHelp[] =
 constexpr int kMaxArguments = 64;
 
 }  // namespace
-
-bool WantsHelp(const Arguments& args) {
-    for (const auto& arg : args) {
-        if (arg == "--help" || arg == "-h") return true;
-    }
-    return false;
-}
-
-bool ReadPortArgument(const std::string& utf8, PortArgument* port) {
-    std::string text;
-    std::string error;
-    if (!Utf8ToCp1251(utf8, &text)) {
-        WriteUtf8Message(stderr, "vesmarin-cli: '" + utf8 + "' is not a port name the program can use\n");
-        return false;
-    }
-    if (!ParsePortArgument(text, port, &error)) {
-        Write1251(stderr, "vesmarin-cli: " + error + "\n");
-        return false;
-    }
-    return true;
-}
 
 int main(int argc, char** argv) {
     PrepareConsole();
@@ -74,6 +52,7 @@ int main(int argc, char** argv) {
     if (command == "at") return RunAt(args);
     if (command == "info") return RunInfo(args);
     if (command == "term") return RunTerm(args);
+    if (command == "watch") return RunWatch(args);
     WriteUtf8Message(stderr, "vesmarin-cli: unknown command '" + command + "' (see --help)\n");
     return 2;
 }

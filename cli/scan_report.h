@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include <nlohmann/json.hpp>
 
+#include "cli/device_identity.h"
 #include "link/discovery.h"
 
 struct PortResult {
@@ -17,6 +19,8 @@ struct PortResult {
     std::string openError;   // the system's words, for OpenFailed
     std::string modelText;   // 1251, for Listed
     std::string entry;       // 1251, for Listed: the port entry the list shows
+    bool identified = false; // `device` holds what the system says about the port's device
+    DeviceIdentity device;
 };
 
 // A serial device that exists on this machine (see serial_devices.h).
@@ -26,7 +30,14 @@ struct SerialDevice {
     int comNumber = 0;       // the COMn that reaches it; 0 when none does
     bool usbModemPort = false;
     bool accessible = true;  // read and write allowed to this user
+    bool identified = false;
+    DeviceIdentity device;
 };
+
+// The device facts as a line of their own under a port's line, and as JSON ("device":
+// path, byId, usb), so the port lines keep their form.
+std::string DeviceLine(const DeviceIdentity& device);
+nlohmann::ordered_json DeviceJson(const DeviceIdentity& device);
 
 // Copies one probe report, with the model text and entry of a listed port, out of ModemList.
 PortResult ResultFromReport(const PortProbeReport& report);

@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-#include "ui/buy_code_url.h"
+#include "info/buy_code_url.h"
+#include "ui/buy_code_layout.h"
 #include "ui/gdiplus_include.h"
 #include "ui/info_list.h"
 #include "ui/skin.h"

@@ -1,6 +1,7 @@
 // vesmarin-cli run as a user runs it, through a pipe and on a terminal (a pty). Layouts:
 // CliModems (COM5 answers, COM4 stays silent), CliScanReport (COM3 silent, COM5 a modem,
-// COM6 answers ERROR to everything), CliHostile (COM5 answers with escape sequences).
+// COM6 answers ERROR to everything), CliHostile (COM5 answers with escape sequences),
+// CliBuyCode (models of both buy-code lists and one in neither).
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <pty.h>
@@ -18,6 +19,8 @@
 #include <regex>
 #include <string>
 #include <vector>
+
+#include "info/buy_code_url.h"
 
 namespace {
 
@@ -159,13 +162,14 @@ TEST(CliModemsAt, ExitStatusTellsWhatHappened) {
 TEST(CliModemsInfo, PrintsTheTableInOrderAsUtf8) {
     const Outcome info = RunCli("info COM5");
     ASSERT_EQ(info.status, 0);
-    // 29 lines, the first two named in UTF-8.
+    // The 29 rows, the first two named in UTF-8, then the buy-code line of a listed model.
     size_t lines = 0;
     for (char c : info.out) lines += c == '\n';
-    EXPECT_EQ(lines, 29u);
+    EXPECT_EQ(lines, 30u);
     EXPECT_EQ(info.out.rfind(u8"Производитель: ", 0), 0u) << info.out;
     EXPECT_NE(info.out.find(u8"\nМодель: E173\n"), std::string::npos) << info.out;
-    EXPECT_NE(info.out.find(u8"\n + Показать доп. информацию: \n"), std::string::npos);
+    EXPECT_NE(info.out.find(u8"\n + Показать доп. информацию: \nКупить код: "), std::string::npos)
+        << info.out;
 }
 
 TEST(CliModemsInfo, JsonHasTheSameRows) {
@@ -191,9 +195,18 @@ TEST(CliModemsInfo, UnopenablePortIsExitTwo) {
 TEST(CliScanReport, VerboseSaysWhatEachPortDidAndHowLong) {
     const Outcome scan = RunCli("scan --verbose");
     EXPECT_EQ(scan.status, 0);
+    // Port lines; the device lines indented under them are checked apart.
     std::vector<std::string> lines;
+    std::vector<std::string> deviceLines;
     for (size_t start = 0, end; (end = scan.out.find('\n', start)) != std::string::npos; start = end + 1) {
-        lines.push_back(scan.out.substr(start, end - start));
+        const std::string text = scan.out.substr(start, end - start);
+        (text.rfind("    device ", 0) == 0 ? deviceLines : lines).push_back(text);
+    }
+    // Each port that was there (COM3, COM5, COM6) is a pty of the simulator, without USB facts.
+    ASSERT_EQ(deviceLines.size(), 3u) << scan.out;
+    for (const auto& device : deviceLines) {
+        EXPECT_TRUE(std::regex_match(device, std::regex("    device /dev/pts/[0-9]+, no USB facts \\(not a USB device\\)")))
+            << device;
     }
     const std::regex line("(\\S+) +([0-9]+) ms  (.*)");
     const struct {
@@ -427,6 +440,47 @@ TEST(CliHostileMessages, ArgumentsInMessagesAreShownOnATerminal) {
         EXPECT_EQ(terminal.status, 2) << c.shown;
         EXPECT_NE(terminal.out.find(c.shown), std::string::npos) << terminal.out;
         EXPECT_EQ(terminal.out.find('\x1b'), std::string::npos) << c.shown;
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Layout CliBuyCode: the shop page after the table, as the window's buy-code cell offers it.
+
+TEST(CliBuyCode, TheListedModelsNameTheirPageAndOthersNone) {
+    const std::string base = ShopBaseUrl;
+    const struct {
+        const char* port;
+        const char* model;
+        std::string page;   // empty: no page
+    } cases[] = {
+        {"COM5", "E173", base + std::to_string(ProductNumber1)},
+        {"COM6", "E1550", base + std::to_string(ProductNumber1)},
+        {"COM7", "E3531s-1", base + std::to_string(ProductNumber2)},
+        {"COM8", "E3372h-153", base + std::to_string(ProductNumber3)},
+        {"COM9", "ZW900", ""},
+    };
+    for (const auto& c : cases) {
+        const Outcome text = RunCli(std::string("info ") + c.port);
+        ASSERT_EQ(text.status, 0) << c.port;
+        EXPECT_NE(text.out.find(std::string(u8"\nМодель: ") + c.model + "\n"), std::string::npos)
+            << text.out;
+        const std::string lastRow = u8"\n + Показать доп. информацию: \n";
+        const size_t tableEnd = text.out.find(lastRow);
+        ASSERT_NE(tableEnd, std::string::npos) << text.out;
+        EXPECT_EQ(text.out.substr(tableEnd + lastRow.size()),
+                  c.page.empty() ? "" : u8"Купить код: " + c.page + "\n")
+            << c.model;
+
+        const Outcome json = RunCli(std::string("info --json ") + c.port);
+        ASSERT_EQ(json.status, 0) << c.port;
+        const auto document = nlohmann::json::parse(json.out, nullptr, false);
+        ASSERT_FALSE(document.is_discarded()) << json.out;
+        ASSERT_TRUE(document.contains("buy_code_url")) << json.out;
+        if (c.page.empty()) {
+            EXPECT_TRUE(document["buy_code_url"].is_null()) << json.out;
+        } else {
+            EXPECT_EQ(document["buy_code_url"], c.page) << json.out;
+        }
     }
 }
 

@@ -110,10 +110,10 @@ TEST(ScanReport, JsonNamesEachResultAndListsTheEntries) {
 }
 
 TEST(ScanReport, NothingFoundListsDevicesAndHintsAtStorageModeOnlyWithoutUsbPorts) {
-    SerialDevice uart{"/dev/ttyS0", "", 1, false, true};
-    SerialDevice locked{"/dev/ttyS1", "", 2, false, false};
-    SerialDevice stick{"/dev/ttyUSB0", "", 33, true, true};
-    SerialDevice far{"/dev/ttyUSB40", "", 0, true, true};
+    SerialDevice uart{"/dev/ttyS0", "", 1, false, true, false, {}};
+    SerialDevice locked{"/dev/ttyS1", "", 2, false, false, false, {}};
+    SerialDevice stick{"/dev/ttyUSB0", "", 33, true, true, false, {}};
+    SerialDevice far{"/dev/ttyUSB40", "", 0, true, true, false, {}};
 
     const std::string none = NothingFoundAdvice({});
     EXPECT_NE(none.find("No serial devices"), std::string::npos);
