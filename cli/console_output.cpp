@@ -81,9 +81,16 @@ HANDLE ConsoleOf(std::FILE* stream) {
 }
 }  // namespace
 
-// Consoles before Windows 10 refuse the mode; they get plain lines instead.
+// Wine's console on a Unix terminal takes the mode but prints the sequences' text instead of
+// obeying them; Wine's own ntdll export is the way it documents for telling it apart.
+static bool RunningUnderWine() {
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// Consoles before Windows 10 refuse the mode; they, and Wine's, get plain lines instead.
 bool StartTerminalSequences(std::FILE* stream) {
-    if (!IsTerminal(stream)) return false;
+    if (!IsTerminal(stream) || RunningUnderWine()) return false;
     const HANDLE console = ConsoleOf(stream);
     DWORD mode = 0;
     if (!GetConsoleMode(console, &mode)) return false;

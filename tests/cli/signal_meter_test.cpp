@@ -1,4 +1,5 @@
-// What watch makes of the signal row: levels, gaps, the history line and the figures.
+// What watch makes of the signal row: levels, gaps, the history line and the figures. The
+// JSON and tab-separated lines are checked on the built tool (cli_watch_test).
 #include <gtest/gtest.h>
 
 #include "cli/signal_meter.h"
@@ -57,6 +58,10 @@ TEST(SignalMeter, FiguresCountOnlyLevelsAModemCanReport) {
     const std::string history = u8"▅···▁█";
     EXPECT_EQ(meter.History(), history);
     EXPECT_EQ(SignalMeter().Summary(), "0 readings, no signal level");
+    SignalReading line = FromRow("-77 dBm (Хорошо)");
+    line.timeUtc = IsoUtcTime(1796659201123);
+    const std::string tabLine = u8"2026-12-07T16:00:01.123Z\t18\t-77\t-77 dBm (Хорошо)";
+    EXPECT_EQ(ReadingAsTabLine(line), tabLine);
 }
 
 TEST(SignalMeter, HistoryKeepsTheLastSixtyOldestLeft) {
@@ -69,22 +74,6 @@ TEST(SignalMeter, HistoryKeepsTheLastSixtyOldestLeft) {
     meter.Add(FromRow(""));
     const std::string gap = u8"·";
     EXPECT_EQ(meter.History(), full.substr(3) + gap);
-}
-
-TEST(SignalMeter, LinesForJsonAndTabs) {
-    SignalReading reading = FromRow("-77 dBm (Хорошо)");
-    reading.timeUtc = IsoUtcTime(1796659201123);
-    EXPECT_EQ(reading.timeUtc, "2026-12-07T16:00:01.123Z");
-    EXPECT_EQ(ReadingAsJson(reading),
-              u8R"j({"time":"2026-12-07T16:00:01.123Z","csq":18,"dbm":-77,"text":"-77 dBm (Хорошо)","mode":null})j");
-    EXPECT_EQ(ReadingAsTabLine(reading), u8"2026-12-07T16:00:01.123Z\t18\t-77\t-77 dBm (Хорошо)");
-    reading = FromRow("");
-    reading.timeUtc = IsoUtcTime(0);
-    reading.modeAsked = true;
-    reading.mode = "WCDMA";
-    EXPECT_EQ(ReadingAsJson(reading),
-              R"({"time":"1970-01-01T00:00:00.000Z","csq":null,"dbm":null,"text":"no reply","mode":"WCDMA"})");
-    EXPECT_EQ(ReadingAsTabLine(reading), "1970-01-01T00:00:00.000Z\t\t\tno reply");
 }
 
 }  // namespace
