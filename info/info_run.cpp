@@ -2,7 +2,9 @@
 
 #include <cstring>
 
-#include "info/decoders.h"
+#include "info/answer_decode.h"
+#include "info/config_decoders.h"
+#include "info/status_decoders.h"
 #include "info/info_table.h"
 #include "link/answer.h"
 #include "link/discovery.h"
@@ -14,7 +16,6 @@ namespace {
 // Without the reader thread only the port's read time-outs end a transaction; the limit is
 // passed for the interface's sake and has no effect.
 constexpr uint32_t kRunTimeLimitMs = 1000;
-constexpr int kNoRow = -1;
 constexpr int kMaxPlacedPrefixes = 5;
 
 // The path PortPathFromEntry makes from an entry without a port name.
@@ -96,15 +97,6 @@ int RunOnPath(const char* path) {
 }
 
 }  // namespace
-
-// An empty value is no answer, by the same rule that keeps it out of a placed row. It matters
-// with echo left on: the prefix is then found in the echoed command with nothing after it, and
-// decoding that would, for the signal, invent a level of -113 dBm.
-bool DecodeAnswer(const char* prefix, void (*decode)(const char* value)) {
-    if (!ExtractAnswer(prefix, kNoRow, false) || AnswerBuffer[0] == '\0') return false;
-    decode(AnswerBuffer);
-    return true;
-}
 
 void SetInfoRunProgress(InfoRunProgress progress, void* context) {
     progressReport = progress;
