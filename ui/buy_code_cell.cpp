@@ -6,6 +6,7 @@
 #include "ui/buy_code_layout.h"
 #include "ui/gdiplus_include.h"
 #include "ui/info_list.h"
+#include "ui/list_colours.h"
 #include "ui/skin.h"
 #include "ui/ui_state.h"
 #include "ui/web_page.h"
