@@ -57,7 +57,7 @@ std::string BuyCodePage(const CapturedRows& rows) {
 
 void PrintRows(const CapturedRows& rows) {
     for (int i = 0; i < kInfoRowCount; ++i) {
-        Write1251(stdout, std::string(InfoTable[i].name) + ": " + rows.Value(i) + "\n");
+        WriteVisible1251(stdout, std::string(InfoTable[i].name) + ": " + rows.Value(i) + "\n");
     }
     const std::string page = BuyCodePage(rows);
     if (!page.empty()) Write1251(stdout, "Купить код: " + page + "\n");
@@ -118,6 +118,7 @@ int RunInfo(const Arguments& args) {
         Write1251(stderr, "vesmarin-cli info: cannot open " + port.display + ": " + reason + "\n");
         return 2;
     }
+    NoteUnlockedUse("info", port.display);
     if (json) {
         PrintJson(port, rows);
     } else {

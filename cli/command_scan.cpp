@@ -6,6 +6,7 @@
 #include "cli/scan_report.h"
 #include "cli/serial_devices.h"
 #include "link/discovery.h"
+#include "link/serial_port.h"
 
 namespace {
 
@@ -51,10 +52,10 @@ void PrintEntries() {
     char entry[kPortEntrySize];
     for (int i = 0; i < ModemList.count; ++i) {
         FormatPortEntry(i, entry, sizeof entry);
-        Write1251(stdout, std::string(entry) + "\n");
+        WriteVisible1251(stdout, std::string(entry) + "\n");
         DeviceIdentity identity;
         if (terminal && IdentifyPort(ModemList.portNumbers[i], &identity)) {
-            Write1251(stdout, DeviceLine(identity));
+            WriteVisible1251(stdout, DeviceLine(identity));
         }
     }
 }
@@ -100,7 +101,11 @@ int RunScan(const Arguments& args) {
     if (json) {
         WriteUtf8(stdout, ReportJson(results, devices, surveyed));
     } else if (verbose) {
-        Write1251(stdout, ReportLines(results));
+        WriteVisible1251(stdout, ReportLines(results));
+        char why[640];
+        if (OpenedWithoutLockFile(why, sizeof why)) {
+            Write1251(stdout, std::string("Ports were opened without lock files: ") + why + "\n");
+        }
     } else {
         PrintEntries();
     }

@@ -14,6 +14,7 @@
 #include "info/answer_decode.h"
 #include "info/status_decoders.h"
 #include "info/info_table.h"
+#include "link/port_session.h"
 #include "link/serial_port.h"
 #include "link/transact.h"
 
@@ -125,17 +126,17 @@ int RunWatch(const Arguments& args) {
     PortArgument port;
     if (!ReadPortArgument(options.port, &port)) return 2;
 
-    PortHandle handle = OpenPort(port.devicePath.c_str());
-    if (handle == nullptr) {
+    PortSession session(port.devicePath.c_str());
+    if (!session.IsOpen()) {
         char reason[512];
         PortErrorText(reason, sizeof reason);
         Write1251(stderr, "vesmarin-cli watch: cannot open " + port.display + ": " + reason + "\n");
         return 2;
     }
-    ConfigurePort(handle);
-    DrainPort(handle);
+    NoteUnlockedUse("watch", port.display);
+    const PortHandle handle = session.Handle();
     // As the information run does: an echoed command would hide the reply's prefix.
-    Transact(handle, "ATE0", true, kTerminalTimeLimitMs);
+    session.Transact("ATE0", true, kTerminalTimeLimitMs);
 
     CapturedRows rows;
     CatchStopRequest();
@@ -180,7 +181,6 @@ int RunWatch(const Arguments& args) {
         WriteUtf8(stderr, meter.Summary() + "\n");
     }
     std::fflush(stdout);
-    ClosePort(handle);
     if (lost) {
         char reason[512];
         PortErrorText(reason, sizeof reason);

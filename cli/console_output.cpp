@@ -4,6 +4,8 @@
 
 #include "cli/visible_text.h"
 #include "common/cp1251.h"
+#include "link/serial_port.h"
+#include "link/transact.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -33,6 +35,8 @@ void Write1251(std::FILE* stream, const std::string& text) {
     Write1251Raw(stream, IsTerminal(stream) ? Visible1251(text) : text);
 }
 
+void WriteVisible1251(std::FILE* stream, const std::string& text) { Write1251Raw(stream, Visible1251(text)); }
+
 void WriteUtf8Message(std::FILE* stream, const std::string& text) {
     WriteUtf8(stream, IsTerminal(stream) ? VisibleUtf8(text) : text);
 }
@@ -45,6 +49,19 @@ void ShowStatusLine(std::FILE* stream, const std::string& text1251) {
     Write1251(stream, line);
     std::fputc('\r', stream);
     std::fflush(stream);
+}
+
+void WarnReplyCut(std::FILE* stream, const char* command) {
+    std::fflush(stdout);
+    std::fprintf(stream, "vesmarin-cli %s: reply cut at %u bytes\n", command, static_cast<unsigned>(kReplyCapacity));
+}
+
+void NoteUnlockedUse(const char* command, const std::string& port1251) {
+    char why[640];
+    if (!IsTerminal(stderr) || !OpenedWithoutLockFile(why, sizeof why)) return;
+    std::fflush(stdout);
+    Write1251(stderr, std::string("vesmarin-cli ") + command + ": note: " + port1251 +
+                          " is used without a lock file: " + why + "\n");
 }
 
 bool IsTerminal(std::FILE* stream) {

@@ -13,6 +13,12 @@ constexpr char kUsbHint[] =
     "None of them is a USB modem port (ttyUSB*, ttyACM*): a stick that shows up only as a "
     "CD drive or a USB disk is still in its storage mode and needs mode switching before its "
     "modem ports appear.";
+constexpr char kNoDeviceHint[] =
+    "A stick that shows up only as a CD drive or a USB disk is still in its storage mode and "
+    "needs mode switching before its modem ports appear.";
+constexpr char kSilentUsbAdvice[] =
+    "The USB modem ports among them did not answer as a modem does ('scan --verbose' tells "
+    "what each port did).";
 
 bool StartsWith(const std::string& text, const char* prefix) {
     return text.compare(0, std::strlen(prefix), prefix) == 0;
@@ -220,6 +226,7 @@ nlohmann::ordered_json DeviceJson(const DeviceIdentity& device) {
 }
 
 std::string StorageModeHint(const std::vector<SerialDevice>& devices) {
+    if (devices.empty()) return kNoDeviceHint;
     for (const auto& device : devices) {
         if (device.usbModemPort) return "";
     }
@@ -242,6 +249,6 @@ std::string NothingFoundAdvice(const std::vector<SerialDevice>& devices) {
         }
     }
     const std::string hint = StorageModeHint(devices);
-    if (!hint.empty()) advice += hint + "\n";
+    advice += (hint.empty() ? std::string(kSilentUsbAdvice) : hint) + "\n";
     return advice;
 }

@@ -55,8 +55,9 @@ std::string ReportLines(const std::vector<PortResult>& results);
 std::string ReportJson(const std::vector<PortResult>& results, const std::vector<SerialDevice>& devices,
                        bool surveyed);
 
-// What to tell a user whose scan found nothing, from the devices that exist: which they are,
-// and when none is a USB modem port, that the stick may still be in its storage mode. Empty
-// where the platform has nothing to say.
+// What to tell a user whose scan found nothing, from the devices that exist, one account for
+// each case: no serial device at all, devices of which none is a USB modem port (the stick
+// may still be in its storage mode), USB modem ports that did not answer. StorageModeHint is
+// the storage-mode sentence for the first two cases, empty for the third.
 std::string NothingFoundAdvice(const std::vector<SerialDevice>& devices);
 std::string StorageModeHint(const std::vector<SerialDevice>& devices);

@@ -8,7 +8,7 @@
 #include "info/info_table.h"
 #include "link/answer.h"
 #include "link/discovery.h"
-#include "link/serial_port.h"
+#include "link/port_session.h"
 #include "link/transact.h"
 
 namespace {
@@ -77,26 +77,22 @@ void ClearAllRows() {
 
 // Opens the device, puts the 17 queries and closes it again; 1 when the open fails.
 int RunOnPath(const char* path) {
-    PortHandle port = OpenPort(path);
-    if (port == nullptr) return 1;
-    ConfigurePort(port);
-    DrainPort(port);
+    PortSession session(path);
+    if (!session.IsOpen()) return 1;
 
     for (int step = 0; step < kInfoQueryCount; ++step) {
         const InfoQuery& query = kInfoQueries[step];
         if (ProgressReport != nullptr) ProgressReport(step + 1, query.command, ProgressContext);
         // ATE0's reply is never looked at; a query without reply bytes writes no row.
-        const uint32_t count = Transact(port, query.command, false, kRunTimeLimitMs);
+        const uint32_t count = session.Transact(query.command, false, kRunTimeLimitMs);
         if (count != 0) HandleReply(query);
         // A vanished modem answers none of the remaining queries; asking them would only
         // leave their rows as empty as stopping does, so the run ends here.
-        if (PortFailed(port)) {
+        if (session.Failed()) {
             LostAtStep = step + 1;
             break;
         }
     }
-
-    ClosePort(port);
     return 0;
 }
 

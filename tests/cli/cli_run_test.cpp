@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <string>
@@ -335,14 +336,16 @@ TEST(CliScanReport, AtRefusesControlCharactersBeforeTouchingThePort) {
 constexpr char kHostileModel[] = "\x1b]0;owned\x07X\x1b[2J\x7f";
 constexpr char kShownModel[] = "\\x1b]0;owned\\x07X\\x1b[2J\\x7f";
 
-TEST(CliHostileScan, EntriesAreShownOnATerminalAndRawThroughAPipe) {
+TEST(CliHostileScan, EntriesAreShownOnATerminalAndThroughAPipe) {
     const Outcome terminal = RunArgs({"scan"}, Output::Terminal);
     EXPECT_EQ(terminal.status, 0);
     EXPECT_NE(terminal.out.find(std::string(kShownModel) + " (COM5)\n"), std::string::npos) << terminal.out;
     EXPECT_EQ(terminal.out.find('\x1b'), std::string::npos);
     EXPECT_EQ(terminal.out.find('\x07'), std::string::npos);
 
-    EXPECT_EQ(RunCli("scan").out, std::string(kHostileModel) + " (COM5)\n");
+    // Text for people: a pager or `head` would pass the bytes on to the terminal.
+    EXPECT_EQ(RunCli("scan").out, std::string(kShownModel) + " (COM5)\n");
+    EXPECT_NE(RunCli("scan --verbose").out.find(std::string("modem: \"") + kShownModel), std::string::npos);
 
     const Outcome verbose = RunArgs({"scan", "--verbose"}, Output::Terminal);
     EXPECT_NE(verbose.out.find(std::string("modem: \"") + kShownModel + " (COM5)\""), std::string::npos)
@@ -364,7 +367,7 @@ TEST(CliHostileInfo, RowsAreShownOnATerminalAndJsonKeepsItsEscapes) {
     EXPECT_EQ(terminal.out.find('\x1b'), std::string::npos);
     EXPECT_EQ(terminal.out.find('\x08'), std::string::npos);
 
-    EXPECT_NE(RunCli("info COM5").out.find(std::string(u8"\nМодель: ") + kHostileModel + "\n"),
+    EXPECT_NE(RunCli("info COM5").out.find(std::string(u8"\nМодель: ") + kShownModel + "\n"),
               std::string::npos);
 
     const Outcome json = RunArgs({"info", "--json", "COM5"}, Output::Terminal);
@@ -383,6 +386,42 @@ TEST(CliHostileAt, ReplyIsShownOnATerminalUnlessRawAndRawThroughAPipe) {
     EXPECT_EQ(raw.out, rawReply);
 
     EXPECT_EQ(RunCli("at COM5 AT+CGMM").out, rawReply);
+}
+
+TEST(CliHostileAt, NulBytesAreKeptAndAFullBufferIsSaidToBeCut) {
+    ASSERT_EQ(RunCli("at COM5 ATE0").status, 0);   // whatever ran before
+    const char withNuls[] = "\r\nA\0B\0C\r\n\r\nOK\r\n";
+    const std::string reply(withNuls, sizeof withNuls - 1);
+    const Outcome piped = RunArgs({"at", "COM5", "AT+NUL"});
+    EXPECT_EQ(piped.status, 0);
+    EXPECT_EQ(piped.out, reply);
+    EXPECT_EQ(RunArgs({"at", "--raw", "COM5", "AT+NUL"}, Output::Terminal).out, reply);
+    EXPECT_EQ(RunArgs({"at", "COM5", "AT+NUL"}, Output::Terminal).out, "\r\nA\\x00B\\x00C\r\n\r\nOK\r\n");
+
+    const Outcome flood = RunCli("at COM5 AT+FLOOD", true);
+    EXPECT_EQ(flood.status, 0);
+    EXPECT_EQ(flood.out.size(), 65535u + std::strlen("vesmarin-cli at: reply cut at 65535 bytes\n"));
+    EXPECT_EQ(flood.out.substr(65532), "xxxvesmarin-cli at: reply cut at 65535 bytes\n");
+    EXPECT_EQ(RunCli("at COM5 AT+NUL", true).out.find("cut"), std::string::npos);
+}
+
+TEST(CliHostileTerm, TheRestOfACutReplyDoesNotBecomeTheNextCommandsReply) {
+    ASSERT_EQ(RunCli("at COM5 ATE0").status, 0);
+    char input[] = "/tmp/vesmarin-term-in-XXXXXX";
+    const int fd = mkstemp(input);
+    ASSERT_GE(fd, 0);
+    const std::string lines = "AT+BIGFLOOD\nAT+CGMI\n";
+    ASSERT_EQ(write(fd, lines.data(), lines.size()), static_cast<ssize_t>(lines.size()));
+    close(fd);
+    const Outcome run = RunCli(std::string("term COM5 <") + input, true);
+    unlink(input);
+    EXPECT_EQ(run.status, 0);
+    const std::string cut = "\nvesmarin-cli term: reply cut at 65535 bytes\n";
+    const size_t cutAt = run.out.find(cut);
+    ASSERT_NE(cutAt, std::string::npos) << run.out.substr(0, 200);
+    EXPECT_EQ(cutAt, std::strlen("cmd> AT+BIGFLOOD\n") + 65535);
+    EXPECT_EQ(run.out.substr(cutAt + cut.size()),
+              "cmd> AT+CGMI\n\r\nMaker\x08\x08\x08\x08\x08" "Fake!\r\n\r\nOK\r\n\n");
 }
 
 TEST(CliHostileMessages, ArgumentsInMessagesAreShownOnATerminal) {
