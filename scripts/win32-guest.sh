@@ -5,9 +5,9 @@
 #                  [--timeout SECONDS] [--screen WxHxD] -- COMMAND
 # COMMAND runs with bash from the project root, which the guest sees at the same path and may
 # write to, with WINEPREFIX (32-bit, prepared), DISPLAY (the guest's Xvfb) and the Wine server
-# up. --modem N=PROFILE plays PROFILE with this machine's simulator (build/native/modemsim)
-# and hands its port into the guest as the prefix's COMN. --share makes another host folder
-# visible at its own path. COMMAND's stdout and stderr are this script's, and so is its exit
+# up. --modem N=PROFILE plays PROFILE with this machine's simulator (build/native/modemsim,
+# or VESMARIN_MODEMSIM) and hands its port into the guest as the prefix's COMN. --share makes
+# another host folder visible at its own path. COMMAND's stdout and stderr are this script's, and so is its exit
 # status. 124: the time limit (default 600 s) ran out; 125: the guest could not run the
 # command (qemu missing, no image, no boot): the message names the guest's console log.
 set -u
@@ -70,12 +70,17 @@ console_tail() {
   fi
 }
 
-image=$("$root/scripts/guest/build-image.sh") || { keep_console=1; exit 125; }
+# VESMARIN_GUEST_IMAGE names a prepared image folder instead of the cached one.
+image=${VESMARIN_GUEST_IMAGE:-}
+if [ -z "$image" ]; then
+  image=$("$root/scripts/guest/build-image.sh") || fail "the guest's image could not be built"
+fi
+[ -f "$image/root.img" ] || fail "no guest image in $image"
 
 # The host's simulator, its ports in a private folder; qemu holds each pty open from here on.
 ports=()
 if [ ${#modems[@]} -gt 0 ]; then
-  sim=$root/build/native/modemsim
+  sim=${VESMARIN_MODEMSIM:-$root/build/native/modemsim}
   [ -x "$sim" ] || fail "no simulator at $sim (make native builds it)"
   sim_dir=$(mktemp -d "${TMPDIR:-/tmp}/vesmarin-guest-modems.XXXXXX")
   mkdir -p "$sim_dir/ports" "$sim_dir/logs"

@@ -65,6 +65,7 @@ work=$(mktemp -d "$cache/.build-XXXXXX")
 keep_log=
 cleanup() {
   local status=$?
+  set +e
   [ -n "${qemu_pid:-}" ] && kill "$qemu_pid" 2>/dev/null && wait "$qemu_pid" 2>/dev/null
   if [ $status -ne 0 ]; then
     keep_log=$cache/i386-guest-failed.log
@@ -80,7 +81,10 @@ trap 'exit 143' TERM HUP
 
 rootfs=$work/rootfs
 log "first stage from $mirror (about 270 MB of packages)"
+# Downloaded packages are kept (debootstrap checks each against the signed index anyway).
+mkdir -p "$cache/debs"
 if ! debootstrap --foreign --arch=i386 --variant=minbase --include="$packages" \
+     --cache-dir="$cache/debs" \
      "$suite" "$rootfs" "$mirror" >"$work/build.log" 2>&1; then
   tail -n 20 "$work/build.log" >&2
   echo "build-image: debootstrap failed (package source $mirror)" >&2

@@ -36,7 +36,7 @@ args=(
   -nodefaults -no-user-config -display none -no-reboot -serial none -parallel none
   -kernel "$image/vmlinuz" -initrd "$image/initrd.img"
   # The console is a virtio console (hvc0): on ttyS0 Wine would make it COM1.
-  -append "console=hvc0 panic=1 quiet loglevel=4 init=$init"
+  -append "console=hvc0 panic=1 loglevel=4 init=$init"
   -drive "$disk"
   -device virtio-serial-pci,max_ports=32
   -chardev "file,id=console,path=$console,append=on"

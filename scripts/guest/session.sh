@@ -17,6 +17,9 @@ mount -t tmpfs tmpfs /tmp
 mount -t tmpfs tmpfs /run 2>/dev/null
 hostname vesmarin-guest
 
+# Milestones go to the console too: a host that stops a stuck guest shows its tail.
+note() { echo "vesmarin-guest: $*" >/dev/console 2>/dev/null; }
+
 power_off() {
   sync
   umount -a -t 9p 2>/dev/null
@@ -25,6 +28,7 @@ power_off() {
   sleep 60
 }
 setup_failed() {
+  note "$1"
   echo "$1" >"$run/setup-error"
   power_off
 }
@@ -72,18 +76,20 @@ done
 
 # Wine's server and services up before the command, with stdio closed so nothing waits on
 # them (and the display is this one).
-(LC_ALL=ru_RU.UTF-8 wineserver -p && LC_ALL=ru_RU.UTF-8 wine cmd /c exit) </dev/null >/dev/null 2>&1 ||
+(/usr/lib/wine/wineserver32 -p && LC_ALL=ru_RU.UTF-8 /usr/lib/wine/wine cmd /c exit) </dev/null >/dev/null 2>&1 ||
   setup_failed "Wine did not start in the guest"
 echo ready >"$run/ready"
+note "Wine is up on display $DISPLAY; running the command"
 
 cd "$PROJECT" || setup_failed "no project folder $PROJECT"
 bash -c "$(cat "$run/command")" >"$run/out" 2>"$run/err"
 status=$?
+note "the command ended with status $status"
 cd /
 if [ -n "$SCREENSHOT" ]; then
   import -window root "$run/screenshot.png" 2>>"$run/err"
 fi
-wineserver -k 2>/dev/null
-wineserver -w 2>/dev/null
+/usr/lib/wine/wineserver32 -k 2>/dev/null
+/usr/lib/wine/wineserver32 -w 2>/dev/null
 echo "$status" >"$run/status"
 power_off
