@@ -1,5 +1,7 @@
 #include "info/info_table.h"
 
+#include "link/answer.h"
+
 const InfoTableEntry InfoTable[kInfoRowCount] = {
     {"Производитель", 0},
     {"Модель", 1},
@@ -61,6 +63,9 @@ int TableIndexAtPosition(int position) {
 void InstallRowStore(RowStoreWrite write, void* context) {
     installedWrite = write;
     installedContext = context;
+    // Values the link extracts with placing reach the rows the same way as every other write;
+    // without a store SetRowValue drops them, so the placer can stay installed throughout.
+    SetAnswerPlacer(&SetRowValue);
 }
 
 void SetRowValue(int tableIndex, const char* text) {

@@ -2,16 +2,19 @@
 
 #include <cstring>
 
-#include "info/info_table.h"
 #include "link/transact.h"
 
 char AnswerBuffer[kAnswerBufferSize];
 
 namespace {
 
+AnswerPlacer installedPlacer = nullptr;
+
 void ClearAnswer() { std::memset(AnswerBuffer, 0, kAnswerBufferSize - 1); }
 
 }  // namespace
+
+void SetAnswerPlacer(AnswerPlacer placer) { installedPlacer = placer; }
 
 bool ExtractAnswer(const char* prefix, int tableIndex, bool place) {
     if (prefix == nullptr) prefix = "";
@@ -62,6 +65,6 @@ bool ExtractAnswer(const char* prefix, int tableIndex, bool place) {
         ClearAnswer();
         return true;
     }
-    if (place) SetRowValue(tableIndex, AnswerBuffer);
+    if (place && installedPlacer != nullptr) installedPlacer(tableIndex, AnswerBuffer);
     return true;
 }
