@@ -20,9 +20,16 @@ if ! image=$(scripts/guest/build-image.sh); then
 fi
 echo "test-win32-guest: image $image ready after $((SECONDS - start)) s"
 start=$SECONDS
-# One command line for the guest's shell, each argument quoted.
-scripts/win32-guest.sh --timeout "$limit" -- "$(printf '%q ' scripts/guest/ctest-in-guest.sh \
-  build/win32 "$sim" --output-on-failure --timeout 600 "$@")"
+# The same boot first checks the way in for the host's simulated modems (eight of them, as
+# win32-guest.sh --modem hands them in), then CTest runs; both must pass. The host-modem
+# check goes first: the modem tests replace the prefix's COM links.
+modems=()
+for n in 5 6 7 8 9 10 11 12; do modems+=(--modem "$n=tools/modemsim/profiles/full-stick.profile"); done
+ctest_line=$(printf '%q ' scripts/guest/ctest-in-guest.sh build/win32 "$sim" --output-on-failure \
+  --timeout 600 "$@")
+scripts/win32-guest.sh --timeout "$limit" "${modems[@]}" -- \
+  "tests/guest/host-modems-check.sh build/win32/vesmarin-cli.exe 5 6 7 8 9 10 11 12; hm=\$?;
+   $ctest_line; ct=\$?; [ \$hm -eq 0 ] && exit \$ct; exit 1"
 status=$?
 echo "test-win32-guest: guest stage $((SECONDS - start)) s, exit $status ($(uptime | sed 's/.*load/load/'))"
 exit $status
