@@ -34,7 +34,7 @@ win64: deps
 
 build: native win32
 
-test: test-native test-windows test-win32 test-asan fuzz-smoke
+test: test-native test-windows test-asan fuzz-smoke
 
 # The native tests also check the 32-bit Windows files (machine, imports, embedded resources).
 test-native: native win32
@@ -49,6 +49,7 @@ test-windows: native
 
 # The product's own 32-bit build, where test-windows could only run its 64-bit twin: in an
 # emulated i386 PC (scripts/win32-guest.sh). Elsewhere test-windows ran it already.
+# Not yet part of `make test`: its full run in the guest is still to be timed.
 test-win32: deps
 	@if [ "$$(scripts/windows-test-arch.sh)" = win64 ]; then \
 	  $(MAKE) --no-print-directory test-win32-guest; fi
