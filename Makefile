@@ -5,15 +5,18 @@ WIN32DIR := build/win32
 WIN64DIR := build/win64
 ASANDIR  := build/asan
 FUZZDIR  := build/fuzz
-JOBS     ?= 2
+JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# Tests with private ports run side by side; the Windows ones take turns where they share the
+# prefix's ports or the suite's display (their RESOURCE_LOCK), the rest run beside them.
+CTEST := ctest --output-on-failure --timeout 600 -j$(JOBS)
 
 # The Windows build whose tests run under Wine is chosen by scripts/windows-test-arch.sh, in
 # the recipes: only once Wine is installed can it tell whether 32-bit Wine runs here.
 
-.PHONY: all deps build native win32 win64 test test-native test-windows test-asan fuzz \
-        fuzz-smoke bench demo screenshots gui-reference pictures dist clean \
-        guest-sim test-win32 test-win32-guest
+.PHONY: all deps build native win32 win64 asan test test-native test-windows test-asan fuzz \
+        fuzz-build fuzz-smoke run-fuzz-smoke run-test-native run-test-windows run-test-asan bench demo \
+        screenshots gui-reference pictures dist clean guest-sim test-win32 test-win32-guest
 
 all: build
 
@@ -34,18 +37,28 @@ win64: deps
 
 build: native win32
 
-test: test-native test-windows test-asan fuzz-smoke
+# Every stage side by side once the builds the Windows tests need are made, each logging to
+# build/logs/STAGE.log; scripts/test-stages.sh prints each stage's CTest summary, and the
+# whole log of a stage that failed.
+test: deps
+	@scripts/test-stages.sh $(JOBS)
 
 # The native tests also check the 32-bit Windows files (machine, imports, embedded resources).
 test-native: native win32
-	cd $(NATIVE) && ctest --output-on-failure --timeout 600
+	@$(MAKE) --no-print-directory run-test-native
+run-test-native:
+	cd $(NATIVE) && $(CTEST)
 
-# The Windows tests need the native simulator; the prefix is made before CTest starts.
+# The Windows tests need the native simulator. One display and one Wine server serve the whole
+# run (scripts/wine-suite.sh).
 test-windows: native
 	@arch=$$(scripts/windows-test-arch.sh) && \
 	$(MAKE) --no-print-directory $$arch && \
-	scripts/wine.sh --arch $$arch --prefix $(CURDIR)/build/$$arch/wineprefix --init && \
-	cd build/$$arch && ctest --output-on-failure --timeout 600
+	$(MAKE) --no-print-directory run-test-windows
+run-test-windows:
+	@arch=$$(scripts/windows-test-arch.sh) && \
+	scripts/wine-suite.sh --arch $$arch --prefix $(CURDIR)/build/$$arch/wineprefix -- \
+	  sh -c 'cd build/'$$arch' && $(CTEST)'
 
 # The product's own 32-bit build, where test-windows could only run its 64-bit twin: in an
 # emulated i386 PC (scripts/win32-guest.sh). Elsewhere test-windows ran it already.
@@ -63,10 +76,14 @@ guest-sim: deps
 	      -DVESMARIN_TESTS=OFF >/dev/null
 	cmake --build build/guest-sim -j$(JOBS) --target modemsim
 
-test-asan: deps
+asan: deps
 	cmake -S . -B $(ASANDIR) -DCMAKE_BUILD_TYPE=Debug -DVESMARIN_SANITIZE=ON >/dev/null
 	cmake --build $(ASANDIR) -j$(JOBS)
-	cd $(ASANDIR) && ctest --output-on-failure --timeout 600
+
+test-asan: asan
+	@$(MAKE) --no-print-directory run-test-asan
+run-test-asan:
+	cd $(ASANDIR) && $(CTEST)
 
 FUZZ_SECONDS ?= 60
 fuzz-build: deps
@@ -78,6 +95,8 @@ fuzz: fuzz-build
 	scripts/run-fuzzers.sh $(FUZZDIR) $(FUZZ_SECONDS)
 
 fuzz-smoke: fuzz-build
+	@$(MAKE) --no-print-directory run-fuzz-smoke
+run-fuzz-smoke:
 	scripts/run-fuzzers.sh $(FUZZDIR) 20
 
 # The window benchmarks need the Windows build that runs here and the 32-bit product.
@@ -104,9 +123,9 @@ screenshots: native
 gui-reference: native
 	@arch=$$(scripts/windows-test-arch.sh) && \
 	$(MAKE) --no-print-directory $$arch && \
-	scripts/wine.sh --arch $$arch --prefix $(CURDIR)/build/$$arch/wineprefix --init && \
-	cd build/$$arch && VESMARIN_GUI_UPDATE_REFERENCE=1 ctest -R '^GuiBlackBox' \
-	  --output-on-failure --timeout 900
+	scripts/wine-suite.sh --arch $$arch --prefix $(CURDIR)/build/$$arch/wineprefix -- \
+	  sh -c 'cd build/'$$arch' && VESMARIN_GUI_UPDATE_REFERENCE=1 ctest -R "^GuiBlackBox" \
+	  --output-on-failure --timeout 900'
 
 # Redraws the embedded pictures in res/ (they are committed, so a build never needs this).
 pictures: deps

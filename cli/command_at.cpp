@@ -1,5 +1,7 @@
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "cli/commands.h"
 #include "cli/console_output.h"
@@ -8,6 +10,7 @@
 #include "common/cp1251.h"
 #include "link/serial_port.h"
 #include "link/transact.h"
+#include "terminal/terminal_send.h"
 
 namespace {
 
@@ -23,8 +26,23 @@ constexpr char kAtHelp[] =
     "COMMAND is one line of at most 254 characters without control characters (a carriage\n"
     "return would end the command early and start another); an empty one sends a lone\n"
     "carriage return.\n"
+    "A reply that fills the reply buffer (65535 bytes) is cut there, and stderr says so.\n"
     "Exit status: 0 reply shown, 1 no reply or the port failed (the modem went away),\n"
     "2 bad arguments or the port cannot be opened.\n";
+
+// The terminal's transcript of one send, of which `at` prints only the reply: the fourth
+// piece, after the echo's three.
+struct ReplyPieces {
+    std::vector<std::string> pieces;
+
+    static void Append(const char* bytes, uint32_t length, void* context) {
+        static_cast<ReplyPieces*>(context)->pieces.emplace_back(bytes, length);
+    }
+    std::string Reply() const {
+        constexpr size_t kReplyPiece = 3;
+        return pieces.size() > kReplyPiece ? pieces[kReplyPiece] : std::string();
+    }
+};
 
 }  // namespace
 
@@ -69,39 +87,37 @@ int RunAt(const Arguments& args) {
         return 2;
     }
 
-    PortHandle handle = OpenPort(port.devicePath.c_str());
-    if (handle == nullptr) {
+    ReplyPieces pieces;
+    SendReport report;
+    const SendOutcome outcome = SendTerminalCommandAtPath(port.devicePath.c_str(), command.c_str(),
+                                                          &ReplyPieces::Append, &pieces, SendOptions(), &report);
+    if (outcome == SendOutcome::OpenFailed) {
         char reason[512];
         PortErrorText(reason, sizeof reason);
         Write1251(stderr, "vesmarin-cli at: cannot open " + port.display + ": " + reason + "\n");
         return 2;
     }
-    ConfigurePort(handle);
-    DrainPort(handle);
-    const uint32_t count = Transact(handle, command.c_str(), true, kTerminalTimeLimitMs);
-    const bool failed = PortFailed(handle);
-    ClosePort(handle);
-
-    if (failed) {
-        // Whatever arrived before the device went away is still the modem's.
-        Write1251(stdout, std::string(ReplyBuffer, strnlen(ReplyBuffer, count)));
-        std::fflush(stdout);
+    NoteUnlockedUse("at", port.display);
+    // Byte for byte, NULs included: the count says where the reply ends.
+    const std::string reply = pieces.Reply();
+    if (raw) {
+        Write1251Raw(stdout, reply);
+    } else {
+        Write1251(stdout, reply);
+    }
+    std::fflush(stdout);
+    if (report.replyBytes >= kReplyCapacity) WarnReplyCut(stderr, "at");
+    if (report.portFailed) {
+        // Whatever arrived before the device went away is still the modem's, and was shown.
         char reason[512];
         PortErrorText(reason, sizeof reason);
         Write1251(stderr, "vesmarin-cli at: the port " + port.display + " failed: " + reason + "\n");
         return 1;
     }
-    if (count == 0) {
+    if (outcome != SendOutcome::Replied) {
         Write1251(stderr, "vesmarin-cli at: no reply from " + port.display + " within " +
                               std::to_string(kTerminalTimeLimitMs) + " ms\n");
         return 1;
-    }
-    // NUL bytes end the reply for every user of the buffer, so they end it here too.
-    const std::string reply(ReplyBuffer, strnlen(ReplyBuffer, count));
-    if (raw) {
-        Write1251Raw(stdout, reply);
-    } else {
-        Write1251(stdout, reply);
     }
     std::fflush(stdout);
     return 0;

@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <ctime>
 #include <nlohmann/json.hpp>
 
 #include "cli/captured_rows.h"
@@ -6,6 +7,7 @@
 #include "cli/console_output.h"
 #include "cli/port_argument.h"
 #include "common/cp1251.h"
+#include "info/buy_code_url.h"
 #include "info/info_run.h"
 #include "info/info_table.h"
 #include "link/serial_port.h"
@@ -18,6 +20,8 @@ constexpr char kInfoHelp[] =
     "Runs the information run (the 17 AT queries) on PORT and prints the 29 rows of the\n"
     "information table in table order, one per line: name, colon, blank, value.\n"
     "  --json   print the same run as one JSON document instead\n"
+    "When the window would offer to buy an unlock code for this model, one more line after\n"
+    "the rows names the shop's page (in JSON \"buy_code_url\", null when there is none).\n"
     "PORT is COM1..COM254, a port entry such as \"E173 (COM5)\", or on Linux a device path.\n"
     "A modem that stays silent makes every query wait 65.6 s; when stderr is a terminal the\n"
     "command the run is waiting on is shown there.\n"
@@ -31,10 +35,32 @@ void ShowStep(int step, const char* command, void*) {
                                ": waiting for the reply to " + command);
 }
 
+constexpr int kModelIndex = 1;
+constexpr int kVersionsIndex = 4;
+
+// The page the window's buy-code cell would open for these rows, by the same rule and the same
+// date gate (today in UTC); empty when the window would show a plain cell.
+std::string BuyCodePage(const CapturedRows& rows) {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+#ifdef _WIN32
+    if (gmtime_s(&utc, &now) != 0) return "";
+#else
+    if (gmtime_r(&now, &utc) == nullptr) return "";
+#endif
+    if (!BuyCodeDateOpen(utc.tm_year + 1900, utc.tm_mon + 1)) return "";
+    char address[kPageAddressSize] = {};
+    BuildBuyCodeUrl(rows.Value(kModelIndex).c_str(), rows.Value(kVersionsIndex).c_str(), address,
+                    sizeof address);
+    return address;
+}
+
 void PrintRows(const CapturedRows& rows) {
     for (int i = 0; i < kInfoRowCount; ++i) {
-        Write1251(stdout, std::string(InfoTable[i].name) + ": " + rows.Value(i) + "\n");
+        WriteVisible1251(stdout, std::string(InfoTable[i].name) + ": " + rows.Value(i) + "\n");
     }
+    const std::string page = BuyCodePage(rows);
+    if (!page.empty()) Write1251(stdout, "Купить код: " + page + "\n");
 }
 
 void PrintJson(const PortArgument& port, const CapturedRows& rows) {
@@ -49,6 +75,9 @@ void PrintJson(const PortArgument& port, const CapturedRows& rows) {
         list.push_back(row);
     }
     document["rows"] = list;
+    const std::string page = BuyCodePage(rows);
+    document["buy_code_url"] = page.empty() ? nlohmann::ordered_json(nullptr)
+                                            : nlohmann::ordered_json(Cp1251ToUtf8(page));
     WriteUtf8(stdout, document.dump(2) + "\n");
 }
 
@@ -89,6 +118,7 @@ int RunInfo(const Arguments& args) {
         Write1251(stderr, "vesmarin-cli info: cannot open " + port.display + ": " + reason + "\n");
         return 2;
     }
+    NoteUnlockedUse("info", port.display);
     if (json) {
         PrintJson(port, rows);
     } else {

@@ -6,6 +6,7 @@
 #include "cli/scan_report.h"
 #include "cli/serial_devices.h"
 #include "link/discovery.h"
+#include "link/serial_port.h"
 
 namespace {
 
@@ -20,6 +21,9 @@ constexpr char kScanHelp[] =
     "             entry it gave\n"
     "  --json     the same account as one JSON document\n"
     "When no modem answers, the serial devices that exist are listed on stderr (Linux).\n"
+    "On Linux each port's device is named too (on a terminal, and in --verbose and --json):\n"
+    "its real path, the USB vendor and product numbers, maker and product strings,\n"
+    "interface and serial number from sysfs, and its /dev/serial/by-id link.\n"
     "Exit status: 0 when a modem answered, 1 when none did, 2 bad arguments.\n";
 
 void ShowProgress(int portNumber, int modemsFound, void*) {
@@ -36,11 +40,23 @@ void KeepReport(const PortProbeReport& report, void* context) {
     static_cast<std::vector<PortResult>*>(context)->push_back(ResultFromReport(report));
 }
 
+// The device a COM number reaches here; false where COM names need no mapping (Windows).
+bool IdentifyPort(int portNumber, DeviceIdentity* identity) {
+    return IdentifyDevice(ComDevicePath(portNumber), identity);
+}
+
+// Into a pipe the entries stay alone on their lines, as scripts take them; a person at a
+// terminal also sees which device each one is.
 void PrintEntries() {
+    const bool terminal = IsTerminal(stdout);
     char entry[kPortEntrySize];
     for (int i = 0; i < ModemList.count; ++i) {
         FormatPortEntry(i, entry, sizeof entry);
-        Write1251(stdout, std::string(entry) + "\n");
+        WriteVisible1251(stdout, std::string(entry) + "\n");
+        DeviceIdentity identity;
+        if (terminal && IdentifyPort(ModemList.portNumbers[i], &identity)) {
+            WriteVisible1251(stdout, DeviceLine(identity));
+        }
     }
 }
 
@@ -75,13 +91,21 @@ int RunScan(const Arguments& args) {
     SetProbeProgress(nullptr, nullptr);
     SetProbeReport(nullptr, nullptr);
 
+    for (auto& result : results) {
+        if (result.outcome != ProbeOutcome::NoDevice) result.identified = IdentifyPort(result.portNumber, &result.device);
+    }
     bool surveyed = false;
-    const std::vector<SerialDevice> devices =
+    std::vector<SerialDevice> devices =
         ModemList.count == 0 ? ListSerialDevices(&surveyed) : std::vector<SerialDevice>{};
+    for (auto& device : devices) device.identified = IdentifyDevice(device.path, &device.device);
     if (json) {
         WriteUtf8(stdout, ReportJson(results, devices, surveyed));
     } else if (verbose) {
-        Write1251(stdout, ReportLines(results));
+        WriteVisible1251(stdout, ReportLines(results));
+        char why[640];
+        if (OpenedWithoutLockFile(why, sizeof why)) {
+            Write1251(stdout, std::string("Ports were opened without lock files: ") + why + "\n");
+        }
     } else {
         PrintEntries();
     }

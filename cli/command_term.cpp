@@ -26,9 +26,13 @@ constexpr char kTermHelp[] =
     "terminal tab: \"cmd> \" and the command, the raw reply, an empty line.\n"
     "A line with control characters (a tab, a carriage return inside it), with characters a\n"
     "modem cannot be sent or with more than 254 characters is not sent.\n"
+    "Before each command, what the modem still sends of an earlier reply is dropped (for at\n"
+    "most 2000 ms, else the command is not sent), so each reply shown is its command's. A\n"
+    "reply that fills the reply buffer (65535 bytes) is cut there, and stderr says so.\n"
+    "A port that fails (the modem went away) ends the terminal.\n"
     "Exit status: 0 every line sent got a reply, 1 some line got no reply (the modem stayed\n"
-    "silent, the port could no longer be opened) or was not sent, 2 bad arguments or the\n"
-    "port cannot be opened at the start.\n";
+    "silent, the port could no longer be opened or failed) or was not sent, 2 bad arguments\n"
+    "or the port cannot be opened at the start.\n";
 
 constexpr const char* kExitWord = "exit";
 
@@ -82,6 +86,7 @@ int RunTerm(const Arguments& args) {
         return 2;
     }
     ClosePort(probe);
+    NoteUnlockedUse("term", port.display);
 
     LineInput* input = OpenLineInput(kMaxCommandLength);
     const bool interactive = IsInteractive(input);
@@ -106,16 +111,34 @@ int RunTerm(const Arguments& args) {
 
         ConsoleTranscript transcript;
         transcript.echoOnScreen = interactive;
+        SendOptions options;
+        // The port is opened anew for each line, but a modem still sending an earlier reply
+        // (one cut at the buffer's end) goes on sending into it.
+        options.dropEarlierInputMs = kTerminalTimeLimitMs;
+        SendReport report;
         const SendOutcome outcome = SendTerminalCommandAtPath(port.devicePath.c_str(), command.c_str(),
-                                                              &ConsoleTranscript::Append, &transcript);
+                                                              &ConsoleTranscript::Append, &transcript,
+                                                              options, &report);
         std::fflush(stdout);
+        if (report.replyBytes >= kReplyCapacity) WarnReplyCut(stderr, "term");
+        if (outcome != SendOutcome::Replied) everyLineAnswered = false;
+        if (report.portFailed) {
+            char reason[512];
+            PortErrorText(reason, sizeof reason);
+            Write1251(stderr, "vesmarin-cli term: the port " + port.display + " failed: " + reason + "\n");
+            break;
+        }
         if (outcome == SendOutcome::OpenFailed) {
             Write1251(stderr, "vesmarin-cli term: " + OpenFailure(port) + "\n");
+        } else if (outcome == SendOutcome::StillSending) {
+            Write1251(stderr, "vesmarin-cli term: " + port.display + " is still sending after " +
+                                  std::to_string(kTerminalTimeLimitMs) + " ms (" +
+                                  std::to_string(report.droppedBytes) +
+                                  " bytes of an earlier reply dropped); the command was not sent\n");
         } else if (outcome == SendOutcome::Silent) {
             Write1251(stderr, "vesmarin-cli term: no reply from " + port.display + " within " +
                                   std::to_string(kTerminalTimeLimitMs) + " ms\n");
         }
-        if (outcome != SendOutcome::Replied) everyLineAnswered = false;
     }
     CloseLineInput(input);
     return everyLineAnswered ? 0 : 1;

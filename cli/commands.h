@@ -8,3 +8,4 @@ int RunScan(const Arguments& args);
 int RunAt(const Arguments& args);
 int RunInfo(const Arguments& args);
 int RunTerm(const Arguments& args);
+int RunWatch(const Arguments& args);

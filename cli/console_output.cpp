@@ -1,7 +1,11 @@
 #include "cli/console_output.h"
 
+#include <cstdlib>
+
 #include "cli/visible_text.h"
 #include "common/cp1251.h"
+#include "link/serial_port.h"
+#include "link/transact.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -31,6 +35,8 @@ void Write1251(std::FILE* stream, const std::string& text) {
     Write1251Raw(stream, IsTerminal(stream) ? Visible1251(text) : text);
 }
 
+void WriteVisible1251(std::FILE* stream, const std::string& text) { Write1251Raw(stream, Visible1251(text)); }
+
 void WriteUtf8Message(std::FILE* stream, const std::string& text) {
     WriteUtf8(stream, IsTerminal(stream) ? VisibleUtf8(text) : text);
 }
@@ -45,6 +51,19 @@ void ShowStatusLine(std::FILE* stream, const std::string& text1251) {
     std::fflush(stream);
 }
 
+void WarnReplyCut(std::FILE* stream, const char* command) {
+    std::fflush(stdout);
+    std::fprintf(stream, "vesmarin-cli %s: reply cut at %u bytes\n", command, static_cast<unsigned>(kReplyCapacity));
+}
+
+void NoteUnlockedUse(const char* command, const std::string& port1251) {
+    char why[640];
+    if (!IsTerminal(stderr) || !OpenedWithoutLockFile(why, sizeof why)) return;
+    std::fflush(stdout);
+    Write1251(stderr, std::string("vesmarin-cli ") + command + ": note: " + port1251 +
+                          " is used without a lock file: " + why + "\n");
+}
+
 bool IsTerminal(std::FILE* stream) {
 #ifdef _WIN32
     return _isatty(_fileno(stream)) != 0;
@@ -52,6 +71,49 @@ bool IsTerminal(std::FILE* stream) {
     return isatty(fileno(stream)) != 0;
 #endif
 }
+
+#ifdef _WIN32
+namespace {
+DWORD savedConsoleMode = 0;
+bool consoleModeSaved = false;
+HANDLE ConsoleOf(std::FILE* stream) {
+    return GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+}
+}  // namespace
+
+// Wine's console on a Unix terminal takes the mode but prints the sequences' text instead of
+// obeying them; Wine's own ntdll export is the way it documents for telling it apart.
+static bool RunningUnderWine() {
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// Consoles before Windows 10 refuse the mode; they, and Wine's, get plain lines instead.
+bool StartTerminalSequences(std::FILE* stream) {
+    if (!IsTerminal(stream) || RunningUnderWine()) return false;
+    const HANDLE console = ConsoleOf(stream);
+    DWORD mode = 0;
+    if (!GetConsoleMode(console, &mode)) return false;
+    if (!SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING)) return false;
+    savedConsoleMode = mode;
+    consoleModeSaved = true;
+    return true;
+}
+
+void EndTerminalSequences(std::FILE* stream) {
+    if (consoleModeSaved) SetConsoleMode(ConsoleOf(stream), savedConsoleMode);
+    consoleModeSaved = false;
+}
+#else
+// Terminals on POSIX systems understand the few sequences used, except the dumb one.
+bool StartTerminalSequences(std::FILE* stream) {
+    if (!IsTerminal(stream)) return false;
+    const char* term = std::getenv("TERM");
+    return term == nullptr || std::string(term) != "dumb";
+}
+
+void EndTerminalSequences(std::FILE*) {}
+#endif
 
 bool Utf8Arguments(int argc, char** argv, std::string* args, int maxArgs, int* count) {
     *count = 0;

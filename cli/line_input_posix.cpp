@@ -1,45 +1,27 @@
-// Keyboard lines on a POSIX terminal: the line editor on a raw tty, restored to its own
-// settings between lines so that a command's reply prints (and Ctrl-C works) as usual.
-#include <sys/ioctl.h>
-#include <termios.h>
+// Keyboard lines on a POSIX terminal, edited with libedit: its own history, UTF-8 characters
+// in the terminal's locale, and a redraw when the window changes size. Ctrl-C drops the line
+// being typed and starts a new one, as a shell does; while a command runs it ends the tool.
+#include <histedit.h>
+#include <langinfo.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <clocale>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "cli/line_editor.h"
 #include "cli/line_input.h"
 #include "cli/piped_lines.h"
 
 struct LineInput {
     bool interactive = false;   // prompt and typed line on the screen
-    bool editing = false;       // our editor draws the line
-    LineEditor editor;
-    KeyDecoder decoder;
-
-    explicit LineInput(size_t maxCharacters) : editor(maxCharacters) {}
+    EditLine* editor = nullptr; // nullptr: plain lines (no terminal, or a dumb one)
+    History* history = nullptr;
+    const char* prompt = "";
+    bool cancelled = false;     // Ctrl-C ended the line that el_gets returns
 };
 
 namespace {
-
-constexpr size_t kDefaultColumns = 80;
-
-void WriteAll(const std::string& text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = write(STDOUT_FILENO, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;
-        done += static_cast<size_t>(n);
-    }
-}
-
-size_t ScreenColumns() {
-    winsize size{};
-    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
-    return kDefaultColumns;
-}
 
 // A terminal that understands the cursor movements the editor draws with.
 bool TerminalCanEdit() {
@@ -47,81 +29,96 @@ bool TerminalCanEdit() {
     return term != nullptr && term[0] != '\0' && std::strcmp(term, "dumb") != 0;
 }
 
-// Raw input for the editor: no line buffering, no echo, and the control keys (Ctrl-C, Ctrl-D,
-// Ctrl-U) delivered as bytes. Output processing stays, so "\n" still starts a new line.
-bool EnterRawMode(termios* saved) {
-    if (tcgetattr(STDIN_FILENO, saved) != 0) return false;
-    termios raw = *saved;
-    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG | IEXTEN);
-    raw.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR | IXON);
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
-    // TCSADRAIN keeps input already typed ahead (a pasted second line).
-    return tcsetattr(STDIN_FILENO, TCSADRAIN, &raw) == 0;
+// The editor reads multibyte characters in the locale's encoding; this program writes UTF-8 to
+// the terminal whatever the locale says, so it reads UTF-8 too.
+void UseUtf8Characters() {
+    if (std::setlocale(LC_CTYPE, "") != nullptr && std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0) return;
+    std::setlocale(LC_CTYPE, "C.UTF-8");
 }
 
-void LeaveRawMode(const termios& saved) { tcsetattr(STDIN_FILENO, TCSADRAIN, &saved); }
+LineInput* InputOf(EditLine* editor) {
+    void* data = nullptr;
+    el_get(editor, EL_CLIENTDATA, &data);
+    return static_cast<LineInput*>(data);
+}
 
-enum class Edited { Line, End, Failed };
+const char* Prompt(EditLine* editor) { return InputOf(editor)->prompt; }
 
-Edited EditLine(LineInput* input, const std::string& prompt, std::string* line) {
-    LineEditor& editor = input->editor;
-    editor.Begin();
-    WriteAll(RenderEditLine(prompt, editor, ScreenColumns()));
-    for (;;) {
-        unsigned char byte = 0;
-        const ssize_t n = read(STDIN_FILENO, &byte, 1);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            WriteAll("\r\n");
-            return n == 0 ? Edited::End : Edited::Failed;
-        }
-        const EditKey key = input->decoder.Feed(byte);
-        switch (editor.Apply(key, input->decoder.Character())) {
-            case LineEditor::Result::Editing:
-                if (key != EditKey::None) WriteAll(RenderEditLine(prompt, editor, ScreenColumns()));
-                break;
-            case LineEditor::Result::Refused: WriteAll("\a"); break;
-            case LineEditor::Result::Accepted:
-                *line = editor.Text();
-                WriteAll("\r\n");
-                return Edited::Line;
-            case LineEditor::Result::Cancelled:
-                WriteAll("^C\r\n");
-                editor.Begin();
-                WriteAll(RenderEditLine(prompt, editor, ScreenColumns()));
-                break;
-            case LineEditor::Result::EndOfInput:
-                WriteAll("\r\n");
-                return Edited::End;
-        }
-    }
+// Ctrl-C: "^C" goes after the whole line, not over it, and the line is accepted only to be
+// dropped.
+unsigned char CancelLine(EditLine* editor, int) {
+    InputOf(editor)->cancelled = true;
+    const LineInfo* line = el_line(editor);
+    el_cursor(editor, static_cast<int>(line->lastchar - line->cursor));
+    el_insertstr(editor, "^C");
+    // The editor redraws from where the cursor stands: from the line's start, over itself.
+    FILE* screen = nullptr;
+    el_get(editor, EL_GETFP, 1, &screen);
+    std::fputs("\r", screen);
+    std::fflush(screen);
+    el_set(editor, EL_REFRESH);
+    std::fputs("\n", screen);
+    std::fflush(screen);
+    return CC_NEWLINE;
+}
+
+EditLine* OpenEditor(LineInput* input) {
+    UseUtf8Characters();
+    EditLine* editor = el_init("vesmarin-cli", stdin, stdout, stderr);
+    if (editor == nullptr) return nullptr;
+    input->history = history_init();
+    HistEvent event;
+    history(input->history, &event, H_SETSIZE, 1000);
+    history(input->history, &event, H_SETUNIQUE, 1);   // a repeat of the newest is not kept
+    el_set(editor, EL_CLIENTDATA, input);
+    el_set(editor, EL_EDITOR, "emacs");
+    el_set(editor, EL_HIST, history, input->history);
+    el_set(editor, EL_PROMPT, &Prompt);
+    // Resizes and stops are the editor's to handle while it reads: it redraws the line.
+    el_set(editor, EL_SIGNAL, 1);
+    // Ctrl-C reaches the editor as a key while it reads, instead of as SIGINT.
+    el_set(editor, EL_SETTY, "-d", "-isig", nullptr);
+    el_set(editor, EL_ADDFN, "vesmarin-cancel", "drop the line", &CancelLine);
+    el_set(editor, EL_BIND, "^C", "vesmarin-cancel", nullptr);
+    return editor;
 }
 
 }  // namespace
 
 LineInput* OpenLineInput(size_t maxCharacters) {
-    auto* input = new LineInput(maxCharacters);
+    auto* input = new LineInput;
+    (void)maxCharacters;   // a longer line is refused with a sentence once it is entered
     input->interactive = isatty(STDIN_FILENO) && isatty(STDOUT_FILENO);
-    input->editing = input->interactive && TerminalCanEdit();
+    if (input->interactive && TerminalCanEdit()) input->editor = OpenEditor(input);
     return input;
 }
 
-void CloseLineInput(LineInput* input) { delete input; }
+void CloseLineInput(LineInput* input) {
+    if (input->editor != nullptr) el_end(input->editor);
+    if (input->history != nullptr) history_end(input->history);
+    delete input;
+}
 
 bool IsInteractive(const LineInput* input) { return input->interactive; }
 
 bool ReadInputLine(LineInput* input, const char* prompt, std::string* line) {
     line->clear();
     std::fflush(stdout);
-    if (input->editing) {
-        termios saved{};
-        if (EnterRawMode(&saved)) {
-            const Edited edited = EditLine(input, prompt, line);
-            LeaveRawMode(saved);
-            return edited == Edited::Line;
+    if (input->editor != nullptr) {
+        input->prompt = prompt;
+        for (;;) {
+            input->cancelled = false;
+            int count = 0;
+            const char* text = el_gets(input->editor, &count);
+            if (text == nullptr || count <= 0) {
+                std::fputs("\n", stdout);   // Ctrl-D on an empty line, or the terminal went away
+                return false;
+            }
+            if (input->cancelled) continue;
+            line->assign(text, static_cast<size_t>(count));
+            while (!line->empty() && (line->back() == '\n' || line->back() == '\r')) line->pop_back();
+            return true;
         }
-        input->editing = false;   // the tty refused raw mode: plain lines from now on
     }
     if (input->interactive) {
         std::fputs(prompt, stdout);
@@ -130,4 +127,8 @@ bool ReadInputLine(LineInput* input, const char* prompt, std::string* line) {
     return ReadPipedLine(stdin, line);
 }
 
-void RememberInputLine(LineInput* input, const std::string& line) { input->editor.Remember(line); }
+void RememberInputLine(LineInput* input, const std::string& line) {
+    if (input->history == nullptr || line.empty()) return;
+    HistEvent event;
+    history(input->history, &event, H_ENTER, line.c_str());
+}

@@ -13,6 +13,12 @@ constexpr char kUsbHint[] =
     "None of them is a USB modem port (ttyUSB*, ttyACM*): a stick that shows up only as a "
     "CD drive or a USB disk is still in its storage mode and needs mode switching before its "
     "modem ports appear.";
+constexpr char kNoDeviceHint[] =
+    "A stick that shows up only as a CD drive or a USB disk is still in its storage mode and "
+    "needs mode switching before its modem ports appear.";
+constexpr char kSilentUsbAdvice[] =
+    "The USB modem ports among them did not answer as a modem does ('scan --verbose' tells "
+    "what each port did).";
 
 bool StartsWith(const std::string& text, const char* prefix) {
     return text.compare(0, std::strlen(prefix), prefix) == 0;
@@ -127,7 +133,10 @@ std::string ReportLines(const std::vector<PortResult>& results) {
     std::string lines;
     Walk(
         results,
-        [&](const PortResult& result) { lines += Line(ComName(result.portNumber), result.elapsedMs, Describe(result)); },
+        [&](const PortResult& result) {
+            lines += Line(ComName(result.portNumber), result.elapsedMs, Describe(result));
+            if (result.identified) lines += DeviceLine(result.device);
+        },
         [&](const AbsentRun& run) {
             const std::string ports =
                 run.first == run.last ? ComName(run.first) : ComName(run.first) + "-" + ComName(run.last);
@@ -154,6 +163,7 @@ std::string ReportJson(const std::vector<PortResult>& results, const std::vector
                 port["echoOffReplyBytes"] = result.echoOffCount;
                 port["modelReplyBytes"] = result.modelCount;
             }
+            if (result.identified) port["device"] = DeviceJson(result.device);
             if (result.outcome == ProbeOutcome::Listed) {
                 port["model"] = Cp1251ToUtf8(result.modelText);
                 port["entry"] = Cp1251ToUtf8(result.entry);
@@ -178,6 +188,7 @@ std::string ReportJson(const std::vector<PortResult>& results, const std::vector
             if (device.comNumber != 0) item["port"] = ComName(device.comNumber);
             item["usbModemPort"] = device.usbModemPort;
             item["accessible"] = device.accessible;
+            if (device.identified) item["device"] = DeviceJson(device.device);
             list.push_back(item);
         }
         document["serialDevices"] = list;
@@ -188,7 +199,34 @@ std::string ReportJson(const std::vector<PortResult>& results, const std::vector
     return document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
+// sysfs texts are the device's bytes, mostly ASCII; what 1251 cannot hold becomes '?', so
+// the line stays one line of text whatever a stick reports.
+std::string DeviceLine(const DeviceIdentity& device) {
+    const std::string text = IdentityText(device);
+    std::string text1251;
+    if (!Utf8ToCp1251(text, &text1251)) {
+        text1251.clear();
+        for (char c : text) text1251 += static_cast<unsigned char>(c) < 0x80 ? c : '?';
+    }
+    return "    device " + text1251 + "\n";
+}
+
+nlohmann::ordered_json DeviceJson(const DeviceIdentity& device) {
+    nlohmann::ordered_json json;
+    json["path"] = device.device;
+    json["byId"] = device.byIdLink.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(device.byIdLink);
+    if (device.usb) {
+        json["usb"] = {{"vendorId", device.vendorId},         {"productId", device.productId},
+                       {"manufacturer", device.manufacturer}, {"product", device.product},
+                       {"serial", device.serial},             {"interface", device.interfaceNumber}};
+    } else {
+        json["usb"] = nullptr;
+    }
+    return json;
+}
+
 std::string StorageModeHint(const std::vector<SerialDevice>& devices) {
+    if (devices.empty()) return kNoDeviceHint;
     for (const auto& device : devices) {
         if (device.usbModemPort) return "";
     }
@@ -207,9 +245,10 @@ std::string NothingFoundAdvice(const std::vector<SerialDevice>& devices) {
             if (device.comNumber != 0) advice += " (" + ComName(device.comNumber) + ")";
             if (!device.accessible) advice += ": no read and write permission (the dialout group gives it)";
             advice += "\n";
+            if (device.identified) advice += DeviceLine(device.device);
         }
     }
     const std::string hint = StorageModeHint(devices);
-    if (!hint.empty()) advice += hint + "\n";
+    advice += (hint.empty() ? std::string(kSilentUsbAdvice) : hint) + "\n";
     return advice;
 }

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include <nlohmann/json.hpp>
 
+#include "cli/device_identity.h"
 #include "link/discovery.h"
 
 struct PortResult {
@@ -17,6 +19,8 @@ struct PortResult {
     std::string openError;   // the system's words, for OpenFailed
     std::string modelText;   // 1251, for Listed
     std::string entry;       // 1251, for Listed: the port entry the list shows
+    bool identified = false; // `device` holds what the system says about the port's device
+    DeviceIdentity device;
 };
 
 // A serial device that exists on this machine (see serial_devices.h).
@@ -26,7 +30,14 @@ struct SerialDevice {
     int comNumber = 0;       // the COMn that reaches it; 0 when none does
     bool usbModemPort = false;
     bool accessible = true;  // read and write allowed to this user
+    bool identified = false;
+    DeviceIdentity device;
 };
+
+// The device facts as a line of their own under a port's line, and as JSON ("device":
+// path, byId, usb), so the port lines keep their form.
+std::string DeviceLine(const DeviceIdentity& device);
+nlohmann::ordered_json DeviceJson(const DeviceIdentity& device);
 
 // Copies one probe report, with the model text and entry of a listed port, out of ModemList.
 PortResult ResultFromReport(const PortProbeReport& report);
@@ -44,8 +55,9 @@ std::string ReportLines(const std::vector<PortResult>& results);
 std::string ReportJson(const std::vector<PortResult>& results, const std::vector<SerialDevice>& devices,
                        bool surveyed);
 
-// What to tell a user whose scan found nothing, from the devices that exist: which they are,
-// and when none is a USB modem port, that the stick may still be in its storage mode. Empty
-// where the platform has nothing to say.
+// What to tell a user whose scan found nothing, from the devices that exist, one account for
+// each case: no serial device at all, devices of which none is a USB modem port (the stick
+// may still be in its storage mode), USB modem ports that did not answer. StorageModeHint is
+// the storage-mode sentence for the first two cases, empty for the third.
 std::string NothingFoundAdvice(const std::vector<SerialDevice>& devices);
 std::string StorageModeHint(const std::vector<SerialDevice>& devices);

@@ -8,7 +8,9 @@
 #include <cstring>
 
 #include "fuzz/fuzz_checks.h"
-#include "info/decoders.h"
+#include "info/answer_decode.h"
+#include "info/config_decoders.h"
+#include "info/status_decoders.h"
 #include "link/answer.h"
 #include "link/transact.h"
 

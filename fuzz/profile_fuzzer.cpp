@@ -47,6 +47,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FuzzCheck(rule.first != "*", "the * rule was stored as a command");
         CheckReply(rule.second, &bytes, &pauses);
     }
+    for (const auto& cycle : profile.cycles) {
+        FuzzCheck(cycle.second.size() >= 2, "a cycle has fewer than two replies");
+        FuzzCheck(profile.rules.count(cycle.first) == 0, "a command is both a rule and a cycle");
+        for (const auto& reply : cycle.second) CheckReply(reply, &bytes, &pauses);
+    }
     CheckReply(profile.defaultReply, &bytes, &pauses);
     // The built-in default reply is not part of the profile's budget.
     FuzzCheck(bytes <= kMaxProfileReplyBytes + 16, "the replies are larger than the limit");

@@ -1,6 +1,6 @@
 // Configuration and lock answers: ^SYSCFG and ^CARDLOCK. (^VERSION needs no decoding: the run
 // places its two lines directly.)
-#include "info/decoders.h"
+#include "info/config_decoders.h"
 #include "info/fields.h"
 
 namespace {

@@ -2,11 +2,13 @@
 
 #include <cstring>
 
-#include "info/decoders.h"
+#include "info/answer_decode.h"
+#include "info/config_decoders.h"
+#include "info/status_decoders.h"
 #include "info/info_table.h"
 #include "link/answer.h"
 #include "link/discovery.h"
-#include "link/serial_port.h"
+#include "link/port_session.h"
 #include "link/transact.h"
 
 namespace {
@@ -14,7 +16,6 @@ namespace {
 // Without the reader thread only the port's read time-outs end a transaction; the limit is
 // passed for the interface's sake and has no effect.
 constexpr uint32_t kRunTimeLimitMs = 1000;
-constexpr int kNoRow = -1;
 constexpr int kMaxPlacedPrefixes = 5;
 
 // The path PortPathFromEntry makes from an entry without a port name.
@@ -76,39 +77,26 @@ void ClearAllRows() {
 
 // Opens the device, puts the 17 queries and closes it again; 1 when the open fails.
 int RunOnPath(const char* path) {
-    PortHandle port = OpenPort(path);
-    if (port == nullptr) return 1;
-    ConfigurePort(port);
-    DrainPort(port);
+    PortSession session(path);
+    if (!session.IsOpen()) return 1;
 
     for (int step = 0; step < kInfoQueryCount; ++step) {
         const InfoQuery& query = kInfoQueries[step];
         if (progressReport != nullptr) progressReport(step + 1, query.command, progressContext);
         // ATE0's reply is never looked at; a query without reply bytes writes no row.
-        const uint32_t count = Transact(port, query.command, false, kRunTimeLimitMs);
+        const uint32_t count = session.Transact(query.command, false, kRunTimeLimitMs);
         if (count != 0) HandleReply(query);
         // A vanished modem answers none of the remaining queries; asking them would only
         // leave their rows as empty as stopping does, so the run ends here.
-        if (PortFailed(port)) {
+        if (session.Failed()) {
             lostAtStep = step + 1;
             break;
         }
     }
-
-    ClosePort(port);
     return 0;
 }
 
 }  // namespace
-
-// An empty value is no answer, by the same rule that keeps it out of a placed row. It matters
-// with echo left on: the prefix is then found in the echoed command with nothing after it, and
-// decoding that would, for the signal, invent a level of -113 dBm.
-bool DecodeAnswer(const char* prefix, void (*decode)(const char* value)) {
-    if (!ExtractAnswer(prefix, kNoRow, false) || AnswerBuffer[0] == '\0') return false;
-    decode(AnswerBuffer);
-    return true;
-}
 
 void SetInfoRunProgress(InfoRunProgress progress, void* context) {
     progressReport = progress;

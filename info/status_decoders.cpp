@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "info/decoders.h"
+#include "info/status_decoders.h"
 #include "info/fields.h"
 #include "info/info_table.h"
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "link/answer.h"
+#include "link/port_session.h"
 #include "link/serial_port.h"
 #include "link/transact.h"
 
@@ -26,10 +27,9 @@ void CopyBounded(char* destination, size_t destinationSize, const char* source) 
 }
 
 // Asks one open port for its model. True when anything at all came back.
-bool ProbeOpenPort(PortHandle port, PortProbeReport* report) {
-    ConfigurePort(port);
-    report->echoOffCount = Transact(port, "ATE0", true, kProbeTimeLimitMs);
-    report->modelCount = Transact(port, "AT+CGMM", true, kProbeTimeLimitMs);
+bool ProbeOpenPort(PortSession& session, PortProbeReport* report) {
+    report->echoOffCount = session.Transact("ATE0", true, kProbeTimeLimitMs);
+    report->modelCount = session.Transact("AT+CGMM", true, kProbeTimeLimitMs);
     return report->modelCount != 0 && ReplyBuffer[0] != '\0';
 }
 
@@ -49,6 +49,32 @@ const char* PortNameOpening(const char* entry) {
     }
     if (last == nullptr && std::strncmp(entry, "(COM", 4) == 0) last = entry;
     return last;
+}
+
+// Opens one port, asks it for its model and closes it again before the caller reports it.
+void ProbeOnePort(const char* path, int n, PortProbeReport* report, char* openError, size_t openErrorSize) {
+    PortSession session(path, PortSession::Drain::None);
+    if (session.IsOpen()) {
+        if (ProbeOpenPort(session, report)) {
+            ExtractAnswer("", 0, false);
+            const int slot = ModemList.count;
+            ModemList.portNumbers[slot] = n;
+            CopyBounded(ModemList.modelTexts[slot], kModelTextSize, AnswerBuffer);
+            ++ModemList.count;
+            report->outcome = ProbeOutcome::Listed;
+            report->slot = slot;
+        } else if (report->modelCount != 0) {
+            report->outcome = ProbeOutcome::NotListed;
+        }
+    } else if (gProbeReport) {
+        if (LastOpenFoundNoDevice()) {
+            report->outcome = ProbeOutcome::NoDevice;
+        } else {
+            report->outcome = ProbeOutcome::OpenFailed;
+            PortErrorText(openError, openErrorSize);
+            report->openError = openError;
+        }
+    }
 }
 
 }  // namespace
@@ -72,28 +98,7 @@ void ProbePorts() {
         PortProbeReport report{n, ProbeOutcome::Silent, 0, 0, 0, "", -1};
         // "\\.\" is required: without it Windows resolves only COM1 to COM9.
         std::snprintf(path, sizeof path, "\\\\.\\COM%d", n);
-        if (PortHandle port = OpenPort(path)) {
-            if (ProbeOpenPort(port, &report)) {
-                ExtractAnswer("", 0, false);
-                const int slot = ModemList.count;
-                ModemList.portNumbers[slot] = n;
-                CopyBounded(ModemList.modelTexts[slot], kModelTextSize, AnswerBuffer);
-                ++ModemList.count;
-                report.outcome = ProbeOutcome::Listed;
-                report.slot = slot;
-            } else if (report.modelCount != 0) {
-                report.outcome = ProbeOutcome::NotListed;
-            }
-            ClosePort(port);
-        } else if (gProbeReport) {
-            if (LastOpenFoundNoDevice()) {
-                report.outcome = ProbeOutcome::NoDevice;
-            } else {
-                report.outcome = ProbeOutcome::OpenFailed;
-                PortErrorText(openError, sizeof openError);
-                report.openError = openError;
-            }
-        }
+        ProbeOnePort(path, n, &report, openError, sizeof openError);
         if (gProbeReport) {
             report.elapsedMs = MsSince(start);
             gProbeReport(report, gProbeReportContext);

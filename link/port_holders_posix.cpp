@@ -1,6 +1,7 @@
 #include "link/port_holders_posix.h"
 
 #include <dirent.h>
+#include <pthread.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 namespace {
 
@@ -92,7 +94,7 @@ bool ProcessHolds(pid_t pid, const char* device, long ptyIndex) {
 }
 
 // The pid in a lock file: ASCII (HDB UUCP: blanks, digits, a line feed) or, in four bytes
-// that are not ASCII, the old binary form. 0 when it is neither.
+// that are not ASCII, the old binary form. -1 when it is neither.
 pid_t ParseLockPid(const char* text, size_t size) {
     size_t at = 0;
     while (at < size && text[at] == ' ') ++at;
@@ -108,10 +110,107 @@ pid_t ParseLockPid(const char* text, size_t size) {
         std::memcpy(&binary, text, sizeof binary);
         return binary > 0 ? static_cast<pid_t>(binary) : 0;
     }
-    return 0;
+    return -1;
 }
 
 bool ProcessAlive(pid_t pid) { return kill(pid, 0) == 0 || errno == EPERM; }
+
+// Another program may create its lock file first and write its pid a moment later; a lock
+// without a readable pid is taken for stale only once it is older than this.
+constexpr time_t kFreshLockSeconds = 5;
+
+bool YoungerThan(const struct stat& info, time_t seconds) {
+    const time_t now = time(nullptr);
+    return info.st_mtime + seconds > now && info.st_mtime <= now + seconds;
+}
+
+// The lock files this process holds, for the signal handler that removes them when the
+// process is ended. A slot's path is written before `used` is set and `used` cleared before
+// the path goes, with the stop signals blocked meanwhile, so the handler never sees half a
+// path.
+constexpr int kHeldLockSlots = 8;
+constexpr size_t kHeldLockPathSize = 512;
+struct HeldLock {
+    volatile sig_atomic_t used;
+    char path[kHeldLockPathSize];
+};
+HeldLock gHeldLocks[kHeldLockSlots];
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+struct sigaction gPreviousActions[3];
+bool gHandlersInstalled = false;
+
+void RemoveHeldLocks() {
+    for (auto& lock : gHeldLocks) {
+        if (lock.used) unlink(lock.path);
+    }
+}
+
+// Only async-signal-safe calls: unlink, sigaction, raise.
+void OnStopSignal(int signalNumber) {
+    RemoveHeldLocks();
+    for (size_t i = 0; i < sizeof kStopSignals / sizeof kStopSignals[0]; ++i) {
+        if (kStopSignals[i] != signalNumber) continue;
+        const struct sigaction& previous = gPreviousActions[i];
+        if (previous.sa_handler == SIG_IGN) return;
+        if (!(previous.sa_flags & SA_SIGINFO) && previous.sa_handler != SIG_DFL) {
+            previous.sa_handler(signalNumber);
+            return;
+        }
+    }
+    // The default action, so the parent sees the process ended by this signal.
+    signal(signalNumber, SIG_DFL);
+    raise(signalNumber);
+}
+
+void RemoveHeldLocksAtExit() { RemoveHeldLocks(); }
+
+void InstallStopHandlers() {
+    if (gHandlersInstalled) return;
+    gHandlersInstalled = true;
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    for (int signalNumber : kStopSignals) sigaddset(&action.sa_mask, signalNumber);
+    for (size_t i = 0; i < sizeof kStopSignals / sizeof kStopSignals[0]; ++i) {
+        sigaction(kStopSignals[i], nullptr, &gPreviousActions[i]);
+        // A program that ignores the signal keeps ignoring it.
+        if (gPreviousActions[i].sa_handler != SIG_IGN) sigaction(kStopSignals[i], &action, nullptr);
+    }
+    atexit(RemoveHeldLocksAtExit);
+}
+
+// Blocks the stop signals for its lifetime, so a lock file and its slot change together.
+class StopSignalsBlocked {
+public:
+    StopSignalsBlocked() {
+        sigset_t stop;
+        sigemptyset(&stop);
+        for (int signalNumber : kStopSignals) sigaddset(&stop, signalNumber);
+        pthread_sigmask(SIG_BLOCK, &stop, &saved_);
+    }
+    ~StopSignalsBlocked() { pthread_sigmask(SIG_SETMASK, &saved_, nullptr); }
+
+private:
+    sigset_t saved_;
+};
+
+void RememberHeldLock(const char* lockPath) {
+    for (auto& lock : gHeldLocks) {
+        if (lock.used) continue;
+        std::snprintf(lock.path, sizeof lock.path, "%s", lockPath);
+        lock.used = 1;
+        return;
+    }
+}
+
+void ForgetHeldLock(const char* lockPath) {
+    for (auto& lock : gHeldLocks) {
+        if (lock.used && std::strcmp(lock.path, lockPath) == 0) {
+            lock.used = 0;
+            return;
+        }
+    }
+}
 
 bool IsDirectory(const char* path) {
     struct stat info {};
@@ -205,25 +304,41 @@ LockState CheckLockFile(const char* lockPath, PortHolder* holder) {
         // A lock that exists but cannot be read still says someone holds the port.
         return errno == ENOENT ? LockState::Free : LockState::HeldByOther;
     }
+    struct stat opened {};
+    const bool statted = fstat(fd, &opened) == 0;
     char text[64];
     const ssize_t n = read(fd, text, sizeof text);
     close(fd);
-    const pid_t pid = n > 0 ? ParseLockPid(text, static_cast<size_t>(n)) : 0;
+    const pid_t pid = n > 0 ? ParseLockPid(text, static_cast<size_t>(n)) : -1;
     if (pid == getpid()) return LockState::Ours;
     if (pid > 0 && ProcessAlive(pid)) {
         holder->pid = pid;
         ReadCommandName(pid, holder->name, sizeof holder->name);
         return LockState::HeldByOther;
     }
-    // The process that left it is gone (or it names none): stale, as lock users agree.
-    unlink(lockPath);
+    if (pid < 0 && (!statted || YoungerThan(opened, kFreshLockSeconds))) {
+        return LockState::HeldByOther;   // its maker may not have written its pid yet
+    }
+    // The process that left it is gone (or it names none): stale, as lock users agree. It is
+    // removed only if it is still the file just read, not a lock made meanwhile by another.
+    struct stat current {};
+    if (stat(lockPath, &current) == 0 && current.st_ino == opened.st_ino && current.st_dev == opened.st_dev) {
+        unlink(lockPath);
+    }
     return LockState::Free;
 }
 
 bool CreateLockFile(const char* lockPath, PortHolder* holder, bool* taken) {
     *taken = false;
+    InstallStopHandlers();
     for (int attempt = 0; attempt < 2; ++attempt) {
-        if (LinkNewLock(lockPath)) return true;
+        {
+            const StopSignalsBlocked blocked;
+            if (LinkNewLock(lockPath)) {
+                RememberHeldLock(lockPath);
+                return true;
+            }
+        }
         if (errno != EEXIST) return false;
         // Someone made it between our check and now: theirs, unless it is already stale.
         const LockState state = CheckLockFile(lockPath, holder);
@@ -238,6 +353,8 @@ bool CreateLockFile(const char* lockPath, PortHolder* holder, bool* taken) {
 
 void RemoveLockFile(const char* lockPath) {
     if (lockPath == nullptr || lockPath[0] == '\0') return;
+    const StopSignalsBlocked blocked;
+    ForgetHeldLock(lockPath);
     PortHolder holder;
     if (CheckLockFile(lockPath, &holder) == LockState::Ours) unlink(lockPath);
 }

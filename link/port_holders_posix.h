@@ -27,13 +27,17 @@ bool LockFilePathFor(const char* device, char* path, size_t pathSize);
 enum class LockState {
     Free,           // no lock file, or a stale one (its process is gone), now removed
     Ours,           // the lock of this very process
-    HeldByOther,    // the lock of a live process, or one that cannot be read
+    HeldByOther,    // the lock of a live process, one that cannot be read, or one without a
+                    // pid that is younger than a few seconds (its maker may still be writing)
 };
 LockState CheckLockFile(const char* lockPath, PortHolder* holder);
 
 // Creates the lock file with this process's id in the usual form (ten columns and a line
-// feed). Returns false when the file could not be made: either another process made it first
-// (`holder` is then filled and `*taken` set) or the directory does not let this user write.
+// feed), in one step (link(2)), so that of two processes exactly one makes it. Returns false
+// when the file could not be made: either another process made it first (`holder` is then
+// filled and `*taken` set) or the directory does not let this user write (errno says why).
+// A lock made here is removed by RemoveLockFile, at exit, and when SIGINT, SIGTERM or SIGHUP
+// ends the process.
 bool CreateLockFile(const char* lockPath, PortHolder* holder, bool* taken);
 
 // Removes the lock file if it still holds this process's id.

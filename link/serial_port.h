@@ -59,6 +59,11 @@ bool PortFailed(PortHandle port);
 // or of the read or write that made PortFailed true.
 void PortErrorText(char* text, size_t textSize);
 
+// True once an OpenPort of this process used its port without a lock file on POSIX (no lock
+// directory, or one this user may not write), as programs without lock files do; `why` then
+// says why, NUL-terminated. Always false on Windows, which has no lock files.
+bool OpenedWithoutLockFile(char* why, size_t whySize);
+
 // True when the last failed OpenPort found no device by that name at all, as opposed to a
 // device that exists but would not open (in use, no permission).
 bool LastOpenFoundNoDevice();

@@ -51,6 +51,34 @@ char gBusyDevice[PATH_MAX];
 char gBusyLockFile[kLockPathSize];
 PortHolder gBusyHolder;
 
+// Why the last port opened without a lock file had none; empty while every port had one.
+char gUnlockedWhy[kLockPathSize + 128];
+std::atomic<bool> gOpenedUnlocked{false};
+
+void NoteUnlocked(const char* lockFile, int error) {
+    if (lockFile == nullptr) {
+        std::snprintf(gUnlockedWhy, sizeof gUnlockedWhy, "there is no lock directory (/var/lock, /run/lock)");
+    } else {
+        std::snprintf(gUnlockedWhy, sizeof gUnlockedWhy, "%s cannot be made: %s", lockFile, std::strerror(error));
+    }
+    gOpenedUnlocked.store(true);
+}
+
+constexpr int kHolderLooks = 5;
+constexpr int kHolderLookGapMs = 20;
+
+// A process that has the device open and still has it after a few looks over ~100 ms.
+bool FindLastingHolder(const char* device, PortHolder* holder) {
+    for (int look = 0; look < kHolderLooks; ++look) {
+        if (!FindDeviceHolder(device, holder)) return false;
+        if (look + 1 < kHolderLooks) {
+            pollfd none{-1, 0, 0};
+            poll(&none, 0, kHolderLookGapMs);
+        }
+    }
+    return true;
+}
+
 void SetLastError(int error) {
     gHolderKnown.store(false);
     gLastError.store(error);
@@ -114,14 +142,36 @@ int OpenDevice(const char* path, char* lockPath, size_t lockPathSize) {
         SetLastError(errno);
         return -1;
     }
+    // The lock file decides first, in one step, so that of two programs that start at once
+    // exactly one goes on; only the winner opens the device and looks for other users.
     PortHolder holder;
     char lockFile[kLockPathSize];
     const bool lockable = LockFilePathFor(real, lockFile, sizeof lockFile);
-    const LockState lock = lockable ? CheckLockFile(lockFile, &holder) : LockState::Free;
-    if (lock == LockState::HeldByOther) {
-        SetBusyBy(device, holder, lockFile);
-        return -1;
+    bool locked = false;
+    if (lockable) {
+        bool taken = false;
+        locked = CreateLockFile(lockFile, &holder, &taken);
+        const int createError = errno;
+        if (taken) {
+            SetBusyBy(device, holder, lockFile);
+            return -1;
+        }
+        if (locked) {
+            std::snprintf(lockPath, lockPathSize, "%s", lockFile);
+        } else if (CheckLockFile(lockFile, &holder) != LockState::Ours) {
+            // This user may not write the lock directory: the port is used unlocked, as every
+            // program without lock files uses it.
+            NoteUnlocked(lockFile, createError);
+        }
+    } else {
+        NoteUnlocked(nullptr, ENOENT);
     }
+    auto giveUp = [&](int fd) {
+        if (fd >= 0) close(fd);
+        if (locked) RemoveLockFile(lockPath);
+        lockPath[0] = '\0';
+        return -1;
+    };
 
     const int fd = open(device, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
@@ -131,39 +181,31 @@ int OpenDevice(const char* path, char* lockPath, size_t lockPathSize) {
         } else {
             SetLastError(error);
         }
-        return -1;
+        return giveUp(-1);
     }
     termios probe{};
     if (tcgetattr(fd, &probe) != 0) {   // not a terminal device
         SetLastError(errno);
-        close(fd);
-        return -1;
+        return giveUp(fd);
     }
-    // flock keeps out every other user of this program (root included, and this process's own
-    // second open); the look through /proc finds any other program that has the device open,
-    // and names the other instance that holds the flock.
-    const bool flocked = flock(fd, LOCK_EX | LOCK_NB) == 0;
-    const bool heldElsewhere = FindDeviceHolder(real, &holder);
-    if (!flocked || heldElsewhere) {
-        if (heldElsewhere) {
+    // Without a lock file, flock decides between two instances of this program (it keeps out
+    // root too, and this process's own second open); the loser closes at once.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        if (FindDeviceHolder(real, &holder)) {
             SetBusyBy(device, holder, "");
         } else {
             SetLastError(EBUSY);
         }
-        close(fd);
-        return -1;
+        return giveUp(-1);
     }
-    if (lockable && lock == LockState::Free) {
-        bool taken = false;
-        if (CreateLockFile(lockFile, &holder, &taken)) {
-            std::snprintf(lockPath, lockPathSize, "%s", lockFile);
-        } else if (taken) {
-            SetBusyBy(device, holder, lockFile);
-            close(fd);
-            return -1;
-        }
-        // Otherwise this user may not write the lock directory: the port is used unlocked,
-        // as every program without lock files uses it.
+    // Then any other program that has the device open (a modem manager, a dialer). A second
+    // instance of this program that lost the race above holds it only for the moment it
+    // takes to close it again, so a holder must still be there a little later to count.
+    if (FindLastingHolder(real, &holder)) {
+        SetBusyBy(device, holder, "");
+        flock(fd, LOCK_UN);
+        return giveUp(fd);
     }
     ioctl(fd, TIOCEXCL);
     return fd;
@@ -331,6 +373,12 @@ void PortErrorText(char* text, size_t textSize) {
         return;
     }
     std::snprintf(text, textSize, "%s", std::strerror(error));
+}
+
+bool OpenedWithoutLockFile(char* why, size_t whySize) {
+    if (!gOpenedUnlocked.load()) return false;
+    if (whySize > 0) std::snprintf(why, whySize, "%s", gUnlockedWhy);
+    return true;
 }
 
 bool LastOpenFoundNoDevice() {

@@ -179,6 +179,8 @@ void PortErrorText(char* text, size_t textSize) {
     }
 }
 
+bool OpenedWithoutLockFile(char*, size_t) { return false; }
+
 bool LastOpenFoundNoDevice() {
     const DWORD error = static_cast<DWORD>(InterlockedCompareExchange(&gLastError, 0, 0));
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;

@@ -21,7 +21,7 @@ show() { printf '\033[2m$ %s\033[0m\n' "$*"; }
 start_modems() {   # start_modems PORTS_DIR
   mkfifo "$work/ready.$$"
   "$sim" --ports "$1" --log "$work/logs" 5="$profiles/full-stick.profile" \
-         9="$profiles/old-stick.profile" > "$work/ready.$$" &
+         9="$profiles/old-stick.profile" 7="$profiles/drifting-stick.profile" > "$work/ready.$$" &
   sim_pid=$!
   if ! timeout 20 head -n 1 "$work/ready.$$" | grep -qx ready; then
     echo "demo: the modem simulator did not start" >&2
@@ -47,7 +47,7 @@ trap cleanup EXIT
 
 mkdir -p "$work/ports" "$work/logs"
 
-heading "Simulated modems: COM5 = full-stick.profile, COM9 = old-stick.profile"
+heading "Simulated modems: COM5 = full-stick.profile, COM9 = old-stick.profile, COM7 = drifting-stick.profile"
 start_modems "$work/ports"
 
 heading "Native: scan COM1 to COM254"
@@ -64,6 +64,10 @@ show "vesmarin-cli info \"$entry\""
 VESMARIN_PORTS=$work/ports "$cli" info "$entry"
 show "vesmarin-cli info COM9"
 VESMARIN_PORTS=$work/ports "$cli" info COM9
+
+heading "Native: the live signal meter of a modem whose signal drifts (about 6 s)"
+show "vesmarin-cli watch --interval 0.3 --count 20 COM7"
+VESMARIN_PORTS=$work/ports "$cli" watch --interval 0.3 --count 20 COM7
 stop_modems
 
 heading "Windows build ($arch) under Wine"
@@ -77,6 +81,8 @@ show "wine vesmarin-cli.exe scan"
 "$root/scripts/wine.sh" --arch "$arch" --prefix "$prefix" -- "$wincli" scan
 show "wine vesmarin-cli.exe info COM5"
 "$root/scripts/wine.sh" --arch "$arch" --prefix "$prefix" -- "$wincli" info COM5
+show "wine vesmarin-cli.exe watch --count 5 --interval 0.5 COM7"
+"$root/scripts/wine.sh" --arch "$arch" --prefix "$prefix" -- "$wincli" watch --count 5 --interval 0.5 COM7
 # The Wine server holds the ptys: it goes first, then the simulator.
 "$root/scripts/wine.sh" --arch "$arch" --prefix "$prefix" --kill
 stop_modems

@@ -11,7 +11,7 @@ out=$2
 package=vesmarin-cli
 version=$("$root/scripts/project-version.sh")
 arch=$(dpkg --print-architecture)
-maintainer=${DEB_MAINTAINER:-Vesmarin developers <vesmarin@example.org>}
+maintainer=${DEB_MAINTAINER:-Vesmarin <maintainers@vesmarin.example.org>}
 # Dates come from the last commit, so the same sources give the same package.
 epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || date +%s)}
 export SOURCE_DATE_EPOCH=$epoch
@@ -34,15 +34,18 @@ strip --strip-unneeded --remove-section=.comment --remove-section=.note "$pkg/us
 "$root/scripts/make-manpage.sh" "$pkg/usr/bin/$package" "$(date -u -d "@$epoch" +%Y-%m-%d)" |
   gzip -9n > "$pkg/usr/share/man/man1/$package.1.gz"
 
-cat > "$doc/copyright" <<COPYRIGHT
-Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
-Upstream-Name: Vesmarin
-
-Files: *
-Copyright: $(date -u -d "@$epoch" +%Y) The Vesmarin developers
-License: all-rights-reserved
- No licence has been granted yet; all rights are reserved by the copyright holders.
-COPYRIGHT
+# Machine-readable; Debian calls the MIT licence's usual text "Expat". The licence text is
+# the repository's LICENSE from its permission grant on, blank lines written as " .".
+{
+  printf 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n'
+  printf 'Upstream-Name: Vesmarin\n'
+  printf 'Upstream-Contact: %s\n\n' "$maintainer"
+  printf 'Files: *\n'
+  printf 'Copyright: %s\n' "$(sed -n 's/^Copyright (c) //p' "$root/LICENSE")"
+  printf 'License: Expat\n\n'
+  printf 'License: Expat\n'
+  sed -n '/^Permission is hereby granted/,$p' "$root/LICENSE" | sed 's/^$/./; s/^/ /'
+} > "$doc/copyright"
 
 {
   printf '%s (%s) unstable; urgency=medium\n\n' "$package" "$version"

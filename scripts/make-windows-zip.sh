@@ -2,7 +2,7 @@
 # Packs the Windows programs of one build into a zip for users.
 #   make-windows-zip.sh BUILD-DIR OUTPUT-DIR
 # The zip holds the stripped vesmarin-cli.exe, Vesmarin.exe when the build made it, the README
-# as text with Windows line ends, and SHA256SUMS of those files, all in one folder
+# and the licence as text with Windows line ends, and SHA256SUMS of those files, all in one folder
 # vesmarin-VERSION. A 32-bit build gives vesmarin-VERSION-windows.zip (the release), a 64-bit
 # one vesmarin-VERSION-windows-x64.zip. Prints the zip's path.
 set -euo pipefail
@@ -34,7 +34,8 @@ for program in "${programs[@]}"; do
   "$strip" --strip-all -o "$folder/$program" "$build/$program"
 done
 sed 's/$/\r/' "$root/README.md" > "$folder/README.txt"
-(cd "$folder" && sha256sum "${programs[@]}" README.txt > SHA256SUMS)
+sed 's/$/\r/' "$root/LICENSE" > "$folder/LICENSE.txt"
+(cd "$folder" && sha256sum "${programs[@]}" README.txt LICENSE.txt > SHA256SUMS)
 find "$work" -exec touch -d "@$epoch" {} +
 
 mkdir -p "$out"

@@ -7,6 +7,7 @@
 #                                    also the window program's benchmarks under Wine (start-up,
 #                                    hover, size; scripts/run-window-bench.sh) with build/ARCH,
 #                                    the Windows build that runs here, and build/win32
+#   (also: the scan with device facts against the plain scan, and watch's spacing and CPU)
 # BUILD_DIR is a native build with modemsim, vesmarin-cli and bench/vesmarin-bench. Goals are
 # reported, not enforced: the exit status is 1 only when a measurement could not be made.
 set -u
@@ -78,6 +79,72 @@ echo "simulated modems: COM3 $(basename "$full"), COM12 $(basename "$old")"
 
 timeout 300 "$bench" info --entry "E173 (COM3)" --profile "$full" --runs "$runs" || status=1
 timeout 300 "$bench" scan --profile "$full" --profile "$old" --runs "$runs" || status=1
+
+# scan with the device facts (--json names each port's device from sysfs and by-id) against
+# the same scan that finds none (the lookup pointed at an empty tree), run in turn so that a
+# change of load hits both alike; medians of 3 x $runs. Goal: at most 10 % slower. The facts
+# come from a made-up tree that describes both simulated ports as interfaces of one stick.
+empty_root=$work/no-sysfs
+facts_root=$work/sysfs
+mkdir -p "$empty_root" "$facts_root/sys/class/tty" "$facts_root/dev/serial/by-id"
+stick=$facts_root/sys/devices/pci0000:00/usb1/1-2
+mkdir -p "$stick"
+printf 'f1e5\n' >"$stick/idVendor"; printf '0a17\n' >"$stick/idProduct"
+printf 'Zentrawave\n' >"$stick/manufacturer"; printf 'ZW Mobile Broadband\n' >"$stick/product"
+printf '0123456789ABCDEF\n' >"$stick/serial"
+interface=0
+for com in 3 12; do
+  pty=$(readlink -f "$work/ports/com$com")
+  port="$stick/1-2:1.$interface/ttyUSB$interface"
+  mkdir -p "$port" "$facts_root/sys/class/tty/${pty##*/}"
+  printf '%02d\n' "$interface" >"$stick/1-2:1.$interface/bInterfaceNumber"
+  ln -s "$port" "$facts_root/sys/class/tty/${pty##*/}/device"
+  ln -s "$pty" "$facts_root/dev/serial/by-id/usb-Zentrawave_ZW-if0$interface-port0"
+  interface=$((interface + 2))
+done
+elapsed_ms() {   # elapsed_ms ARGS...: one vesmarin-cli run
+  local start end
+  start=$(date +%s%N)
+  "$@" >/dev/null 2>&1
+  end=$(date +%s%N)
+  echo $(((end - start) / 1000000))
+}
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+if ! VESMARIN_SYSFS_ROOT="$facts_root" "$cli" scan --json | grep -q '"manufacturer": "Zentrawave"'; then
+  echo "run-bench: the scan did not read the made-up device facts" >&2
+  status=1
+fi
+: >"$work/plain-ms"
+: >"$work/facts-ms"
+for _ in $(seq $((runs * 3))); do
+  elapsed_ms env VESMARIN_SYSFS_ROOT="$empty_root" "$cli" scan --json >>"$work/plain-ms"
+  elapsed_ms env VESMARIN_SYSFS_ROOT="$facts_root" "$cli" scan --json >>"$work/facts-ms"
+done
+plain_ms=$(median <"$work/plain-ms")
+facts_ms=$(median <"$work/facts-ms")
+awk -v p="$plain_ms" -v f="$facts_ms" 'BEGIN {
+  r = f / p; printf "scan with device facts: %d ms against %d ms without: x%.3f (goal <= x1.10: %s)\n",
+  f, p, r, (r <= 1.10 ? "met" : "MISSED") }'
+
+# watch: the spacing of its readings against the interval, and its CPU over the whole watch.
+# 11 readings one second apart; the JSON times are taken as each reading starts.
+watch_interval_ms=1000
+if /usr/bin/time -f "%U %S %e" -o "$work/watch-cpu" \
+     "$cli" watch --json --count 11 --interval 1 COM3 >"$work/watch.json" 2>/dev/null; then
+  sed -E 's/.*"time":"[0-9-]+T([0-9]+):([0-9]+):([0-9.]+)Z".*/\1 \2 \3/' "$work/watch.json" |
+    awk -v goal="$watch_interval_ms" '
+      { t = ($1 * 3600 + $2 * 60 + $3) * 1000; if (NR > 1) { d = t - last; n++; sum += d;
+        dev = d - goal; if (dev < 0) dev = -dev; if (dev > worst) worst = dev } last = t }
+      END { mean = sum / n; printf "watch --interval 1: %d gaps, mean %.1f ms, worst %.1f ms off (goal within 5 %% = %d ms: %s)\n",
+            n, mean, worst, goal * 0.05, (worst <= goal * 0.05 ? "met" : "MISSED") }'
+  read -r user sys wall <"$work/watch-cpu"
+  awk -v u="$user" -v s="$sys" -v w="$wall" 'BEGIN {
+    p = (u + s) / w * 100; printf "watch CPU: %.2f s user + %.2f s system in %.2f s = %.2f %% (goal < 1 %%: %s)\n",
+    u, s, w, p, (p < 1 ? "met" : "MISSED") }'
+else
+  echo "run-bench: vesmarin-cli watch failed" >&2
+  status=1
+fi
 
 # peak_memory LABEL GOAL_KIB ARGS...: maximum resident set of one vesmarin-cli run.
 peak_memory() {

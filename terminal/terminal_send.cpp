@@ -4,7 +4,7 @@
 
 #include "link/answer.h"
 #include "link/discovery.h"
-#include "link/serial_port.h"
+#include "link/port_session.h"
 #include "link/transact.h"
 
 const char* const kTerminalPrompt = "cmd> ";
@@ -34,25 +34,25 @@ void AppendEcho(TranscriptAppend append, void* context, const char* command) {
 }
 
 SendOutcome TransactOnPath(const char* path, const char* command, TranscriptAppend append,
-                           void* context) {
+                           void* context, const SendOptions& options, SendReport* report) {
     if (path == nullptr || path[0] == '\0' || std::strcmp(path, kPathWithoutPort) == 0) {
         return SendOutcome::OpenFailed;
     }
-    PortHandle port = OpenPort(path);
-    if (port == nullptr) return SendOutcome::OpenFailed;
-    ConfigurePort(port);
-    DrainPort(port);
-    const uint32_t count = Transact(port, command, true, kTerminalTimeLimitMs);
-    SendOutcome outcome = SendOutcome::Silent;
-    if (count > 0) {
-        // Exactly what arrived, NULs included; ReplyBuffer[count] is 0 because the buffer's last
-        // byte is never written and a read stores at most kReplyCapacity bytes.
-        append(ReplyBuffer, count, context);
-        AppendText(append, context, kLineFeed);
-        outcome = SendOutcome::Replied;
+    PortSession session(path);
+    if (!session.IsOpen()) return SendOutcome::OpenFailed;
+    if (options.dropEarlierInputMs != 0 &&
+        !session.DropPendingInput(options.dropEarlierInputMs, &report->droppedBytes)) {
+        return SendOutcome::StillSending;
     }
-    ClosePort(port);
-    return outcome;
+    const uint32_t count = session.Transact(command, true, kTerminalTimeLimitMs);
+    report->replyBytes = count;
+    report->portFailed = session.Failed();
+    if (count == 0) return SendOutcome::Silent;
+    // Exactly what arrived, NULs included; ReplyBuffer[count] is 0 because the buffer's last
+    // byte is never written and a read stores at most kReplyCapacity bytes.
+    append(ReplyBuffer, count, context);
+    AppendText(append, context, kLineFeed);
+    return SendOutcome::Replied;
 }
 
 }  // namespace
@@ -70,15 +70,18 @@ SendOutcome SendTerminalCommand(const char* entry, const char* command, Transcri
     // The path is formed in AnswerBuffer, which is free between extractions; the terminal
     // never extracts.
     PortPathFromEntry(entryText, AnswerBuffer, kAnswerBufferSize);
-    return TransactOnPath(AnswerBuffer, commandText, append, context);
+    SendReport unused;
+    return TransactOnPath(AnswerBuffer, commandText, append, context, SendOptions(), &unused);
 }
 
 SendOutcome SendTerminalCommandAtPath(const char* path, const char* command,
-                                      TranscriptAppend append, void* context) {
+                                      TranscriptAppend append, void* context,
+                                      const SendOptions& options, SendReport* report) {
     char commandText[kTerminalCommandSize];
     CopyBounded(commandText, sizeof commandText, command);
     AppendEcho(append, context, commandText);
-    return TransactOnPath(path, commandText, append, context);
+    SendReport unused;
+    return TransactOnPath(path, commandText, append, context, options, report ? report : &unused);
 }
 
 size_t CopyDisplayText(const char* bytes, uint32_t length, char* text, size_t textSize) {

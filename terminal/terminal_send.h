@@ -18,6 +18,21 @@ enum class SendOutcome {
     OpenFailed,    // only the echo line was appended
     Silent,        // the port answered nothing within the time limit: only the echo
     Replied,       // the echo, the raw reply and a line feed
+    StillSending,  // (SendOptions::dropEarlierInput only) the modem never fell quiet: not sent
+};
+
+// What the command-line tool asks beyond the window's send. The defaults are the window's.
+struct SendOptions {
+    // Drop what the modem sent before the command (see PortSession::DropPendingInput), for at
+    // most this long; 0 keeps it, as the window does.
+    uint32_t dropEarlierInputMs = 0;
+};
+
+// Facts about one send beyond its outcome.
+struct SendReport {
+    uint32_t replyBytes = 0;      // kReplyCapacity when the reply filled the buffer
+    uint32_t droppedBytes = 0;    // dropped before the command was written
+    bool portFailed = false;      // the device went away during the send
 };
 
 // Receives the transcript one piece at a time, in order, on the caller's thread. `bytes` holds
@@ -37,9 +52,12 @@ SendOutcome SendTerminalCommand(const char* entry, const char* command, Transcri
                                 void* context);
 
 // The same send on a device path (what the command-line tool holds for a PORT argument).
-// nullptr or an empty path fails to open after the echo, like the empty entry.
+// nullptr or an empty path fails to open after the echo, like the empty entry. `report`, when
+// given, receives the facts above.
 SendOutcome SendTerminalCommandAtPath(const char* path, const char* command,
-                                      TranscriptAppend append, void* context);
+                                      TranscriptAppend append, void* context,
+                                      const SendOptions& options = SendOptions(),
+                                      SendReport* report = nullptr);
 
 // A reply byte of 0 cannot reach a text pane: every text call ends at it, and the rest of the
 // reply would be lost. This stands in for it in displayed text (Windows-1251 middle dot).

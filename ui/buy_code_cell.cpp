@@ -2,9 +2,11 @@
 
 #include <cstring>
 
-#include "ui/buy_code_url.h"
+#include "info/buy_code_url.h"
+#include "ui/buy_code_layout.h"
 #include "ui/gdiplus_include.h"
 #include "ui/info_list.h"
+#include "ui/list_colours.h"
 #include "ui/skin.h"
 #include "ui/ui_state.h"
 #include "ui/web_page.h"

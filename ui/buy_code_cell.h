@@ -4,9 +4,6 @@
 
 #include <windows.h>
 
-// Frames a value cell with the common one-pixel grey border.
-void FrameCell(HDC context, const RECT& cell);
-
 // Draws the lock-status cell `cell` (list client coordinates) on `context`.
 void DrawBuyCodeCell(HDC context, const RECT& cell);
 

@@ -5,7 +5,6 @@
 
 #include <cstring>
 
-#include "link/transact.h"
 #include "ui/copy_text.h"
 #include "ui/info_list.h"
 #include "ui/ui_state.h"
@@ -15,6 +14,8 @@ namespace {
 // The program's texts are Windows-1251 whatever code page the system runs with.
 constexpr UINT kProgramCodePage = 1251;
 
+// The copy's own buffers, so that copying leaves the last reply of the link in place.
+char CopyText[kCopyTextMaxBytes + 2];
 wchar_t UnicodeText[kCopyUnicodeBufferUnits];
 
 int StateImageOfRow(int position, void*) { return RowStateImage(position); }
@@ -49,9 +50,9 @@ void PlaceOnClipboard(size_t length) {
 
 int CopyTable() {
     CopyRowSource source = {StateImageOfRow, ValueOfRow, nullptr};
-    size_t length = BuildCopyText(source, ReplyBuffer, kReplyBufferSize);
+    size_t length = BuildCopyText(source, CopyText, sizeof CopyText);
     memset(UnicodeText, 0, sizeof(UnicodeText));
-    MultiByteToWideChar(kProgramCodePage, 0, ReplyBuffer, static_cast<int>(length + 1),
+    MultiByteToWideChar(kProgramCodePage, 0, CopyText, static_cast<int>(length + 1),
                         UnicodeText, kCopyUnicodeBufferUnits);
     PlaceOnClipboard(length);
     return MessageBoxA(nullptr, "Информация скопирована в буфер обмена.", "Информация", MB_OK);

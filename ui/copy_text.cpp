@@ -10,6 +10,9 @@ namespace {
 constexpr const char* kNameSeparator = ": ";
 constexpr const char* kLineEnd = "\r\n";
 
+// One row's value while its line is built: a row holds at most what one extraction gives.
+char ValueText[kAnswerBufferSize];
+
 // The caller has checked that the bytes fit.
 void Append(char* text, size_t* length, const char* bytes) {
     const size_t count = std::strlen(bytes);
@@ -31,20 +34,20 @@ size_t BuildCopyText(const CopyRowSource& source, char* text, size_t textSize) {
         const int position = InfoTable[index].position;
         if (source.stateImageIndex(position, source.context) == kUncheckedStateImage) continue;
 
-        std::memset(AnswerBuffer, 0, kAnswerBufferSize);
-        source.valueText(position, AnswerBuffer, kAnswerBufferSize, source.context);
+        std::memset(ValueText, 0, sizeof ValueText);
+        source.valueText(position, ValueText, sizeof ValueText, source.context);
         // A source that filled the whole buffer left no terminator.
-        AnswerBuffer[kAnswerBufferSize - 1] = '\0';
+        ValueText[sizeof ValueText - 1] = '\0';
 
         const char* name = InfoTable[index].name;
         const size_t lineLength = std::strlen(name) + std::strlen(kNameSeparator) +
-                                  std::strlen(AnswerBuffer) + std::strlen(kLineEnd);
+                                  std::strlen(ValueText) + std::strlen(kLineEnd);
         // Lines stay in table order: once one does not fit, a shorter later one may not
         // take its place.
         if (lineLength > limit - length) break;
         Append(text, &length, name);
         Append(text, &length, kNameSeparator);
-        Append(text, &length, AnswerBuffer);
+        Append(text, &length, ValueText);
         Append(text, &length, kLineEnd);
     }
     return length;

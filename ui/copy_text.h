@@ -27,8 +27,8 @@ struct CopyRowSource {
 
 // Zero-fills `text` (textSize bytes) and builds the copy text in it: for table index 0 to 28,
 // each row whose state-image index is not kUncheckedStateImage gives its bare table name,
-// ": ", its value and "\r\n". Values are fetched into AnswerBuffer. Only whole lines are
-// taken: the first line that would take the text past kCopyTextMaxCharacters (or past
-// textSize - 1) is left out together with every later row. Returns the text's length.
-// `text` must not be AnswerBuffer (ReplyBuffer, as the window uses, is fine).
+// ": ", its value and "\r\n"; a value is cut to the length of one extracted answer (65535
+// characters). Only whole lines are taken: the first line that would take the text past
+// kCopyTextMaxCharacters (or past textSize - 1) is left out together with every later row.
+// Returns the text's length.
 size_t BuildCopyText(const CopyRowSource& source, char* text, size_t textSize);

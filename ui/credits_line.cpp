@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "ui/buy_code_url.h"
+#include "info/buy_code_url.h"
 #include "ui/rich_text.h"
 #include "ui/ui_settings.h"
 #include "ui/ui_state.h"

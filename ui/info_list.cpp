@@ -35,6 +35,15 @@ void WriteValueCell(int position, const char* text, void*) {
     SendMessageA(Ui.infoList, LVM_SETITEMTEXTA, position, reinterpret_cast<LPARAM>(&item));
 }
 
+// The show-more row's label as stored, one leading blank, unlike the first fill's two.
+void SetShowMoreLabel(const char* label) {
+    LVITEMA item = {};
+    item.iSubItem = 0;
+    item.pszText = const_cast<char*>(label);
+    SendMessageA(Ui.infoList, LVM_SETITEMTEXTA, kShowMorePosition,
+                 reinterpret_cast<LPARAM>(&item));
+}
+
 }  // namespace
 
 HWND CreateInfoList(HWND parent, int x, int y, int width, int height) {
@@ -83,6 +92,20 @@ void ReadListCell(int position, int column, char* text, size_t textSize) {
     item.cchTextMax = static_cast<int>(textSize);
     SendMessageA(Ui.infoList, LVM_GETITEMTEXTA, position, reinterpret_cast<LPARAM>(&item));
     text[textSize - 1] = '\0';
+}
+
+void ToggleExtraRows() {
+    if (Ui.showExtraRows == 1) {
+        SetShowMoreLabel(kShowMoreLabel);
+        Ui.showExtraRows = 0;
+    } else {
+        SetShowMoreLabel(kShowLessLabel);
+        Ui.showExtraRows = 1;
+    }
+    // The rows stay in the list either way; the list's colouring paints the extra ones over
+    // while they are collapsed.
+    LRESULT count = SendMessageA(Ui.infoList, LVM_GETITEMCOUNT, 0, 0);
+    SendMessageA(Ui.infoList, LVM_REDRAWITEMS, kShowMorePosition, count);
 }
 
 int RowStateImage(int position) {

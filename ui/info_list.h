@@ -1,5 +1,5 @@
-// The information list: its columns, its 29 rows and check marks, and the row store through
-// which the information run's values reach it.
+// The information list: its columns, its 29 rows and check marks, the row store through
+// which the information run's values reach it, and the show-more row's toggle.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +15,10 @@ void FillInfoList();
 
 // Reads the text of one cell into `text` (always NUL-terminated).
 void ReadListCell(int position, int column, char* text, size_t textSize);
+
+// A click on the show-more row: collapses the extra rows when they are shown, else shows
+// them, and relabels the show-more row to match.
+void ToggleExtraRows();
 
 // The state-image index of a row (1 unchecked, 2 checked, 0 no check box).
 int RowStateImage(int position);

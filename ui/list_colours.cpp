@@ -1,7 +1,4 @@
-// Colouring of the information list: every cell gets its colours, value cells a frame, the
-// show-more row loses its check box and, while collapsed, the extra rows are painted over.
-#include <windows.h>
-#include <commctrl.h>
+#include "ui/list_colours.h"
 
 #include "info/info_table.h"
 #include "ui/buy_code_cell.h"

@@ -1,14 +1,14 @@
 #include "ui/skin.h"
 
+#include <commctrl.h>
 #include <cstring>
 
 #include "ui/gdiplus_include.h"
+#include "ui/resource_numbers.h"
 #include "ui/ui_state.h"
 
 namespace {
 
-constexpr int kFirstButtonPicture = 200;
-constexpr int kWaitPicture = 300;
 constexpr int kWaitPictureSize = 256;
 constexpr int kHighlightMargin = 3;
 constexpr BYTE kHighlightAlpha = 70;
@@ -151,7 +151,7 @@ void ComposeBackBuffer(int W, int H) {
                                                        static_cast<float>(Ui.windowHeight)));
     for (int index = 0; index < kImageButtonCount; ++index) {
         ImageButton& button = Ui.buttons[index];
-        button.picture = LoadPngResource(kFirstButtonPicture + index);
+        button.picture = LoadPngResource(VESMARIN_READ_PICTURE_RESOURCE + index);
         ButtonPlace place = PlaceOfButton(index, W, H);
         button.x = place.x;
         button.y = place.y;
@@ -180,7 +180,7 @@ void ComposeBackBuffer(int W, int H) {
 }
 
 void DrawWaitPicture(const RECT& client) {
-    Ui.waitPicture = LoadPngResource(kWaitPicture);
+    Ui.waitPicture = LoadPngResource(VESMARIN_WAIT_PICTURE_RESOURCE);
     Ui.windowGraphics = new Gdiplus::Graphics(Ui.windowSurface);
     Ui.windowGraphics->SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
     int cx = (client.left + client.right) / 2;

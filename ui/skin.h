@@ -1,9 +1,7 @@
-// The painted face of the window: pictures, back buffer, hover highlight, labels and the
-// colouring of the information list.
+// The painted face of the window: pictures, back buffer, hover highlight and labels.
 #pragma once
 
 #include <windows.h>
-#include <commctrl.h>
 
 namespace Gdiplus {
 class Bitmap;
@@ -34,7 +32,3 @@ bool PointOnButton(int index, int x, int y);
 // `style` holds GDI+ font-style bits (bold 1, italic 2).
 void DrawSkinText(HDC surface, int x, int y, int width, int height, const wchar_t* text,
                   int size, unsigned int colour, bool vertical, char alignment, int style);
-
-// Colours, frames and hides the rows of the information list; returns the custom-draw reply.
-// `handled` is false for drawing stages the list should get default handling for.
-LRESULT CustomDrawInfoList(NMLVCUSTOMDRAW* draw, bool* handled);

@@ -7,6 +7,7 @@
 #include "ui/gdiplus_include.h"
 #include "ui/info_list.h"
 #include "ui/port_list.h"
+#include "ui/resource_numbers.h"
 #include "ui/rich_text.h"
 #include "ui/skin.h"
 #include "ui/tab_forwarding.h"
@@ -15,8 +16,6 @@
 
 namespace {
 
-constexpr int kIconResource = 100;
-constexpr int kHighlightResource = 250;
 constexpr char kClassName[] = "Vesmarin";
 constexpr char kWindowTitle[] = "  Vesmarin v1.2";
 
@@ -25,7 +24,6 @@ constexpr DWORD kTabStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHI
 constexpr DWORD kCreditsStyle = WS_CHILD | ES_READONLY;
 constexpr DWORD kOwnerDrawnVisible = WS_CHILD | WS_VISIBLE | SS_OWNERDRAW;
 constexpr DWORD kOwnerDrawnHidden = WS_CHILD | SS_OWNERDRAW;
-constexpr DWORD kInfoListStyle = WS_CHILD | LVS_REPORT | LVS_SINGLESEL | LVS_NOCOLUMNHEADER;
 constexpr DWORD kPortComboStyle =
     WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_BORDER | CBS_DROPDOWNLIST;
 constexpr DWORD kTerminalStyle = WS_CHILD | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
@@ -67,7 +65,7 @@ void CreateSurfaces() {
         CreateCompatibleBitmap(Ui.windowSurface, Ui.windowWidth, Ui.windowHeight);
     Ui.backBuffer = CreateCompatibleDC(Ui.windowSurface);
     SelectObject(Ui.backBuffer, Ui.backBufferBitmap);
-    Ui.highlightBitmap = LoadBitmapA(Ui.instance, MAKEINTRESOURCEA(kHighlightResource));
+    Ui.highlightBitmap = LoadBitmapA(Ui.instance, MAKEINTRESOURCEA(VESMARIN_HIGHLIGHT_RESOURCE));
     Ui.highlightSurface = CreateCompatibleDC(Ui.windowSurface);
     Ui.highlightPreviousBitmap = SelectObject(Ui.highlightSurface, Ui.highlightBitmap);
 }
@@ -175,7 +173,7 @@ HWND StartApplication(HINSTANCE instance, UtcClock clock) {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
 
-    Ui.icon = LoadIconA(instance, MAKEINTRESOURCEA(kIconResource));
+    Ui.icon = LoadIconA(instance, MAKEINTRESOURCEA(VESMARIN_ICON_RESOURCE));
     RegisterMainClass();
     Ui.mainWindow = CreateWindowExA(
         WS_EX_APPWINDOW, kClassName, kWindowTitle,
@@ -230,24 +228,7 @@ int RunMessageLoop() {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    delete Ui.windowGraphics;
-    delete Ui.backBufferGraphics;
-    Ui.windowGraphics = nullptr;
-    Ui.backBufferGraphics = nullptr;
+    // WM_QUIT comes only from the shutdown, which ends the process right after posting it, so
+    // the loop ends here only when GetMessageA itself fails.
     return static_cast<int>(message.wParam);
-}
-
-void ShutDownApplication() {
-    for (ImageButton& button : Ui.buttons) {
-        delete button.picture;
-        button.picture = nullptr;
-    }
-    SelectObject(Ui.highlightSurface, Ui.highlightPreviousBitmap);
-    DeleteDC(Ui.highlightSurface);
-    DeleteObject(Ui.highlightBitmap);
-    DeleteObject(Ui.uiFont);
-    Gdiplus::GdiplusShutdown(Ui.gdiplusToken);
-    if (Ui.richEditLibrary != nullptr) FreeLibrary(Ui.richEditLibrary);
-    PostQuitMessage(0);
-    ExitProcess(0);
 }

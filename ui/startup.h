@@ -27,6 +27,3 @@ bool HandleLoopMessage(const MSG& message);
 
 // Runs the message loop until WM_QUIT; returns the quit code.
 int RunMessageLoop();
-
-// Releases what start-up made and ends the process with code 0. Does not return.
-[[noreturn]] void ShutDownApplication();

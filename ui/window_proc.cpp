@@ -11,9 +11,11 @@
 #include "ui/buy_code_cell.h"
 #include "ui/clipboard_copy.h"
 #include "ui/credits_line.h"
+#include "ui/info_list.h"
+#include "ui/list_colours.h"
 #include "ui/port_list.h"
 #include "ui/skin.h"
-#include "ui/startup.h"
+#include "ui/shutdown.h"
 #include "ui/terminal_window.h"
 #include "ui/ui_state.h"
 #include "ui/web_page.h"
@@ -22,6 +24,12 @@ namespace {
 
 constexpr int kInfoTab = 0;
 constexpr int kTerminalTab = 1;
+
+// What each image button runs, by button index.
+constexpr Command kButtonCommands[kImageButtonCount] = {
+    Command::ReadInfo, Command::CopyTable, Command::SendCommand, Command::ScanPorts};
+static_assert(kReadButton == 0 && kCopyButton == 1 && kSendButton == 2 && kRescanButton == 3,
+              "kButtonCommands is indexed by button");
 
 // Live buttons per tab, in the order they are hovered and hit-tested.
 constexpr int kInfoTabButtons[] = {kReadButton, kCopyButton, kRescanButton};
@@ -49,7 +57,7 @@ void OnLeftButtonDown(WPARAM wParam, LPARAM lParam) {
     // Another button or a modifier held down makes the press no command.
     if (wParam != MK_LBUTTON) return;
     int hit = HitTestButtons(LOWORD(lParam), HIWORD(lParam));
-    if (hit >= 0) RunCommand(hit);
+    if (hit >= 0) RunCommand(static_cast<int>(kButtonCommands[hit]));
 }
 
 void ShowControl(HWND control, bool shown) { ShowWindow(control, shown ? SW_SHOW : SW_HIDE); }
@@ -85,25 +93,9 @@ void OnTabChanged() {
     if (!info) SetFocus(Ui.commandEdit);
 }
 
-void SetShowMoreLabel(const char* label) {
-    LVITEMA item = {};
-    item.iSubItem = 0;
-    item.pszText = const_cast<char*>(label);
-    SendMessageA(Ui.infoList, LVM_SETITEMTEXTA, kShowMorePosition,
-                 reinterpret_cast<LPARAM>(&item));
-}
-
 void OnInfoListClick(const NMITEMACTIVATE* click) {
     if (click->iItem == kShowMorePosition) {
-        if (Ui.showExtraRows == 1) {
-            SetShowMoreLabel(kShowMoreLabel);
-            Ui.showExtraRows = 0;
-        } else {
-            SetShowMoreLabel(kShowLessLabel);
-            Ui.showExtraRows = 1;
-        }
-        LRESULT count = SendMessageA(Ui.infoList, LVM_GETITEMCOUNT, 0, 0);
-        SendMessageA(Ui.infoList, LVM_REDRAWITEMS, kShowMorePosition, count);
+        ToggleExtraRows();
         return;
     }
     HandleBuyCodeClick(click->iItem, click->iSubItem);
@@ -165,8 +157,6 @@ void RunCommand(int command) {
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_DESTROY:
-            ShutDownApplication();
         case WM_DRAWITEM:
             DrawOwnerItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             break;
@@ -181,8 +171,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         case WM_LBUTTONDOWN:
             OnLeftButtonDown(wParam, lParam);
             break;
-        default:
-            break;
+        case WM_DESTROY:
+            // Last, so that nothing can follow it: the shutdown ends the process.
+            ShutDownApplication();
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "ui/shutdown.h"
 #include "ui/startup.h"
 #include "ui/ui_state.h"
 

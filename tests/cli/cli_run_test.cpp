@@ -1,6 +1,7 @@
 // vesmarin-cli run as a user runs it, through a pipe and on a terminal (a pty). Layouts:
 // CliModems (COM5 answers, COM4 stays silent), CliScanReport (COM3 silent, COM5 a modem,
-// COM6 answers ERROR to everything), CliHostile (COM5 answers with escape sequences).
+// COM6 answers ERROR to everything), CliHostile (COM5 answers with escape sequences),
+// CliBuyCode (models of both buy-code lists and one in neither).
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <pty.h>
@@ -13,10 +14,13 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <string>
 #include <vector>
+
+#include "info/buy_code_url.h"
 
 namespace {
 
@@ -158,13 +162,14 @@ TEST(CliModemsAt, ExitStatusTellsWhatHappened) {
 TEST(CliModemsInfo, PrintsTheTableInOrderAsUtf8) {
     const Outcome info = RunCli("info COM5");
     ASSERT_EQ(info.status, 0);
-    // 29 lines, the first two named in UTF-8.
+    // The 29 rows, the first two named in UTF-8, then the buy-code line of a listed model.
     size_t lines = 0;
     for (char c : info.out) lines += c == '\n';
-    EXPECT_EQ(lines, 29u);
+    EXPECT_EQ(lines, 30u);
     EXPECT_EQ(info.out.rfind(u8"Производитель: ", 0), 0u) << info.out;
     EXPECT_NE(info.out.find(u8"\nМодель: E173\n"), std::string::npos) << info.out;
-    EXPECT_NE(info.out.find(u8"\n + Показать доп. информацию: \n"), std::string::npos);
+    EXPECT_NE(info.out.find(u8"\n + Показать доп. информацию: \nКупить код: "), std::string::npos)
+        << info.out;
 }
 
 TEST(CliModemsInfo, JsonHasTheSameRows) {
@@ -190,9 +195,18 @@ TEST(CliModemsInfo, UnopenablePortIsExitTwo) {
 TEST(CliScanReport, VerboseSaysWhatEachPortDidAndHowLong) {
     const Outcome scan = RunCli("scan --verbose");
     EXPECT_EQ(scan.status, 0);
+    // Port lines; the device lines indented under them are checked apart.
     std::vector<std::string> lines;
+    std::vector<std::string> deviceLines;
     for (size_t start = 0, end; (end = scan.out.find('\n', start)) != std::string::npos; start = end + 1) {
-        lines.push_back(scan.out.substr(start, end - start));
+        const std::string text = scan.out.substr(start, end - start);
+        (text.rfind("    device ", 0) == 0 ? deviceLines : lines).push_back(text);
+    }
+    // Each port that was there (COM3, COM5, COM6) is a pty of the simulator, without USB facts.
+    ASSERT_EQ(deviceLines.size(), 3u) << scan.out;
+    for (const auto& device : deviceLines) {
+        EXPECT_TRUE(std::regex_match(device, std::regex("    device /dev/pts/[0-9]+, no USB facts \\(not a USB device\\)")))
+            << device;
     }
     const std::regex line("(\\S+) +([0-9]+) ms  (.*)");
     const struct {
@@ -322,14 +336,16 @@ TEST(CliScanReport, AtRefusesControlCharactersBeforeTouchingThePort) {
 constexpr char kHostileModel[] = "\x1b]0;owned\x07X\x1b[2J\x7f";
 constexpr char kShownModel[] = "\\x1b]0;owned\\x07X\\x1b[2J\\x7f";
 
-TEST(CliHostileScan, EntriesAreShownOnATerminalAndRawThroughAPipe) {
+TEST(CliHostileScan, EntriesAreShownOnATerminalAndThroughAPipe) {
     const Outcome terminal = RunArgs({"scan"}, Output::Terminal);
     EXPECT_EQ(terminal.status, 0);
     EXPECT_NE(terminal.out.find(std::string(kShownModel) + " (COM5)\n"), std::string::npos) << terminal.out;
     EXPECT_EQ(terminal.out.find('\x1b'), std::string::npos);
     EXPECT_EQ(terminal.out.find('\x07'), std::string::npos);
 
-    EXPECT_EQ(RunCli("scan").out, std::string(kHostileModel) + " (COM5)\n");
+    // Text for people: a pager or `head` would pass the bytes on to the terminal.
+    EXPECT_EQ(RunCli("scan").out, std::string(kShownModel) + " (COM5)\n");
+    EXPECT_NE(RunCli("scan --verbose").out.find(std::string("modem: \"") + kShownModel), std::string::npos);
 
     const Outcome verbose = RunArgs({"scan", "--verbose"}, Output::Terminal);
     EXPECT_NE(verbose.out.find(std::string("modem: \"") + kShownModel + " (COM5)\""), std::string::npos)
@@ -351,7 +367,7 @@ TEST(CliHostileInfo, RowsAreShownOnATerminalAndJsonKeepsItsEscapes) {
     EXPECT_EQ(terminal.out.find('\x1b'), std::string::npos);
     EXPECT_EQ(terminal.out.find('\x08'), std::string::npos);
 
-    EXPECT_NE(RunCli("info COM5").out.find(std::string(u8"\nМодель: ") + kHostileModel + "\n"),
+    EXPECT_NE(RunCli("info COM5").out.find(std::string(u8"\nМодель: ") + kShownModel + "\n"),
               std::string::npos);
 
     const Outcome json = RunArgs({"info", "--json", "COM5"}, Output::Terminal);
@@ -372,6 +388,42 @@ TEST(CliHostileAt, ReplyIsShownOnATerminalUnlessRawAndRawThroughAPipe) {
     EXPECT_EQ(RunCli("at COM5 AT+CGMM").out, rawReply);
 }
 
+TEST(CliHostileAt, NulBytesAreKeptAndAFullBufferIsSaidToBeCut) {
+    ASSERT_EQ(RunCli("at COM5 ATE0").status, 0);   // whatever ran before
+    const char withNuls[] = "\r\nA\0B\0C\r\n\r\nOK\r\n";
+    const std::string reply(withNuls, sizeof withNuls - 1);
+    const Outcome piped = RunArgs({"at", "COM5", "AT+NUL"});
+    EXPECT_EQ(piped.status, 0);
+    EXPECT_EQ(piped.out, reply);
+    EXPECT_EQ(RunArgs({"at", "--raw", "COM5", "AT+NUL"}, Output::Terminal).out, reply);
+    EXPECT_EQ(RunArgs({"at", "COM5", "AT+NUL"}, Output::Terminal).out, "\r\nA\\x00B\\x00C\r\n\r\nOK\r\n");
+
+    const Outcome flood = RunCli("at COM5 AT+FLOOD", true);
+    EXPECT_EQ(flood.status, 0);
+    EXPECT_EQ(flood.out.size(), 65535u + std::strlen("vesmarin-cli at: reply cut at 65535 bytes\n"));
+    EXPECT_EQ(flood.out.substr(65532), "xxxvesmarin-cli at: reply cut at 65535 bytes\n");
+    EXPECT_EQ(RunCli("at COM5 AT+NUL", true).out.find("cut"), std::string::npos);
+}
+
+TEST(CliHostileTerm, TheRestOfACutReplyDoesNotBecomeTheNextCommandsReply) {
+    ASSERT_EQ(RunCli("at COM5 ATE0").status, 0);
+    char input[] = "/tmp/vesmarin-term-in-XXXXXX";
+    const int fd = mkstemp(input);
+    ASSERT_GE(fd, 0);
+    const std::string lines = "AT+BIGFLOOD\nAT+CGMI\n";
+    ASSERT_EQ(write(fd, lines.data(), lines.size()), static_cast<ssize_t>(lines.size()));
+    close(fd);
+    const Outcome run = RunCli(std::string("term COM5 <") + input, true);
+    unlink(input);
+    EXPECT_EQ(run.status, 0);
+    const std::string cut = "\nvesmarin-cli term: reply cut at 65535 bytes\n";
+    const size_t cutAt = run.out.find(cut);
+    ASSERT_NE(cutAt, std::string::npos) << run.out.substr(0, 200);
+    EXPECT_EQ(cutAt, std::strlen("cmd> AT+BIGFLOOD\n") + 65535);
+    EXPECT_EQ(run.out.substr(cutAt + cut.size()),
+              "cmd> AT+CGMI\n\r\nMaker\x08\x08\x08\x08\x08" "Fake!\r\n\r\nOK\r\n\n");
+}
+
 TEST(CliHostileMessages, ArgumentsInMessagesAreShownOnATerminal) {
     const struct {
         std::vector<std::string> args;
@@ -388,6 +440,47 @@ TEST(CliHostileMessages, ArgumentsInMessagesAreShownOnATerminal) {
         EXPECT_EQ(terminal.status, 2) << c.shown;
         EXPECT_NE(terminal.out.find(c.shown), std::string::npos) << terminal.out;
         EXPECT_EQ(terminal.out.find('\x1b'), std::string::npos) << c.shown;
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Layout CliBuyCode: the shop page after the table, as the window's buy-code cell offers it.
+
+TEST(CliBuyCode, TheListedModelsNameTheirPageAndOthersNone) {
+    const std::string base = ShopBaseUrl;
+    const struct {
+        const char* port;
+        const char* model;
+        std::string page;   // empty: no page
+    } cases[] = {
+        {"COM5", "E173", base + std::to_string(ProductNumber1)},
+        {"COM6", "E1550", base + std::to_string(ProductNumber1)},
+        {"COM7", "E3531s-1", base + std::to_string(ProductNumber2)},
+        {"COM8", "E3372h-153", base + std::to_string(ProductNumber3)},
+        {"COM9", "ZW900", ""},
+    };
+    for (const auto& c : cases) {
+        const Outcome text = RunCli(std::string("info ") + c.port);
+        ASSERT_EQ(text.status, 0) << c.port;
+        EXPECT_NE(text.out.find(std::string(u8"\nМодель: ") + c.model + "\n"), std::string::npos)
+            << text.out;
+        const std::string lastRow = u8"\n + Показать доп. информацию: \n";
+        const size_t tableEnd = text.out.find(lastRow);
+        ASSERT_NE(tableEnd, std::string::npos) << text.out;
+        EXPECT_EQ(text.out.substr(tableEnd + lastRow.size()),
+                  c.page.empty() ? "" : u8"Купить код: " + c.page + "\n")
+            << c.model;
+
+        const Outcome json = RunCli(std::string("info --json ") + c.port);
+        ASSERT_EQ(json.status, 0) << c.port;
+        const auto document = nlohmann::json::parse(json.out, nullptr, false);
+        ASSERT_FALSE(document.is_discarded()) << json.out;
+        ASSERT_TRUE(document.contains("buy_code_url")) << json.out;
+        if (c.page.empty()) {
+            EXPECT_TRUE(document["buy_code_url"].is_null()) << json.out;
+        } else {
+            EXPECT_EQ(document["buy_code_url"], c.page) << json.out;
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -186,9 +187,21 @@ public:
         return true;
     }
 
-    // The editor draws an empty line once it has the terminal in raw mode: only then do keys
-    // reach it as keys (typed earlier, the terminal's own line editing would take them).
-    bool WaitForPrompt(size_t times) { return WaitFor("cmd> \x1b[K", times); }
+    // The editor draws the prompt at the start of a line once it has the terminal in raw mode:
+    // only then do keys reach it as keys (typed earlier, the terminal's own line editing would
+    // take them). A redraw of the line starts with a carriage return alone and is not counted.
+    // The prompt may be drawn a moment before the raw mode is set, so that is waited for too
+    // (a pty's master reads the settings of its slave).
+    bool WaitForPrompt(size_t times) {
+        if (!WaitFor("\ncmd> ", times)) return false;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        termios settings{};
+        while (tcgetattr(master_, &settings) == 0 && (settings.c_lflag & ICANON) != 0) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            usleep(2000);
+        }
+        return true;
+    }
 
     // The exit status, reading the screen meanwhile so the tool never blocks on a full
     // terminal; -1 when it has not ended within 10 s (it is then killed).

@@ -110,14 +110,18 @@ TEST(ScanReport, JsonNamesEachResultAndListsTheEntries) {
 }
 
 TEST(ScanReport, NothingFoundListsDevicesAndHintsAtStorageModeOnlyWithoutUsbPorts) {
-    SerialDevice uart{"/dev/ttyS0", "", 1, false, true};
-    SerialDevice locked{"/dev/ttyS1", "", 2, false, false};
-    SerialDevice stick{"/dev/ttyUSB0", "", 33, true, true};
-    SerialDevice far{"/dev/ttyUSB40", "", 0, true, true};
+    SerialDevice uart{"/dev/ttyS0", "", 1, false, true, false, {}};
+    SerialDevice locked{"/dev/ttyS1", "", 2, false, false, false, {}};
+    SerialDevice stick{"/dev/ttyUSB0", "", 33, true, true, false, {}};
+    SerialDevice far{"/dev/ttyUSB40", "", 0, true, true, false, {}};
 
     const std::string none = NothingFoundAdvice({});
     EXPECT_NE(none.find("No serial devices"), std::string::npos);
     EXPECT_NE(none.find("storage mode"), std::string::npos);
+    // Each case has its own account: nothing speaks of devices that are not there.
+    EXPECT_EQ(none.find("None of them"), std::string::npos) << none;
+    EXPECT_EQ(nlohmann::json::parse(ReportJson(Scan({}), {}, true))["hint"].get<std::string>().find("None of them"),
+              std::string::npos);
 
     const std::string uartOnly = NothingFoundAdvice({uart, locked});
     EXPECT_NE(uartOnly.find("  /dev/ttyS0 (COM1)\n"), std::string::npos) << uartOnly;
@@ -129,6 +133,8 @@ TEST(ScanReport, NothingFoundListsDevicesAndHintsAtStorageModeOnlyWithoutUsbPort
     EXPECT_NE(withStick.find("  /dev/ttyUSB0 (COM33)\n"), std::string::npos);
     EXPECT_NE(withStick.find("  /dev/ttyUSB40\n"), std::string::npos);
     EXPECT_EQ(withStick.find("storage mode"), std::string::npos);
+    EXPECT_NE(withStick.find("USB modem ports among them did not answer"), std::string::npos) << withStick;
+    EXPECT_EQ(uartOnly.find("did not answer"), std::string::npos) << uartOnly;
 
     const auto document = nlohmann::json::parse(ReportJson(Scan({}), {uart, far}, true));
     ASSERT_EQ(document["serialDevices"].size(), 2u);

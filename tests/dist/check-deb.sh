@@ -37,6 +37,17 @@ owners=$(dpkg-deb -c "$deb" | awk '{print $2}' | sort -u)
 for doc in copyright changelog.gz; do
   [ -f "$scratch/root/usr/share/doc/vesmarin-cli/$doc" ] || fail "no /usr/share/doc/vesmarin-cli/$doc"
 done
+# The licence as Debian reads it: the machine-readable format, one licence for every file,
+# and its text whole (the first and last lines of the grant and the disclaimer).
+copyright=$(cat "$scratch/root/usr/share/doc/vesmarin-cli/copyright")
+head -n 1 <<<"$copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+  fail "the copyright file is not in the machine-readable format"
+[ "$(grep -c '^License: Expat$' <<<"$copyright")" -eq 2 ] || fail "the copyright file does not license the files under Expat (MIT)"
+grep -q '^ Permission is hereby granted, free of charge' <<<"$copyright" || fail "the copyright file lacks the licence's grant"
+tail -n 1 <<<"$copyright" | grep -qx ' SOFTWARE.' || fail "the copyright file's licence text is cut short"
+maintainer=$(dpkg-deb -f "$deb" Maintainer)
+[ "$maintainer" = "${DEB_MAINTAINER:-Vesmarin <maintainers@vesmarin.example.org>}" ] ||
+  fail "Maintainer field is '$maintainer'"
 
 page=$scratch/vesmarin-cli.1
 zcat "$scratch/root/usr/share/man/man1/vesmarin-cli.1.gz" > "$page"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows zip from one build, unpacks it, and checks what a user gets: the files
-# listed in SHA256SUMS match, the programs are stripped, the README has Windows line ends,
-# and the unpacked vesmarin-cli.exe says the project's version.
+# listed in SHA256SUMS match, the programs are stripped, the README and the licence have
+# Windows line ends, and the unpacked vesmarin-cli.exe says the project's version.
 #   check-windows-zip.sh BUILD-DIR SCRATCH-DIR RUNNER...   (RUNNER runs a Windows program)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -20,8 +20,8 @@ case $(basename "$zip") in
 esac
 unzip -q "$zip" -d "$scratch/unzipped"
 folder=$scratch/unzipped/vesmarin-$version
-expected="README.txt SHA256SUMS vesmarin-cli.exe"
-[ -f "$build/Vesmarin.exe" ] && expected="README.txt SHA256SUMS vesmarin-cli.exe Vesmarin.exe"
+expected="LICENSE.txt README.txt SHA256SUMS vesmarin-cli.exe"
+[ -f "$build/Vesmarin.exe" ] && expected="LICENSE.txt README.txt SHA256SUMS vesmarin-cli.exe Vesmarin.exe"
 got=$(cd "$folder" && LC_ALL=C ls | LC_ALL=C sort -f | tr '\n' ' ' | sed 's/ $//')
 [ "$got" = "$expected" ] || fail "the zip holds '$got', expected '$expected'"
 (cd "$folder" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
@@ -30,7 +30,10 @@ for exe in "$folder"/*.exe; do
   sections=$(objdump -h "$exe")
   grep -q '\.debug_' <<<"$sections" && fail "$(basename "$exe") is not stripped"
 done
-head -n 1 "$folder/README.txt" | grep -q $'\r$' || fail "README.txt lacks Windows line ends"
+for text in README.txt LICENSE.txt; do
+  head -n 1 "$folder/$text" | grep -q $'\r$' || fail "$text lacks Windows line ends"
+done
+tr -d '\r' < "$folder/LICENSE.txt" | cmp -s - "$root/LICENSE" || fail "LICENSE.txt is not the project's LICENSE"
 
 said=$("$@" "$folder/vesmarin-cli.exe" --version | tr -d '\r')
 [ "$said" = "vesmarin-cli $version" ] || fail "vesmarin-cli.exe --version says '$said'"

@@ -3,21 +3,17 @@
 # caption's close box, once with Alt+F4. Both reach the default window procedure, which
 # destroys the window; the shutdown then ends the process.
 #   blackbox-close.sh --arch ARCH --prefix DIR --modemsim PATH --exe PATH [--artifacts DIR]
+# Sourced, it defines close_scenario WAY (close-box or alt+F4): the checks on a running
+# program whose first scan has ended.
 set -u
 # shellcheck source=tests/gui/gui-session.sh
-. "$(dirname "$0")/gui-session.sh"
-gui_setup "$@"
+. "$(dirname "${BASH_SOURCE[0]}")/gui-session.sh"
 
 # Generous for a loaded machine; the shutdown itself takes well under a second.
 exit_limit=30
 
-gui_start_modems 5=tools/modemsim/profiles/full-stick.profile
-
-for way in close-box alt+F4; do
-  gui_start_program
-  gui_wait_window 120
-  gui_wait_client_origin 60
-  gui_wait_scan_end 300
+close_scenario() {
+  local way=$1 started took
   gui_move "${GUI_NEUTRAL[@]}"
   gui_grab "$gui_artifacts/before-$way.png"
   started=$(date +%s%N)
@@ -33,4 +29,13 @@ for way in close-box alt+F4; do
   if xdotool search --onlyvisible --class "$(basename "$gui_exe")" >/dev/null 2>&1; then
     gui_fail "$way: a window of the program is still mapped after it ended"
   fi
-done
+}
+
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  gui_setup "$@"
+  gui_start_modems 5=tools/modemsim/profiles/full-stick.profile
+  for way in close-box alt+F4; do
+    gui_start_until_scan_end
+    close_scenario "$way"
+  done
+fi

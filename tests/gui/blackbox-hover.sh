@@ -10,10 +10,11 @@
 #   F0F0F0 again, as the page around it.
 # - Entering again blends afresh.
 #   blackbox-hover.sh --arch ARCH --prefix DIR --modemsim PATH --exe PATH [--artifacts DIR]
+# Sourced, it defines hover_scenario: the checks on a program that has just ended its first
+# scan (blackbox-session.sh runs them in a session shared with other scenarios).
 set -u
 # shellcheck source=tests/gui/gui-session.sh
-. "$(dirname "$0")/gui-session.sh"
-gui_setup "$@"
+. "$(dirname "${BASH_SOURCE[0]}")/gui-session.sh"
 
 # The read button's highlight area and its 3-pixel margin, in client coordinates.
 area_x=305 area_y=29 area_w=206 area_h=30
@@ -64,47 +65,54 @@ check_blend() {
   gui_log "the highlight is the 70/255 blend ($off pixels off at fuzz $blend_fuzz)"
 }
 
-convert "$gui_root/res/highlight.bmp" -crop "${area_w}x${area_h}+3+3" +repage "$gui_work/highlight.png"
+hover_scenario() {
+  convert "$gui_root/res/highlight.bmp" -crop "${area_w}x${area_h}+3+3" +repage "$gui_work/highlight.png"
 
-gui_start_modems 5=tools/modemsim/profiles/full-stick.profile
-gui_start_until_scan_end
-gui_move "${GUI_NEUTRAL[@]}"
-gui_check_reference info-start 60
-cp "$gui_artifacts/info-start.png" "$gui_work/before.png"
+  gui_move "${GUI_NEUTRAL[@]}"
+  gui_check_reference info-start 60
+  cp "$gui_artifacts/info-start.png" "$gui_work/before.png"
 
-# Entering.
-area_of "$gui_work/before.png" "$gui_work/area.png"
-gui_move 407 43
-wait_area_change 60 "$gui_work/area.png" ||
-  gui_fail "no highlight within 60 s of the pointer entering the read button"
-gui_grab_stable hover-entered 30
-check_blend "$gui_artifacts/hover-entered.png" "$gui_work/before.png"
+  # Entering.
+  area_of "$gui_work/before.png" "$gui_work/area.png"
+  gui_move 407 43
+  wait_area_change 60 "$gui_work/area.png" ||
+    gui_fail "no highlight within 60 s of the pointer entering the read button"
+  gui_grab_stable hover-entered 30
+  check_blend "$gui_artifacts/hover-entered.png" "$gui_work/before.png"
 
-# Staying inside, up to the inclusive bottom-right corner: nothing more is drawn.
-for point in "320 50" "508 56"; do
-  # shellcheck disable=SC2086
-  gui_move $point
-  gui_grab_stable hover-stay 30
-  d=$(gui_count_different "$gui_artifacts/hover-stay.png" "$gui_artifacts/hover-entered.png" 0)
-  [ "$d" = 0 ] || gui_fail "moving inside the button to ($point) redrew $d pixels"
-done
+  # Staying inside, up to the inclusive bottom-right corner: nothing more is drawn.
+  for point in "320 50" "508 56"; do
+    # shellcheck disable=SC2086
+    gui_move $point
+    gui_grab_stable hover-stay 30
+    d=$(gui_count_different "$gui_artifacts/hover-stay.png" "$gui_artifacts/hover-entered.png" 0)
+    [ "$d" = 0 ] || gui_fail "moving inside the button to ($point) redrew $d pixels"
+  done
 
-# Leaving through the right edge, one pixel past the corner.
-area_of "$gui_artifacts/hover-entered.png" "$gui_work/area.png"
-gui_move 509 56
-wait_area_change 60 "$gui_work/area.png" ||
-  gui_fail "the highlight stayed after the pointer left the button at (509, 56)"
-gui_grab_stable hover-left 30
-gui_paint "$gui_work/before.png" "$gui_work/expected-left.png" '#F0F0F0' "${margin[@]}"
-d=$(gui_count_different "$gui_artifacts/hover-left.png" "$gui_work/expected-left.png" 0)
-[ "$d" = 0 ] ||
-  gui_fail "after leaving, $d pixels differ from the window before hovering with the margin in the skin colour"
-gui_log "leaving restored the button from the back buffer"
+  # Leaving through the right edge, one pixel past the corner.
+  area_of "$gui_artifacts/hover-entered.png" "$gui_work/area.png"
+  gui_move 509 56
+  wait_area_change 60 "$gui_work/area.png" ||
+    gui_fail "the highlight stayed after the pointer left the button at (509, 56)"
+  gui_grab_stable hover-left 30
+  gui_paint "$gui_work/before.png" "$gui_work/expected-left.png" '#F0F0F0' "${margin[@]}"
+  d=$(gui_count_different "$gui_artifacts/hover-left.png" "$gui_work/expected-left.png" 0)
+  [ "$d" = 0 ] ||
+    gui_fail "after leaving, $d pixels differ from the window before hovering with the margin in the skin colour"
+  gui_log "leaving restored the button from the back buffer"
 
-# Entering again blends afresh over the restored face.
-area_of "$gui_artifacts/hover-left.png" "$gui_work/area.png"
-gui_move 407 43
-wait_area_change 60 "$gui_work/area.png" ||
-  gui_fail "no highlight on entering the button a second time"
-gui_grab_stable hover-reentered 30
-check_blend "$gui_artifacts/hover-reentered.png" "$gui_artifacts/hover-left.png"
+  # Entering again blends afresh over the restored face.
+  area_of "$gui_artifacts/hover-left.png" "$gui_work/area.png"
+  gui_move 407 43
+  wait_area_change 60 "$gui_work/area.png" ||
+    gui_fail "no highlight on entering the button a second time"
+  gui_grab_stable hover-reentered 30
+  check_blend "$gui_artifacts/hover-reentered.png" "$gui_artifacts/hover-left.png"
+}
+
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  gui_setup "$@"
+  gui_start_modems 5=tools/modemsim/profiles/full-stick.profile
+  gui_start_until_scan_end
+  hover_scenario
+fi

@@ -6,20 +6,13 @@
 #   (Wine gives X the text with LF where the program has CRLF);
 # - "Clear" empties the pane; an empty command then adds the bare prompt and a line break.
 #   blackbox-terminal.sh --arch ARCH --prefix DIR --modemsim PATH --exe PATH [--artifacts DIR]
+# Sourced, it defines terminal_scenario: the checks from an empty transcript on the terminal
+# tab, with the full-stick modem picked.
 set -u
 # shellcheck source=tests/gui/gui-session.sh
-. "$(dirname "$0")/gui-session.sh"
-gui_setup "$@"
+. "$(dirname "${BASH_SOURCE[0]}")/gui-session.sh"
 
 profile=tools/modemsim/profiles/full-stick.profile
-gui_start_modems 5=$profile
-
-# One exchange as the clipboard must show it, built from the simulated modem's own reply text
-# (the scan has switched its echo off, so the reply is the profile's line as it stands).
-reply=$(sed -n 's/^ATI => //p' "$gui_root/$profile")
-[ -n "$reply" ] || gui_fail "no ATI reply in $profile"
-exchange=$(printf 'cmd> ATI\n%b\n' "$reply" | tr -d '\r'; echo .)
-exchange=${exchange%.}
 
 pane=(12 74 400 300)   # the upper part of the transcript, where the first lines go
 # light_in_pane: share of light pixels (text) in that part of the black pane.
@@ -60,59 +53,73 @@ clipboard_is() {
   return 1
 }
 
-gui_start_until_scan_end
-gui_select_first_modem
-gui_click "${GUI_TERMINAL_TAB[@]}"
-gui_wait_pixel 60 "${GUI_CENTRE[@]}" 000000 || gui_fail "the terminal pane did not appear"
+terminal_scenario() {
+  # One exchange as the clipboard must show it, built from the simulated modem's own reply text
+  # (the scan has switched its echo off, so the reply is the profile's line as it stands).
+  reply=$(sed -n 's/^ATI => //p' "$gui_root/$profile")
+  [ -n "$reply" ] || gui_fail "no ATI reply in $profile"
+  exchange=$(printf 'cmd> ATI\n%b\n' "$reply" | tr -d '\r'; echo .)
+  exchange=${exchange%.}
 
-# Enter in the command field sends; the field is emptied.
-gui_type ATI
-gui_key Return
-wait_light 60 above 0 || gui_fail "nothing appeared in the transcript after ATI and Enter"
-gui_grab_stable terminal-enter 60 "$GUI_CARET_MASK"
-field_is_empty || gui_fail "the command field still holds text after Enter"
-after_enter=$(light_in_pane)
+  # Enter in the command field sends; the field is emptied.
+  gui_type ATI
+  gui_key Return
+  wait_light 60 above 0 || gui_fail "nothing appeared in the transcript after ATI and Enter"
+  gui_grab_stable terminal-enter 60 "$GUI_CARET_MASK"
+  field_is_empty || gui_fail "the command field still holds text after Enter"
+  after_enter=$(light_in_pane)
 
-# The send button does the same.
-gui_type ATI
-gui_click "${GUI_SEND_BUTTON[@]}"
-wait_light 60 above "$(awk -v f="$after_enter" 'BEGIN { print f * 1.5 }')" ||
-  gui_fail "the transcript did not grow after ATI and the send button"
-gui_grab_stable terminal-button 60 "$GUI_CARET_MASK"
-field_is_empty || gui_fail "the command field still holds text after the send button"
+  # The send button does the same.
+  gui_type ATI
+  gui_click "${GUI_SEND_BUTTON[@]}"
+  wait_light 60 above "$(awk -v f="$after_enter" 'BEGIN { print f * 1.5 }')" ||
+    gui_fail "the transcript did not grow after ATI and the send button"
+  gui_grab_stable terminal-button 60 "$GUI_CARET_MASK"
+  field_is_empty || gui_fail "the command field still holds text after the send button"
 
-# Select All, then Copy: the whole transcript reaches the X clipboard.
-gui_menu_item 3
-gui_wait_colour_in 30 12 74 200 14 3096FA || gui_fail "Select All did not select the transcript"
-gui_menu_item 1
-clipboard_is "$exchange$exchange" 30 ||
-  gui_fail "the clipboard does not hold the two exchanges (see clipboard-*.txt)"
-gui_log "the transcript, copied: two exchanges of $(printf '%s' "$exchange" | wc -l) lines each"
+  # Select All, then Copy: the whole transcript reaches the X clipboard.
+  gui_menu_item 3
+  gui_wait_colour_in 30 12 74 200 14 3096FA || gui_fail "Select All did not select the transcript"
+  gui_menu_item 1
+  clipboard_is "$exchange$exchange" 30 ||
+    gui_fail "the clipboard does not hold the two exchanges (see clipboard-*.txt)"
+  gui_log "the transcript, copied: two exchanges of $(printf '%s' "$exchange" | wc -l) lines each"
 
-# Clear empties the pane.
-gui_menu_item 2
-wait_light 30 none || gui_fail "Clear left text in the transcript"
-gui_grab_stable terminal-cleared 60 "$GUI_CARET_MASK"
+  # Clear empties the pane.
+  gui_menu_item 2
+  wait_light 30 none || gui_fail "Clear left text in the transcript"
+  gui_grab_stable terminal-cleared 60 "$GUI_CARET_MASK"
 
-# An empty command: the bare prompt and a line break, then whatever the modem says to a lone
-# carriage return.
-gui_move "${GUI_NEUTRAL[@]}"
-gui_click 300 565   # into the command field
-gui_key Return
-wait_light 60 above 0 || gui_fail "nothing appeared in the transcript after an empty command"
-gui_grab_stable terminal-empty-command 60 "$GUI_CARET_MASK"
-gui_menu_item 3
-gui_wait_colour_in 30 12 74 200 14 3096FA || gui_fail "Select All did not select the transcript"
-gui_menu_item 1
-deadline=$((SECONDS + 30))
-while [ $SECONDS -lt $deadline ]; do
-  seen=$(gui_clipboard; echo .)
-  seen=${seen%.}
-  [ "$seen" != "$exchange$exchange" ] && break
-  sleep 0.3
-done
-case "$seen" in
-  "cmd> "$'\n'*) gui_log "an empty command: the bare prompt and a line break" ;;
-  *) printf '%s' "$seen" >"$gui_artifacts/clipboard-seen.txt"
-     gui_fail "an empty command did not start the transcript with the bare prompt line" ;;
-esac
+  # An empty command: the bare prompt and a line break, then whatever the modem says to a lone
+  # carriage return.
+  gui_move "${GUI_NEUTRAL[@]}"
+  gui_click 300 565   # into the command field
+  gui_key Return
+  wait_light 60 above 0 || gui_fail "nothing appeared in the transcript after an empty command"
+  gui_grab_stable terminal-empty-command 60 "$GUI_CARET_MASK"
+  gui_menu_item 3
+  gui_wait_colour_in 30 12 74 200 14 3096FA || gui_fail "Select All did not select the transcript"
+  gui_menu_item 1
+  deadline=$((SECONDS + 30))
+  while [ $SECONDS -lt $deadline ]; do
+    seen=$(gui_clipboard; echo .)
+    seen=${seen%.}
+    [ "$seen" != "$exchange$exchange" ] && break
+    sleep 0.3
+  done
+  case "$seen" in
+    "cmd> "$'\n'*) gui_log "an empty command: the bare prompt and a line break" ;;
+    *) printf '%s' "$seen" >"$gui_artifacts/clipboard-seen.txt"
+       gui_fail "an empty command did not start the transcript with the bare prompt line" ;;
+  esac
+}
+
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  gui_setup "$@"
+  gui_start_modems 5=$profile
+  gui_start_until_scan_end
+  gui_select_first_modem
+  gui_click "${GUI_TERMINAL_TAB[@]}"
+  gui_wait_pixel 60 "${GUI_CENTRE[@]}" 000000 || gui_fail "the terminal pane did not appear"
+  terminal_scenario
+fi

@@ -1,7 +1,7 @@
-# Black-box tests of the built window program: each starts its own X display, simulated
-# modems in the prefix's dosdevices and Vesmarin.exe under Wine, then drives it with the
-# pointer and keys and reads the screen. Screenshots and difference pictures of the last run
-# are kept in gui-pictures/NAME of the build directory.
+# Black-box tests of the built window program: each starts simulated modems in the prefix's
+# dosdevices and Vesmarin.exe under Wine on an X display of its own (or the Wine suite's),
+# then drives it with the pointer and keys and reads the screen. Screenshots and difference
+# pictures of the last run are kept in gui-pictures/NAME of the build directory.
 if(NOT WIN32)
   return()
 endif()
@@ -16,16 +16,15 @@ function(vesmarin_blackbox_test name script)
                    --prefix ${VESMARIN_WINE_PREFIX} --modemsim ${VESMARIN_MODEMSIM}
                    --exe $<TARGET_FILE:Vesmarin>
                    --artifacts ${CMAKE_BINARY_DIR}/gui-pictures/${name} ${ARGN})
-  # One Wine prefix serves every test of the build, and each test stops its server at the end.
-  set_tests_properties(GuiBlackBox.${name} PROPERTIES TIMEOUT 900 RUN_SERIAL TRUE)
+  # One Wine prefix serves every test of the build; each test stops its server at the end,
+  # unless a Wine suite keeps it up for all of them.
+  set_tests_properties(GuiBlackBox.${name} PROPERTIES TIMEOUT 900 ${VESMARIN_WINE_LOCK})
 endfunction()
 
-vesmarin_blackbox_test(ReadAndTabs blackbox-read.sh)
-vesmarin_blackbox_test(WaitingPicture blackbox-waiting.sh)
-vesmarin_blackbox_test(Hover blackbox-hover.sh)
-vesmarin_blackbox_test(Close blackbox-close.sh)
-vesmarin_blackbox_test(Terminal blackbox-terminal.sh)
-vesmarin_blackbox_test(Copy blackbox-copy.sh --cli $<TARGET_FILE:vesmarin-cli>)
-# The page of a group-1 model, as this build's shop settings make it.
-vesmarin_blackbox_test(BuyCode blackbox-buy-code.sh
+# The scenarios that start alike share one session of the program (blackbox-session.sh): the
+# waiting picture, hover, read and tabs, terminal, buy-code (the page of a group-1 model, as
+# this build's shop settings make it), close. Each scenario's script also runs alone:
+#   tests/gui/run-with-display.sh -- tests/gui/blackbox-NAME.sh --arch ... (see its head).
+vesmarin_blackbox_test(Session blackbox-session.sh
                        --page "${VESMARIN_SHOP_ORIGIN}/asp/pay.asp?id_d=${VESMARIN_PRODUCT_NUMBER_1}")
+vesmarin_blackbox_test(Copy blackbox-copy.sh --cli $<TARGET_FILE:vesmarin-cli>)

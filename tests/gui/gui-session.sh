@@ -24,6 +24,7 @@ GUI_WINDOW_HEIGHT=640
 GUI_COMBO=(150 44)          # the modem list's selection field
 GUI_READ_BUTTON=(407 43)    # middle of the read button (308, 32, 200, 24)
 GUI_NEUTRAL=(296 44)        # bare page between the rescan and read buttons: hovers nothing
+GUI_INFO_TAB=(40 13)        # the first tab's caption
 GUI_TERMINAL_TAB=(136 13)   # the second tab's caption
 GUI_CENTRE=(342 307)        # (W / 2, H / 2): the waiting picture is centred here
 GUI_SEPARATOR_Y=65          # the top separator's line
@@ -93,15 +94,20 @@ gui_cleanup() {
     "$gui_root/scripts/wine.sh" --arch "$gui_arch" --prefix "$gui_prefix" -- reg delete \
       'HKCU\Software\Wine\WineBrowser' /v Browsers /f >/dev/null 2>&1 </dev/null
   fi
-  # The Wine server holds the simulator's ptys: it goes first, then the simulator.
+  # The Wine server holds the simulator's ptys: it goes first, then the simulator. Inside a
+  # Wine suite the server stays up for the next test, so a program still running is ended
+  # here instead.
   if [ -n "$gui_prefix" ]; then
     "$gui_root/scripts/wine.sh" --arch "$gui_arch" --prefix "$gui_prefix" --kill
   fi
   if [ -n "$GUI_PID" ]; then
+    gui_program_running && [ -n "${VESMARIN_WINE_SUITE:-}" ] && kill -KILL "$GUI_PID" 2>/dev/null
     wait "$GUI_PID" 2>/dev/null
     GUI_PID=
   fi
   gui_stop_modems
+  local pid
+  for pid in "${gui_clipboard_pids[@]}"; do kill "$pid" 2>/dev/null; done
   if [ "$status" -ne 0 ] && [ -s "$gui_work/program.log" ]; then
     echo "--- program output:" >&2
     tail -n 40 "$gui_work/program.log" >&2
@@ -364,6 +370,27 @@ gui_read_modem() {
   gui_wait_ink "$1" 262 74 380 14 || gui_fail "no manufacturer value within $1 s of the read click"
 }
 
+# gui_read_other_modem KEY LIMIT: picks another modem in the modem list with KEY (Down: the
+# next, Up: the one before), reads it and waits until the model's value (row 1) has changed.
+gui_read_other_modem() {
+  local deadline=$((SECONDS + $2))
+  gui_grab_client_region "$gui_work/model-before.png" $((GUI_LIST_ORIGIN[0] + 252)) \
+    $((GUI_LIST_ORIGIN[1] + 17)) 380 14
+  gui_click "${GUI_COMBO[@]}"
+  gui_key "$1" Return
+  gui_move "${GUI_NEUTRAL[@]}"
+  gui_click "${GUI_READ_BUTTON[@]}"
+  gui_move "${GUI_NEUTRAL[@]}"
+  while :; do
+    gui_grab_client_region "$gui_work/model-now.png" $((GUI_LIST_ORIGIN[0] + 252)) \
+      $((GUI_LIST_ORIGIN[1] + 17)) 380 14
+    [ "$(gui_count_different "$gui_work/model-before.png" "$gui_work/model-now.png" 0)" != 0 ] &&
+      return 0
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.2
+  done
+}
+
 # gui_wait_exit LIMIT: waits for the program to end by itself; sets GUI_EXIT_STATUS.
 gui_wait_exit() {
   local deadline=$((SECONDS + $1))
@@ -466,6 +493,24 @@ gui_menu_item() {
 
 # gui_clipboard: the X clipboard's text, as another program sees it.
 gui_clipboard() { timeout 20 xclip -o -selection clipboard 2>/dev/null; }
+
+# gui_set_clipboard TEXT: another program owns the X clipboard with TEXT until some program
+# takes it over. That program (xclip, kept in the foreground to know it) ends with the test:
+# on a display that outlives the test, it would hold the test's output open.
+gui_clipboard_pids=()
+gui_set_clipboard() {
+  printf '%s' "$1" | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &
+  gui_clipboard_pids+=($!)
+  # Started in the background, it owns the clipboard only a moment later: a copy made before
+  # that would be overwritten.
+  local deadline=$((SECONDS + 30)) seen
+  while [ $SECONDS -lt $deadline ]; do
+    gui_text_of seen < <(gui_clipboard)
+    [ "$seen" = "$1" ] && return 0
+    sleep 0.1
+  done
+  gui_fail "the X clipboard did not take the text \"$1\""
+}
 
 # gui_combo_has_focus: the modem list's field shows the selection colour of a focused field.
 gui_combo_has_focus() { [ "$(gui_pixel 200 44)" = 3096FA ]; }

@@ -4,6 +4,8 @@
 # The X server picks a free display number itself (-displayfd), so any number of these can
 # run side by side with each other and with a desktop. DISPLAY is set for the command only.
 # The exit status is the command's; 125 when the display could not be started.
+# Inside scripts/wine-suite.sh (VESMARIN_WINE_SUITE set) the suite's display serves instead:
+# its Wine server's desktop lives there.
 set -u
 screen=1024x768x24
 while [ $# -gt 0 ]; do
@@ -14,6 +16,9 @@ while [ $# -gt 0 ]; do
   esac
 done
 [ $# -gt 0 ] || { echo "usage: run-with-display.sh [--screen WxHxD] [--] COMMAND ARGS..." >&2; exit 2; }
+if [ -n "${VESMARIN_WINE_SUITE:-}" ] && [ -n "${DISPLAY:-}" ]; then
+  exec "$@"
+fi
 command -v Xvfb >/dev/null || { echo "run-with-display: Xvfb is not installed" >&2; exit 125; }
 
 work=$(mktemp -d)

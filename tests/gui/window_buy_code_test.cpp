@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "tests/gui/window_fixture.h"
-#include "ui/buy_code_url.h"
+#include "info/buy_code_url.h"
 #include "ui/web_page.h"
 
 namespace {

@@ -62,7 +62,7 @@ TEST_F(GuiWindowCopy, AfterAReadTheEightBasicRowsGoInTableOrder) {
     // Table order, not screen order: the firmware build date (index 24, shown fifth) comes
     // after the IMEI (index 5, shown fourth), and the versions (index 4) before the IMEI.
     EXPECT_LT(copied.find(L"Версии (прошивки и железа): "), copied.find(L"IMEI: "));
-    EXPECT_EQ(copied.rfind(L"Производитель: Huawei Technologies Co., Ltd.\r\n", 0), 0u);
+    EXPECT_EQ(copied.rfind(L"Производитель: Zentrawave Technologies Co., Ltd.\r\n", 0), 0u);
 }
 
 TEST_F(GuiWindowCopy, AllUncheckedGivesTheEmptyTextAndStillConfirms) {

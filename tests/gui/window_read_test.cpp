@@ -13,6 +13,13 @@
 
 namespace {
 
+bool IsTableName(const std::string& name) {
+    for (const InfoTableEntry& row : InfoTable) {
+        if (name == row.name) return true;
+    }
+    return false;
+}
+
 // Runs the command-line tool on the same modem and returns its rows, as 1251 texts by name.
 std::map<std::string, std::string> RowsFromTheTool(const char* port) {
     std::map<std::string, std::string> rows;
@@ -51,7 +58,9 @@ std::map<std::string, std::string> RowsFromTheTool(const char* port) {
         size_t colon = line.find(": ");
         if (colon != std::string::npos && Utf8ToCp1251(line, &text)) {
             colon = text.find(": ");
-            rows[text.substr(0, colon)] = text.substr(colon + 2);
+            // The tool may add lines of its own after the table (the shop's page).
+            const std::string name = text.substr(0, colon);
+            if (IsTableName(name)) rows[name] = text.substr(colon + 2);
         }
         start = end + 1;
     }

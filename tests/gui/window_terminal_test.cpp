@@ -88,7 +88,7 @@ TEST_F(GuiWindowTerminal, SendButtonShowsThePromptTheRawReplyAndALineBreak) {
     PressSend();
     std::string text = WithLineFeeds(Transcript());
     EXPECT_EQ(text.rfind("cmd> ATI\n", 0), 0u) << text;
-    EXPECT_NE(text.find("Manufacturer: huawei\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Manufacturer: zentrawave\n"), std::string::npos) << text;
     EXPECT_NE(text.find("OK\n"), std::string::npos) << text;
     EXPECT_EQ(Field(), "");
     EXPECT_EQ(GetFocus(), Ui.commandEdit);
@@ -171,7 +171,7 @@ TEST_F(GuiWindowTerminal, MenuSelectsAllCopiesAndClears) {
     }
     std::wstring copied = ClipboardUnicode();
     EXPECT_EQ(copied.rfind(L"cmd> ATI", 0), 0u);
-    EXPECT_NE(copied.find(L"Manufacturer: huawei"), std::wstring::npos);
+    EXPECT_NE(copied.find(L"Manufacturer: zentrawave"), std::wstring::npos);
     {
         // "&Clear" erases everything, not only the selection.
         SendMessageA(Ui.terminalPane, EM_SETSEL, 0, 3);

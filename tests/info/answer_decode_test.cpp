@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "info/decoders.h"
+#include "info/answer_decode.h"
+#include "info/config_decoders.h"
+#include "info/status_decoders.h"
 #include "link/answer.h"
 #include "link/transact.h"
 #include "tests/info/row_checks.h"
@@ -47,12 +49,12 @@ TEST(DecodeAnswer, TypicalReplies) {
         {"+CSQ", DecodeSignal, "\r\n+CSQ: 17,99\r\n\r\nOK\r\n", true,
          {{17, "-79 dBm (Хорошо)"}}},
         {"+CSQ", DecodeSignal, "\r\n+CSQ: 99,99\r\n\r\nOK\r\n", true, {{17, "Неизвестно"}}},
-        {"+COPS", DecodeOperator, "\r\n+COPS: 0,0,\"MTS RUS\",2\r\n\r\nOK\r\n", true,
-         {{18, "Автоматический"}, {19, "MTS RUS"}}},
+        {"+COPS", DecodeOperator, "\r\n+COPS: 0,0,\"Zentra Mobile\",2\r\n\r\nOK\r\n", true,
+         {{18, "Автоматический"}, {19, "Zentra Mobile"}}},
         // Three fields: the line's closing quote is taken by the extraction, the opening one
         // by the operator rule.
-        {"+COPS", DecodeOperator, "\r\n+COPS: 1,0,\"Beeline\"\r\n\r\nOK\r\n", true,
-         {{18, "Ручной"}, {19, "Beeline"}}},
+        {"+COPS", DecodeOperator, "\r\n+COPS: 1,0,\"Nordlink\"\r\n\r\nOK\r\n", true,
+         {{18, "Ручной"}, {19, "Nordlink"}}},
         {"+COPS", DecodeOperator, "\r\n+COPS: 0\r\n\r\nOK\r\n", true,
          {{18, "Автоматический"}}},
         {"^SYSCFG", DecodeSystemConfig, "\r\n^SYSCFG:2,2,3FFFFFFF,1,2\r\n\r\nOK\r\n", true,

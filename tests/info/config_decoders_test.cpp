@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "info/decoders.h"
+#include "info/config_decoders.h"
 #include "tests/info/code_table_cases.h"
 #include "tests/info/row_checks.h"
 #include "tests/support/memory_rows.h"

@@ -44,7 +44,7 @@ TEST(FieldReader, SplitsAtEveryCommaAndKeepsEmptyFields) {
         {",2", {"", "2"}},
         {" 2 , 3 ", {" 2 ", " 3 "}},
         // Quotes do not protect a comma.
-        {"0,0,\"AT&T, Inc\",2", {"0", "0", "\"AT&T", " Inc\"", "2"}},
+        {"0,0,\"Z&W, Inc\",2", {"0", "0", "\"Z&W", " Inc\"", "2"}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(AllFields(c.value), c.fields) << c.value;

@@ -30,7 +30,7 @@ int RunEntry(const MemoryRows& rows, const char* entry, int* writes = nullptr) {
 // ---------------------------------------------------------------- layout RunFullStick
 
 const RowTexts kFullStickRows = {
-    {0, "Huawei Technologies Co., Ltd."},
+    {0, "Zentrawave Technologies Co., Ltd."},
     {1, "E173u-2"},
     {2, "11.126.85.00.209.B427"},
     {3, "CD1E173M"},
@@ -49,7 +49,7 @@ const RowTexts kFullStickRows = {
     {16, "Полная"},
     {17, "-77 dBm (Хорошо)"},
     {18, "Автоматический"},
-    {19, "MTS RUS"},
+    {19, "Zentra Mobile"},
     {20, "Автоматический поиск"},
     {21, "Сначала 3G, затем 2G"},
     {22, "Любой диапазон"},
@@ -217,7 +217,7 @@ TEST(RunOddModemsNoSim, SimRowsStayEmpty) {
     MemoryRows rows;
     EXPECT_EQ(RunEntry(rows, "E1550 (COM3)"), 0);
     ExpectRows(rows,
-               {{0, "huawei"},
+               {{0, "zentrawave"},
                 {1, "E1550"},
                 {2, "11.608.12.02.143"},
                 {3, "CD25TCPU"},
@@ -245,7 +245,7 @@ TEST(RunOddModemsLocked, ShowsTheLockAndTheAttemptsLeft) {
     MemoryRows rows;
     EXPECT_EQ(RunEntry(rows, "E171 (COM4)"), 0);
     ExpectRows(rows,
-               {{0, "huawei"},
+               {{0, "zentrawave"},
                 {1, "E171"},
                 {2, "21.156.00.00.143"},
                 {3, "CH1E171M"},
@@ -264,7 +264,7 @@ TEST(RunOddModemsLocked, ShowsTheLockAndTheAttemptsLeft) {
                 {16, "Полная"},
                 {17, "-51 dBm (Отлично)"},
                 {18, "Ручной"},
-                {19, "Beeline"},
+                {19, "Nordlink"},
                 {20, "Только 2G"},
                 {21, "Сначала 2G, затем 3G"},
                 {22, "GSM DCS systems"},
@@ -304,7 +304,7 @@ TEST(RunOddModemsSlowReply, StalledTailStartsTheNextReply) {
     MemoryRows rows;
     EXPECT_EQ(RunEntry(rows, "E1550 (COM8)"), 0);
     ExpectRows(rows,
-               {{0, "HUAWEI"},
+               {{0, "ZENTRAWAVE"},
                 {1, "E1550"},
                 {2, "11.608.12.02.143"},
                 {5, "353333333333333"},

@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "info/decoders.h"
+#include "info/config_decoders.h"
+#include "info/status_decoders.h"
 #include "tests/info/code_table_cases.h"
 #include "tests/info/row_checks.h"
 #include "tests/support/memory_rows.h"
@@ -133,17 +134,17 @@ const char* const kAutomatic = "Автоматический";
 
 TEST(OperatorDecoder, SelectionModeAndName) {
     RunCases(DecodeOperator, {
-        {"0,0,\"MTS RUS\",2", {{18, kAutomatic}, {19, "MTS RUS"}}},
+        {"0,0,\"Zentra Mobile\",2", {{18, kAutomatic}, {19, "Zentra Mobile"}}},
         // The closing quote was already taken off by the extraction.
-        {"1,0,\"Beeline", {{18, "Ручной"}, {19, "Beeline"}}},
+        {"1,0,\"Nordlink", {{18, "Ручной"}, {19, "Nordlink"}}},
         {"1,2,25001,7", {{18, "Ручной"}, {19, "25001"}}},
-        {"4,0,\"Tele2\",2",
-         {{18, "Если ручной не удастся, пробовать автоматический"}, {19, "Tele2"}}},
+        {"4,0,\"Orbita3\",2",
+         {{18, "Если ручной не удастся, пробовать автоматический"}, {19, "Orbita3"}}},
         {"2", {{18, "Отмена регистрации в сети"}}},
         {"0", {{18, kAutomatic}}},
         {"0,0", {{18, kAutomatic}}},
-        {"3,0,\"MegaFon\",2", {{19, "MegaFon"}}},
-        {"00,0,\"MegaFon\",2", {{19, "MegaFon"}}},
+        {"3,0,\"Polaris\",2", {{19, "Polaris"}}},
+        {"00,0,\"Polaris\",2", {{19, "Polaris"}}},
         {",,x", {{19, "x"}}},
         {"", {}},
     });
@@ -157,14 +158,14 @@ TEST(OperatorDecoder, NameRules) {
         {"0,0,\"", {{18, kAutomatic}, {19, ""}}},
         {"0,0,\",x\",2", {{18, kAutomatic}, {19, ""}}},
         // A comma inside the name ends it.
-        {"0,0,\"AT&T, Inc\",2", {{18, kAutomatic}, {19, "AT&T"}}},
+        {"0,0,\"Z&W, Inc\",2", {{18, kAutomatic}, {19, "Z&W"}}},
         // One quote off each end, no more.
-        {"0,0,MTS\",2", {{18, kAutomatic}, {19, "MTS"}}},
-        {"0,0,\"\"MTS\"\",2", {{18, kAutomatic}, {19, "\"MTS\""}}},
-        {"0,0,\"M\"TS\",2", {{18, kAutomatic}, {19, "M\"TS"}}},
+        {"0,0,Zentra\",2", {{18, kAutomatic}, {19, "Zentra"}}},
+        {"0,0,\"\"Zentra\"\",2", {{18, kAutomatic}, {19, "\"Zentra\""}}},
+        {"0,0,\"Ze\"ntra\",2", {{18, kAutomatic}, {19, "Ze\"ntra"}}},
         // Only a quote at the very start is dropped.
-        {"0,0, \"MTS\",2", {{18, kAutomatic}, {19, " \"MTS"}}},
-        {"0,0,\"Мегафон\",2", {{18, kAutomatic}, {19, "Мегафон"}}},
+        {"0,0, \"Zentra\",2", {{18, kAutomatic}, {19, " \"Zentra"}}},
+        {"0,0,\"Северлинк\",2", {{18, kAutomatic}, {19, "Северлинк"}}},
     });
 }
 

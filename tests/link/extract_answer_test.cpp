@@ -47,7 +47,7 @@ const ExtractCase kCases[] = {
     {"EchoStillOn", "AT+CGMM\r\r\nE173\r\n\r\nOK\r\n", "", "AT+CGMM", true},
     {"Signal", "\r\n+CSQ: 17,99\r\n\r\nOK\r\n", "+CSQ", "17,99", true},
     {"AtiLine", "\r\nManufacturer: maker\r\nModel: E173\r\nRevision: 1\r\n", "Model", "E173", true},
-    {"OperatorKeepsInnerQuotes", "\r\n+COPS: 0,0,\"Beeline\",2\r\n", "+COPS", "0,0,\"Beeline\",2", true},
+    {"OperatorKeepsInnerQuotes", "\r\n+COPS: 0,0,\"Nordlink\",2\r\n", "+COPS", "0,0,\"Nordlink\",2", true},
     {"PrefixMissing", "\r\nERROR\r\n", "+CSQ", "", false},
     {"EchoedPrefixMatchesFirst", "AT+COPS?\r\r\n+COPS: 0,0,\"X\",2\r\n\r\nOK\r\n", "+COPS", "", true},
     {"BlankCrLfThenValue", " \r\nE173\r\n", "", "E173", true},

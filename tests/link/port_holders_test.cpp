@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -85,25 +87,33 @@ TEST_F(LockFiles, NameComesFromTheDeviceBelowDev) {
 
 TEST_F(LockFiles, LiveOwnerHoldsItAndADeadOneLeavesItStale) {
     const int32_t parent = static_cast<int32_t>(getppid());
+    // A lock without a pid may be one whose maker has not written it yet: held while young.
+    constexpr int kYoung = 0;
+    constexpr int kOld = 10;
     const struct {
         const char* what;
         std::string content;
+        int ageSeconds;
         LockState state;
         pid_t holder;
     } cases[] = {
-        {"ascii, live", Ascii(getppid()), LockState::HeldByOther, getppid()},
-        {"ascii without padding", std::to_string(getppid()) + "\n", LockState::HeldByOther, getppid()},
-        {"binary, live", std::string(reinterpret_cast<const char*>(&parent), sizeof parent),
+        {"ascii, live", Ascii(getppid()), kYoung, LockState::HeldByOther, getppid()},
+        {"ascii without padding", std::to_string(getppid()) + "\n", kYoung, LockState::HeldByOther, getppid()},
+        {"binary, live", std::string(reinterpret_cast<const char*>(&parent), sizeof parent), kYoung,
          LockState::HeldByOther, getppid()},
-        {"this process", Ascii(getpid()), LockState::Ours, 0},
-        {"ascii, dead", Ascii(DeadPid()), LockState::Free, 0},
-        {"empty", "", LockState::Free, 0},
-        {"garbage", "modem manager\n", LockState::Free, 0},
-        {"zero", Ascii(0), LockState::Free, 0},
+        {"this process", Ascii(getpid()), kYoung, LockState::Ours, 0},
+        {"ascii, dead", Ascii(DeadPid()), kYoung, LockState::Free, 0},
+        {"empty, young", "", kYoung, LockState::HeldByOther, 0},
+        {"garbage, young", "modem manager\n", kYoung, LockState::HeldByOther, 0},
+        {"empty, old", "", kOld, LockState::Free, 0},
+        {"garbage, old", "modem manager\n", kOld, LockState::Free, 0},
+        {"zero", Ascii(0), kYoung, LockState::Free, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Write(c.content);
+        const timeval then[2] = {{time(nullptr) - c.ageSeconds, 0}, {time(nullptr) - c.ageSeconds, 0}};
+        ASSERT_EQ(utimes(lock_.c_str(), then), 0);
         PortHolder holder;
         EXPECT_EQ(CheckLockFile(lock_.c_str(), &holder), c.state);
         EXPECT_EQ(holder.pid, c.holder);

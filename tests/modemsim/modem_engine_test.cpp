@@ -103,6 +103,14 @@ TEST(ModemEngineEcho, SwitchesAfterTheCommandsOwnEcho) {
     }
 }
 
+TEST(ModemEngineCycle, RepliesInTurnPerCommandAndFromTheFirstAgain) {
+    Line line("echo off\nlatency 0\nQ => {cycle 1 | 2 | <silent>}\nR => {cycle a | b}\n");
+    line.Send("Q\rQ\rR\rQ\rQ\rR\rR\rQ\r", 0);
+    line.RunTo(1000);
+    EXPECT_EQ(line.TakeBytes(), "12a1ba2");
+    EXPECT_EQ(line.Engine().CommandsTaken(), 8u);
+}
+
 TEST(ModemEngineUnplug, GoesAwayAtItsCommandWithoutEchoOrReply) {
     Line line("latency 0\nunplug AT+GONE\nAT => A\n");
     line.Send("AT\rAT+GONE\rAT\r", 0);

@@ -158,6 +158,15 @@ const ErrorCase kErrorCases[] = {
     {"LatencyAbsurd", "latency 123456789012345678901234567890", "t.profile:1: latency must be followed"},
     {"CarriageReturnInsideLine", "X => a\rb", "t.profile:1: carriage return inside the line"},
     {"ErrorOnLaterLine", "X => OK\nY => OK\nZ => {pause}\n", "t.profile:3: {pause N}"},
+    {"CycleOfOne", "X => {cycle a}", "t.profile:1: a cycle needs at least two replies"},
+    {"CycleUnclosed", "X => {cycle a | b", "t.profile:1: a cycle is written {cycle REPLY | REPLY ...}"},
+    {"CycleTwoBlanks", "X => {cycle  a | b}x", "t.profile:1: a cycle is written"},
+    {"CycleEmpty", "X => {cycle}", "t.profile:1: a cycle is written"},
+    {"CycleInsideText", "X => a{cycle b | c}", "t.profile:1: {cycle ...} must be the whole reply"},
+    {"CycleNested", "X => {cycle a | {cycle b | c}}", "t.profile:1: reply 2 of the cycle: {cycle ...} must be"},
+    {"CyclePartBadEscape", "X => {cycle a | \\q}", "t.profile:1: reply 2 of the cycle: unknown escape \\q"},
+    {"CycleOnStar", "* => {cycle a | b}", "t.profile:1: the '*' rule cannot cycle"},
+    {"CycleSilentInsidePart", "X => {cycle a<silent> | b}", "t.profile:1: reply 1 of the cycle: <silent> must be"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Errors, ProfileErrorTest, testing::ValuesIn(kErrorCases),
@@ -243,6 +252,30 @@ TEST(ProfileLines, LaterRuleReplacesEarlier) {
     ASSERT_TRUE(Parse("ATI => first\nAT => x\nATI => second\n", &profile, &error)) << error;
     EXPECT_EQ(ReplyTo(profile, "ATI"), "second");
     EXPECT_EQ(profile.rules.size(), 2u);
+}
+
+// "{cycle" followed by a blank or '}' was plain text before; no bundled or test profile used it.
+TEST(ProfileLines, CycleRulesKeepTheirRepliesInOrder) {
+    Profile profile;
+    std::string error;
+    ASSERT_TRUE(Parse("A => {cycle one | two\x7C | <silent> |  four{pause 5}{repeat 2 x}}\n"
+                      "B => plain\nB => {cycle b1 | b2}\nC => {cycle c1 | c2}\nC => plain\n"
+                      "D => {cycles}\n",
+                      &profile, &error))
+        << error;
+    ASSERT_EQ(profile.cycles.count("A"), 1u);
+    const std::vector<Reply>& a = profile.cycles["A"];
+    ASSERT_EQ(a.size(), 4u);
+    EXPECT_EQ(Render(a[0]), "one");
+    EXPECT_EQ(Render(a[1]), "two|");
+    EXPECT_TRUE(a[2].chunks.empty());
+    EXPECT_EQ(a[3].Bytes(), " fourxx");
+    // A later rule for the same command replaces an earlier one, cycle or not.
+    EXPECT_EQ(profile.rules.count("B"), 0u);
+    EXPECT_EQ(profile.cycles["B"].size(), 2u);
+    EXPECT_EQ(profile.cycles.count("C"), 0u);
+    EXPECT_EQ(ReplyTo(profile, "C"), "plain");
+    EXPECT_EQ(ReplyTo(profile, "D"), "{cycles}");
 }
 
 TEST(ProfileLines, CyrillicCommandIsKeyedBy1251Bytes) {

@@ -37,6 +37,7 @@ public:
     // Waits for an exit without signalling it (for a simulator expected to refuse to start).
     int WaitExit(int timeoutMs = 5000);
     const std::string& Stdout() const { return stdout_; }
+    pid_t Pid() const { return pid_; }
     // Everything the simulator wrote on stderr (complete once it exited).
     std::string Stderr();
 

@@ -2,13 +2,16 @@
 // limits are generous: the machine is shared and small.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -134,6 +137,51 @@ TEST_F(SimulatorTest, ExclusiveModeEndsWithTheLastClose) {
     int exclusive = -1;
     ASSERT_EQ(ioctl(second.Fd(), TIOCGEXCL, &exclusive), 0);
     EXPECT_EQ(exclusive, 0);
+}
+
+// Opens and closes that meet unread in the event queue merge; the client that stays must
+// still be answered. First made certain by holding the simulator still while two clients
+// open and one closes, then at random by two processes opening and closing at full speed.
+TEST_F(SimulatorTest, ClientThatStaysIsAnsweredWhateverOthersOpenAndClose) {
+    StartWith("echo off\nlatency 0\nAT => ok\n");
+    PortClient stays(Port(5));
+    ASSERT_TRUE(stays.Write("AT\r"));
+    ASSERT_EQ(stays.ReadUntil("ok", 3000), "ok");
+
+    ASSERT_EQ(kill(simulator_.Pid(), SIGSTOP), 0);
+    auto first = std::make_unique<PortClient>(Port(5));
+    PortClient second(Port(5));
+    first.reset();
+    ASSERT_EQ(kill(simulator_.Pid(), SIGCONT), 0);
+    ASSERT_TRUE(stays.Write("AT\r"));
+    ASSERT_EQ(stays.ReadUntil("ok", 3000), "ok");
+    second.Close();
+    usleep(200 * 1000);   // the close is taken before the command; the survivor must not count as gone
+    ASSERT_TRUE(stays.Write("AT\r"));
+    EXPECT_EQ(stays.ReadUntil("ok", 3000), "ok") << "after the merged opens";
+
+    pid_t children[2];
+    for (pid_t& child : children) {
+        child = fork();
+        if (child == 0) {
+            for (int i = 0; i < 300; ++i) close(open(Port(5).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK));
+            _exit(0);
+        }
+    }
+    for (pid_t child : children) waitpid(child, nullptr, 0);
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(stays.Write("AT\r"));
+        EXPECT_EQ(stays.ReadUntil("ok", 3000), "ok") << "after the rapid opens, round " << round;
+    }
+    stays.Close();
+    // Once the last client is gone, what the modem sends is dropped again.
+    {
+        PortClient writer(Port(5));
+        ASSERT_TRUE(writer.Write("AT\r"));
+    }
+    usleep(300 * 1000);
+    PortClient later(Port(5));
+    EXPECT_EQ(later.ReadQuiet(200, 1000), "");
 }
 
 TEST_F(SimulatorTest, SilentPortOpensButNeverAnswers) {

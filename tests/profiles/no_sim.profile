@@ -1,9 +1,9 @@
 # A stick without a SIM card: the SIM queries fail with the 3GPP "SIM not inserted" error.
 echo on
 latency 2
-ATI => \r\nManufacturer: huawei\r\nModel: E1550\r\nRevision: 11.608.12.02.143\r\nIMEI: 353333333333333\r\n+GCAP: +CGSM,+DS,+ES\r\n\r\nOK\r\n
+ATI => \r\nManufacturer: zentrawave\r\nModel: E1550\r\nRevision: 11.608.12.02.143\r\nIMEI: 353333333333333\r\n+GCAP: +CGSM,+DS,+ES\r\n\r\nOK\r\n
 AT^FHVER => \r\n^FHVER:"E1550 11.608.12.02.143,CD25TCPU"\r\n\r\nOK\r\n
-AT+CGMI => \r\nhuawei\r\n\r\nOK\r\n
+AT+CGMI => \r\nzentrawave\r\n\r\nOK\r\n
 AT+CGMM => \r\nE1550\r\n\r\nOK\r\n
 AT+CGMR => \r\n11.608.12.02.143\r\n\r\nOK\r\n
 AT+CIMI => \r\n+CME ERROR: 10\r\n

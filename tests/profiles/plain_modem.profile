@@ -2,7 +2,7 @@
 # AT+CGMI with a bare error line and AT+CGMM with only OK.
 echo on
 latency 2
-ATI => \r\nManufacturer: ZTE INCORPORATED\r\nModel: MF180\r\nRevision: BD_MF180V1.0.0B03\r\nIMEI: 861111111111111\r\n+GCAP: +CGSM,+FCLASS,+DS\r\n\r\nOK\r\n
+ATI => \r\nManufacturer: KORVANT INCORPORATED\r\nModel: MF180\r\nRevision: BD_MF180V1.0.0B03\r\nIMEI: 861111111111111\r\n+GCAP: +CGSM,+FCLASS,+DS\r\n\r\nOK\r\n
 AT+CGMI => \r\nERROR\r\n
 AT+CGMM => \r\nOK\r\n
 AT+CGMR => \r\n"BD_MF180V1.0.0B04"\r\n\r\nOK\r\n

@@ -2,8 +2,8 @@
 # read ends at the stall and the stalled tail starts the next command's reply.
 echo on
 latency 2
-ATI => \r\nManufacturer: huawei\r\nModel: E1550\r\nRevision: 11.608.12.02.143\r\nIMEI: 353333333333333\r\n+GCAP: +CGSM,+DS,+ES\r\n\r\nOK\r\n
-AT+CGMI => \r\nHUAWEI{pause 200}\r\n\r\nOK\r\n
+ATI => \r\nManufacturer: zentrawave\r\nModel: E1550\r\nRevision: 11.608.12.02.143\r\nIMEI: 353333333333333\r\n+GCAP: +CGSM,+DS,+ES\r\n\r\nOK\r\n
+AT+CGMI => \r\nZENTRAWAVE{pause 200}\r\n\r\nOK\r\n
 AT+CGMM => \r\nE1550-cgmm\r\n\r\nOK\r\n
 AT+CGMR => \r\n11.608.12.02.143\r\n\r\nOK\r\n
 AT+CIMI => \r\n250013333333333\r\n\r\nOK\r\n

@@ -100,8 +100,8 @@ TEST(CopyText, OnlyAClearedCheckBoxSkipsARow) {
     const Case cases[] = {{kUnchecked, false}, {kChecked, true}, {kNoCheckBox, true}, {3, true}, {15, true}};
     for (const Case& c : cases) {
         ListRows rows;
-        rows.SetByIndex(19, c.state, "MegaFon");
-        EXPECT_EQ(Copy(rows), c.copied ? "Оператор: MegaFon\r\n" : "") << "state " << c.state;
+        rows.SetByIndex(19, c.state, "Polaris");
+        EXPECT_EQ(Copy(rows), c.copied ? "Оператор: Polaris\r\n" : "") << "state " << c.state;
     }
 }
 

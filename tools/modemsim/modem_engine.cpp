@@ -34,7 +34,15 @@ void ModemEngine::Receive(const char* data, size_t size, Millis now) {
     }
 }
 
-const Reply& ModemEngine::ReplyFor(const std::string& command) const {
+// A cycle's turn is the modem's state, like its echo: it goes on from one client to the next.
+const Reply& ModemEngine::ReplyFor(const std::string& command) {
+    const auto cycle = profile_.cycles.find(command);
+    if (cycle != profile_.cycles.end()) {
+        size_t& turn = cycleTurns_[command];
+        const Reply& reply = cycle->second[turn];
+        turn = (turn + 1) % cycle->second.size();
+        return reply;
+    }
     const auto rule = profile_.rules.find(command);
     if (rule != profile_.rules.end()) return rule->second;
     if (command == "ATE0" || command == "ATE1") return okReply_;

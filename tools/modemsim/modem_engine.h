@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <string>
 
 #include "tools/modemsim/profile.h"
@@ -53,7 +54,7 @@ private:
         Millis end;  // when its carriage return arrived
     };
 
-    const Reply& ReplyFor(const std::string& command) const;
+    const Reply& ReplyFor(const std::string& command);
     void TakeCommand();
 
     Profile profile_;
@@ -72,6 +73,8 @@ private:
     std::string echoText_;  // the echo being sent; a reply step is sent from profile_
     const char* outgoingData_ = nullptr;
     size_t outgoingSize_ = 0;
+
+    std::map<std::string, size_t> cycleTurns_;   // the next reply of each cycle
 
     uint64_t commandsTaken_ = 0;
     bool unplugged_ = false;

@@ -100,13 +100,23 @@ private:
         std::string commandBytes;
         if (!Utf8ToCp1251(command, &commandBytes))
             return Fail("COMMAND has a character that is not valid UTF-8 or has no Windows-1251 byte");
-        Reply reply;
         std::string reason;
+        if (IsCycleReply(replyText)) {
+            if (commandBytes == "*") return Fail("the '*' rule cannot cycle; give each command its own rule");
+            std::vector<Reply> replies;
+            if (!ParseCycleText(replyText, &replies, &bytesLeft_, &pausesLeft_, &reason)) return Fail(reason);
+            out_->rules.erase(commandBytes);
+            out_->cycles[commandBytes] = std::move(replies);
+            return true;
+        }
+        Reply reply;
         if (!ParseReplyText(replyText, &reply, &bytesLeft_, &pausesLeft_, &reason)) return Fail(reason);
-        if (commandBytes == "*")
+        if (commandBytes == "*") {
             out_->defaultReply = std::move(reply);
-        else
+        } else {
+            out_->cycles.erase(commandBytes);
             out_->rules[commandBytes] = std::move(reply);
+        }
         return true;
     }
 

@@ -30,6 +30,9 @@ struct Profile {
     EchoMode echo = EchoMode::On;
     uint32_t latencyMs = 5;
     std::map<std::string, Reply> rules;  // exact command line (Windows-1251) -> reply
+    // Commands whose replies are used in turn, one per command line taken, then from the first
+    // again: the `{cycle A | B}` rules. A command is in `rules` or here, never in both.
+    std::map<std::string, std::vector<Reply>> cycles;
     Reply defaultReply;                  // the "*" rule; "\r\nERROR\r\n" unless the profile says
     // Command lines (Windows-1251) at which the modem goes away, as a stick pulled out does:
     // the `unplug COMMAND` lines, an extension of the shared profile format.
@@ -49,6 +52,12 @@ constexpr size_t kMaxProfileFileBytes = 16u * 1024u * 1024u;
 // plus the size of `text`.
 bool ParseProfile(const std::string& text, const std::string& fileName, Profile* out,
                   std::string* error);
+
+// Parses the REPLY field of a `{cycle A | B ...}` rule into its replies, each as
+// ParseReplyText does. Returns false with a reason (no file or line) in `error`.
+bool IsCycleReply(const std::string& text);
+bool ParseCycleText(const std::string& text, std::vector<Reply>* out, size_t* bytesLeft,
+                    size_t* pausesLeft, std::string* error);
 
 // Parses the REPLY field of a rule (escapes, {pause N}, {repeat N TEXT}, <silent>) into `out`.
 // `bytesLeft` and `pausesLeft` are the remaining budgets and are reduced by what the reply uses.

@@ -76,6 +76,8 @@ private:
                 ok = ParsePause(out);
             } else if (c == '{' && StartsConstruct("repeat")) {
                 ok = ParseRepeat(out);
+            } else if (c == '{' && StartsConstruct("cycle")) {
+                return Fail("{cycle ...} must be the whole reply (write \\x7B for a literal '{')");
             } else if (c == '<' && text_.compare(pos_, sizeof kSilent - 1, kSilent) == 0) {
                 return Fail("<silent> must be the whole reply (write \\x3C for a literal '<')");
             } else if (static_cast<unsigned char>(c) < 0x80) {
@@ -90,7 +92,7 @@ private:
         return true;
     }
 
-    // "{pause" or "{repeat" followed by a blank or '}' commits to the construct, so a mistyped
+    // "{pause", "{repeat" or "{cycle" followed by a blank or '}' commits to the construct, so a mistyped
     // one is reported instead of being sent as text; "{pauses}" or "{Pause 5}" are plain text.
     bool StartsConstruct(const char* keyword) const {
         const std::string word = std::string("{") + keyword;
@@ -282,4 +284,50 @@ bool ParseReplyText(const std::string& text, Reply* out, size_t* bytesLeft, size
         return (*error = "<silent> must follow ' => ' directly, without more blanks"), false;
     ReplyParser parser(text, bytesLeft, pausesLeft, error);
     return parser.Parse(out);
+}
+
+namespace {
+
+const char kCycleOpen[] = "{cycle";
+const char kCycleSeparator[] = " | ";
+
+}  // namespace
+
+// "{cycle" then a blank or '}' commits, as "{pause" and "{repeat" do.
+bool IsCycleReply(const std::string& text) {
+    const size_t open = sizeof kCycleOpen - 1;
+    return text.compare(0, open, kCycleOpen) == 0 && text.size() > open &&
+           (text[open] == ' ' || text[open] == '}');
+}
+
+bool ParseCycleText(const std::string& text, std::vector<Reply>* out, size_t* bytesLeft,
+                    size_t* pausesLeft, std::string* error) {
+    const size_t open = sizeof kCycleOpen - 1;
+    if (text.size() < open + 2 || text[open] != ' ' || text.back() != '}') {
+        *error = "a cycle is written {cycle REPLY | REPLY ...}: one blank after {cycle, the replies "
+                 "separated by ' | ', and '}' ending the line";
+        return false;
+    }
+    const std::string body = text.substr(open + 1, text.size() - open - 2);
+    out->clear();
+    size_t start = 0;
+    while (true) {
+        const size_t separator = body.find(kCycleSeparator, start);
+        const std::string part = body.substr(start, separator == std::string::npos ? std::string::npos
+                                                                                    : separator - start);
+        Reply reply;
+        std::string reason;
+        if (!ParseReplyText(part, &reply, bytesLeft, pausesLeft, &reason)) {
+            *error = "reply " + std::to_string(out->size() + 1) + " of the cycle: " + reason;
+            return false;
+        }
+        out->push_back(std::move(reply));
+        if (separator == std::string::npos) break;
+        start = separator + sizeof kCycleSeparator - 1;
+    }
+    if (out->size() < 2) {
+        *error = "a cycle needs at least two replies separated by ' | ' (a literal '|' is written \\x7C)";
+        return false;
+    }
+    return true;
 }

@@ -18,6 +18,7 @@
 #include "tools/modemsim/client_watch.h"
 #include "tools/modemsim/device_link.h"
 #include "tools/modemsim/modem_engine.h"
+#include "tools/modemsim/open_count.h"
 #include "tools/modemsim/profile.h"
 #include "tools/modemsim/pty_port.h"
 #include "tools/modemsim/transcript_log.h"
@@ -49,6 +50,8 @@ struct SimulatedPort {
     Millis inputQuietUntil = 0;  // after a read error, so a broken pty cannot spin the loop
     int watchId = -1;
     int clients = 0;             // clients that have the port open now
+    bool recount = false;        // a close or lost event waits to be settled from /proc
+    bool eventsLost = false;
     uint64_t commandsLogged = 0; // the engine's CommandsTaken() when the transcript last heard
     bool unplugged = false;      // gone for good: no link, no pty
 };
@@ -213,25 +216,47 @@ private:
             now = NowMs();
             // Opens and closes first: a client's open is then known before its data is read.
             clientWatch_.Drain([&](int watchId, ClientWatch::Event event) { OnClientEvent(watchId, event, now); });
+            SettleClientCounts(now);
             for (size_t i = 0; i < ports_.size(); ++i)
                 if (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) ReadInput(ports_[i].get(), now);
         }
     }
 
+    // Opens are counted as they come; closes and lost events are settled by counting the
+    // descriptors in /proc once the queue is read (SettleClientCounts), because inotify merges
+    // identical events that wait unread: two opens at once arrive as one. A client's open may
+    // reach the queue before its descriptor reaches /proc; such a client is counted as soon as
+    // it writes (see ReadInput).
     void OnClientEvent(int watchId, ClientWatch::Event event, Millis now) {
         for (auto& port : ports_) {
             if (port->unplugged) continue;
             if (event == ClientWatch::Event::Lost) {
-                // Some opens or closes went unseen: assume a client, so nothing is dropped.
-                if (port->clients == 0) port->clients = 1;
-                port->log.Note("open/close events were lost; assuming the port is open", now - start_);
+                port->eventsLost = true;
+                port->recount = true;
                 continue;
             }
             if (port->watchId != watchId) continue;
             if (event == ClientWatch::Event::Opened) {
                 ++port->clients;
                 port->log.Note("opened (" + std::to_string(port->clients) + " open)", now - start_);
-            } else if (port->clients > 0 && --port->clients == 0) {
+            } else {
+                port->recount = true;
+            }
+        }
+    }
+
+    void SettleClientCounts(Millis now) {
+        for (auto& port : ports_) {
+            if (!port->recount || port->unplugged) continue;
+            port->recount = false;
+            const int before = port->clients;
+            port->clients = CountOtherOpeners(port->pty.slavePath);
+            if (port->eventsLost) {
+                port->eventsLost = false;
+                // Some opens or closes went unseen: assume a client, so nothing is dropped.
+                if (port->clients == 0) port->clients = 1;
+                port->log.Note("open/close events were lost; assuming the port is open", now - start_);
+            } else if (before > 0 && port->clients == 0) {
                 LastClientClosed(port.get(), now);
             }
         }
@@ -252,6 +277,9 @@ private:
         for (int round = 0; round < 8 && !port->engine->InputBacklogFull(); ++round) {
             const ssize_t n = read(port->pty.master, buffer, sizeof buffer);
             if (n > 0) {
+                // Bytes from a client whose open was not counted yet: count again, once its
+                // descriptor is surely in /proc (it has written through it).
+                if (port->clients == 0) port->clients = CountOtherOpeners(port->pty.slavePath);
                 port->log.Record("rx", buffer, static_cast<size_t>(n), now - start_);
                 port->engine->Receive(buffer, static_cast<size_t>(n), now);
                 continue;

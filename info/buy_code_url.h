@@ -1,5 +1,6 @@
 // The shop page for a modem's unlock code: which product a model is, and when the offer shows.
-// Window-free, so the list's drawing and click handling and the tests share one rule.
+// Window-free, so the list's drawing and click handling, the command-line tool and the tests
+// share one rule.
 #pragma once
 
 #include <cstddef>
@@ -30,15 +31,3 @@ int BuildBuyCodeUrl(const char* model, const char* versions, char* output, size_
 
 // The offer exists from August 2014 on; the date is the computer's date in UTC.
 bool BuyCodeDateOpen(int year, int month);
-
-// Where the buy-code cell lies in the information list (row position, value column) and the
-// fixed client x positions that split it: the status text keeps up to kBuyCodeStatusRight,
-// the button starts at kBuyCodeButtonLeft.
-constexpr int kBuyCodeRowPosition = 6;
-constexpr int kBuyCodeColumn = 1;
-constexpr int kBuyCodeStatusRight = 500;
-constexpr int kBuyCodeButtonLeft = 502;
-
-// True when a click at list client x on (rowPosition, column) lands on the button's part of
-// the cell. The caller still needs a page address and an open date gate to open anything.
-bool BuyCodeClickOnButton(int rowPosition, int column, int listX);

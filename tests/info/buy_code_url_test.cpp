@@ -1,12 +1,15 @@
 // Which shop page a model leads to, and when the offer shows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstring>
 #include <set>
 #include <string>
+#include <vector>
 
-#include "ui/buy_code_url.h"
+#include "info/buy_code_url.h"
 
 namespace {
 
@@ -92,17 +95,83 @@ void CheckGroup(const char* const* names, int count, int product) {
         ASSERT_NE(names[i][0], '\0') << "entry " << i;
         EXPECT_TRUE(seen.insert(names[i]).second) << names[i] << " is listed twice";
         EXPECT_EQ(PageProduct(names[i], ""), product) << names[i];
-        EXPECT_EQ(PageProduct(std::string("Huawei ") + names[i] + "-1", ""), product) << names[i];
+        EXPECT_EQ(PageProduct(std::string("Zentrawave ") + names[i] + "-1", ""), product) << names[i];
     }
 }
 
+// The published model lists, pinned apart from the code's own copy so that a misspelt, missing,
+// extra or moved name fails: the count, FNV-1a (64 bits) of the names joined by line feeds in
+// list order, and FNV-1a (32 bits) of each name, which tells the first entry that differs.
+// All were computed once from the published lists and checked against them by hand.
+struct PublishedGroup {
+    int count;
+    uint64_t joinedDigest;
+    std::vector<uint32_t> nameDigests;
+};
+
+const PublishedGroup kPublishedGroup1 = {
+    76, 0x996ed9a15920633eull,
+    {0xbbb0f656, 0x5b9fe1df, 0xc0b0fe35, 0xbdb0f97c, 0xd89857e1, 0xd5aee0ad, 0x4c4c105e, 0xd4aedf1a,
+     0xcfaed73b, 0xccaed282, 0xfc35cc1f, 0x4fabcf24, 0x51abd24a, 0x4dabcbfe, 0xb9bdbf23, 0x97b878e4,
+     0x4dbad688, 0xba3c5a0e, 0x2a34bb99, 0x2934ba06, 0x2834b873, 0xff41a77e, 0x6ccc8421, 0x62cc7463,
+     0xd8c4df60, 0xdec72769, 0xf582cce6, 0x70cec904, 0xda86d79f, 0x41f8d2e8, 0x4c0a2bc7, 0xb1e46880,
+     0xf1bda8c4, 0x10904639, 0x7f2ad2ab, 0x1c6a0984, 0x8ff85c9b, 0xc72bcebc, 0x52245ac8, 0xc72e0d53,
+     0x00c0260e, 0xbea1f085, 0x50abd0b7, 0x87cd75b9, 0x137ea13d, 0x52abd3dd, 0x77b18abf, 0x251550d8,
+     0x84aa35a9, 0x69032a4d, 0xcd060650, 0xab6ef857, 0x98beb4fc, 0x44874ee8, 0x7a624708, 0x52f34a25,
+     0xb08bb833, 0x9c1cc7f2, 0x9d1cc985, 0x971cc013, 0x991cc339, 0x2e24698d, 0x2d2467fa, 0x292461ae,
+     0x242459cf, 0x2324583c, 0x24221b38, 0x13ff6fc6, 0x18ff77a5, 0x19ff7938, 0xf3304b79, 0x11f19b81,
+     0xb9edc420, 0x102b3761, 0xfc3059a4, 0xedd7a609}};
+
+const PublishedGroup kPublishedGroup2 = {
+    13, 0x3663a03a2ce37301ull,
+    {0x8062507a, 0x7086d645, 0x412980f1, 0xd3cefbf1, 0x8e894416, 0x9e2f4189, 0x0851865c, 0x88680579,
+     0x3233440c, 0xb733350f, 0x9b796c83, 0x88e03a62, 0x7e7e9d8a}};
+
+uint64_t Fnv1a64(const std::string& text) {
+    uint64_t hash = 0xcbf29ce484222325ull;
+    for (unsigned char c : text) hash = (hash ^ c) * 0x100000001b3ull;
+    return hash;
+}
+
+uint32_t Fnv1a32(const std::string& text) {
+    uint32_t hash = 0x811c9dc5u;
+    for (unsigned char c : text) hash = (hash ^ c) * 0x01000193u;
+    return hash;
+}
+
+void ExpectPublished(const char* const* names, int count, const PublishedGroup& published) {
+    ASSERT_EQ(static_cast<size_t>(published.count), published.nameDigests.size());
+    EXPECT_EQ(count, published.count) << "the group has " << count << " names, the published list "
+                                      << published.count;
+    std::string joined;
+    for (int i = 0; i < count; ++i) joined += (i > 0 ? "\n" : "") + std::string(names[i]);
+    if (Fnv1a64(joined) == published.joinedDigest) return;
+    const int common = std::min(count, published.count);
+    for (int i = 0; i < common; ++i) {
+        if (Fnv1a32(names[i]) != published.nameDigests[i]) {
+            ADD_FAILURE() << "entry " << i + 1 << " of " << count << " is '" << names[i]
+                          << "', not the published name at that place"
+                          << (i > 0 ? std::string(" (after '") + names[i - 1] + "')" : "");
+            return;
+        }
+    }
+    ADD_FAILURE() << "the names differ from the published list after entry " << common
+                  << " (a name missing or added at the end)";
+}
+
+TEST(BuyCodeUrl, Group1IsThePublishedList) {
+    ExpectPublished(ModelGroup1, kModelGroup1Size, kPublishedGroup1);
+}
+
+TEST(BuyCodeUrl, Group2IsThePublishedList) {
+    ExpectPublished(ModelGroup2, kModelGroup2Size, kPublishedGroup2);
+}
+
 TEST(BuyCodeUrl, EveryNameOfGroup1LeadsToProduct1) {
-    EXPECT_EQ(kModelGroup1Size, 76);
     CheckGroup(ModelGroup1, kModelGroup1Size, ProductNumber1);
 }
 
 TEST(BuyCodeUrl, EveryNameOfGroup2LeadsToProduct2) {
-    EXPECT_EQ(kModelGroup2Size, 13);
     CheckGroup(ModelGroup2, kModelGroup2Size, ProductNumber2);
 }
 
@@ -129,7 +198,6 @@ TEST(BuyCodeUrl, AddressIsTheBaseFollowedByTheNumber) {
     std::memset(output, 0, sizeof output);
     EXPECT_EQ(BuildBuyCodeUrl("E173", "", output, sizeof output), 0);
     EXPECT_EQ(std::string(output), base + std::to_string(ProductNumber1));
-    for (int number : {ProductNumber1, ProductNumber2, ProductNumber3}) EXPECT_GT(number, 0);
 }
 
 TEST(BuyCodeUrl, NoPageLeavesTheOutputAsItWas) {
@@ -189,23 +257,6 @@ TEST(BuyCodeDate, OpensInAugust2014Utc) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(BuyCodeDateOpen(c.year, c.month), c.open) << c.year << "-" << c.month;
-    }
-}
-
-TEST(BuyCodeClick, OnlyTheButtonPartOfTheLockStatusValueCell) {
-    struct Case {
-        int position;
-        int column;
-        int x;
-        bool onButton;
-    };
-    const Case cases[] = {
-        {6, 1, 502, true},  {6, 1, 501, false}, {6, 1, 500, false}, {6, 1, 639, true},
-        {6, 0, 502, false}, {6, 0, 100, false}, {5, 1, 600, false}, {7, 1, 600, false},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(BuyCodeClickOnButton(c.position, c.column, c.x), c.onButton)
-            << c.position << "," << c.column << " x " << c.x;
     }
 }
 

@@ -1,9 +1,9 @@
-#include "ui/buy_code_url.h"
+#include "info/buy_code_url.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "ui/shop_settings.h"
+#include "info/shop_settings.h"
 
 #define VESMARIN_SHOP_BASE VESMARIN_SHOP_ORIGIN "/asp/pay.asp?id_d="
 
@@ -106,8 +106,3 @@ int BuildBuyCodeUrl(const char* model, const char* versions, char* output, size_
 }
 
 bool BuyCodeDateOpen(int year, int month) { return year > 2014 || (year == 2014 && month >= 8); }
-
-bool BuyCodeClickOnButton(int rowPosition, int column, int listX) {
-    return rowPosition == kBuyCodeRowPosition && column == kBuyCodeColumn &&
-           listX >= kBuyCodeButtonLeft;
-}

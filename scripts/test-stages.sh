@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# The stages of `make test`, side by side where they are independent:
+#   test-stages.sh JOBS
+# The builds follow one another (each already uses every core); a stage's tests start as soon
+# as its build is done and run while the next builds compile: the Windows tests under Wine
+# (which mostly wait: on Wine, on the screen, on simulated modems), the native tests, the
+# sanitizer tests, the fuzzers. Each stage logs to build/logs/STAGE.log. When a stage ends, one
+# line says how it went and how long it took, with CTest's summary; a failed stage's whole log
+# is printed at the end. Exit status 0 only when every stage passed.
+set -u
+jobs=${1:-2}
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root" || exit 2
+logs=$root/build/logs
+mkdir -p "$logs"
+rm -f "$logs"/*.log "$logs"/*.status
+make_quiet() { make --no-print-directory JOBS="$jobs" "$@"; }
+started=$SECONDS
+
+# run_stage NAME COMMAND...: runs one stage into its log; records and reports its outcome.
+run_stage() {
+  local name=$1 log=$logs/$1.log begin=$SECONDS status
+  shift
+  printf '[%4d s] %s: started\n' $((SECONDS - started)) "$name"
+  "$@" >"$log" 2>&1 </dev/null
+  status=$?
+  echo "$status" >"$logs/$name.status"
+  if [ "$status" -eq 0 ]; then
+    printf '[%4d s] %s: passed in %d s' $((SECONDS - started)) "$name" $((SECONDS - begin))
+  else
+    printf '[%4d s] %s: FAILED (exit %d) after %d s' $((SECONDS - started)) "$name" "$status" \
+      $((SECONDS - begin))
+  fi
+  # CTest's and the fuzzers' summaries, on the same line.
+  local summary
+  summary=$(grep -E '^[0-9]+% tests passed|^fuzz: [0-9]+ passed' "$log" | tr '\n' ' ')
+  printf '%s\n' "${summary:+  -- $summary}"
+  return "$status"
+}
+
+# skip_stage NAME WHY: a stage that cannot run because one it needs failed.
+skip_stage() {
+  printf '[%4d s] %s: skipped (%s)\n' $((SECONDS - started)) "$1" "$2"
+  echo "$2" >"$logs/$1.log"
+  echo skipped >"$logs/$1.status"
+}
+
+arch=$(scripts/windows-test-arch.sh)
+if run_stage build-native make_quiet native && run_stage "build-$arch" make_quiet "$arch"; then
+  run_stage test-windows make_quiet run-test-windows &
+  win32_built=1
+  if [ "$arch" != win32 ]; then
+    run_stage build-win32 make_quiet win32 || win32_built=
+  fi
+  if [ -n "$win32_built" ]; then
+    run_stage test-native make_quiet run-test-native &
+  else
+    skip_stage test-native "the 32-bit Windows files it checks were not built"
+  fi
+else
+  skip_stage test-windows "a build it needs failed"
+  skip_stage test-native "a build it needs failed"
+fi
+if run_stage build-asan make_quiet asan; then
+  run_stage test-asan make_quiet run-test-asan &
+else
+  skip_stage test-asan "its build failed"
+fi
+if run_stage build-fuzz make_quiet fuzz-build; then
+  run_stage fuzz-smoke make_quiet run-fuzz-smoke &
+else
+  skip_stage fuzz-smoke "its build failed"
+fi
+wait
+
+failed=()
+for status_file in "$logs"/*.status; do
+  [ "$(cat "$status_file")" = 0 ] || failed+=("$(basename "$status_file" .status)")
+done
+for name in "${failed[@]}"; do
+  printf '\n======== %s: log (%s) ========\n' "$name" "$logs/$name.log"
+  cat "$logs/$name.log"
+done
+if [ ${#failed[@]} -eq 0 ]; then
+  printf '\nmake test: every stage passed in %d s\n' $((SECONDS - started))
+  exit 0
+fi
+printf '\nmake test: %d stage(s) failed: %s (%d s)\n' ${#failed[@]} "${failed[*]}" $((SECONDS - started))
+exit 1
