@@ -16,7 +16,7 @@ CTEST := ctest --output-on-failure --timeout 600 -j$(JOBS)
 
 .PHONY: all deps build native win32 win64 asan test test-native test-windows test-asan fuzz \
         fuzz-build fuzz-smoke run-fuzz-smoke run-test-native run-test-windows run-test-asan bench demo \
-        screenshots gui-reference pictures dist clean
+        screenshots gui-reference pictures dist clean guest-sim test-win32 test-win32-guest
 
 all: build
 
@@ -59,6 +59,22 @@ run-test-windows:
 	@arch=$$(scripts/windows-test-arch.sh) && \
 	scripts/wine-suite.sh --arch $$arch --prefix $(CURDIR)/build/$$arch/wineprefix -- \
 	  sh -c 'cd build/'$$arch' && $(CTEST)'
+
+# The product's own 32-bit build, where test-windows could only run its 64-bit twin: in an
+# emulated i386 PC (scripts/win32-guest.sh). Elsewhere test-windows ran it already.
+# Not yet part of `make test`: its full run in the guest is still to be timed.
+test-win32: deps
+	@if [ "$$(scripts/windows-test-arch.sh)" = win64 ]; then \
+	  $(MAKE) --no-print-directory test-win32-guest; fi
+
+test-win32-guest: native win32 guest-sim
+	scripts/test-win32-guest.sh
+
+# The simulator for inside the i386 guest: a static 32-bit build (g++ -m32).
+guest-sim: deps
+	cmake -S . -B build/guest-sim $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/linux-i386.cmake \
+	      -DVESMARIN_TESTS=OFF >/dev/null
+	cmake --build build/guest-sim -j$(JOBS) --target modemsim
 
 asan: deps
 	cmake -S . -B $(ASANDIR) -DCMAKE_BUILD_TYPE=Debug -DVESMARIN_SANITIZE=ON >/dev/null

@@ -2,7 +2,8 @@
 # Installs what a fresh Debian 12 machine lacks for building and testing Vesmarin:
 # the native toolchain, libedit and the test libraries, the 32-bit MinGW-w64 cross compiler, 32-bit Wine,
 # a headless X server, and the packaging tools of `make dist`. Does nothing when everything is
-# already there.
+# already there. On a machine that refuses 32-bit code it adds what the emulated i386 PC of
+# the 32-bit tests needs (scripts/win32-guest.sh).
 set -euo pipefail
 
 need=()
@@ -19,19 +20,37 @@ done
 have_pkg wine32:i386 || need+=("wine32:i386")
 have_pkg wine || need+=("wine")
 
-if [ ${#need[@]} -eq 0 ]; then
-  exit 0
-fi
-
 if [ "$(id -u)" -ne 0 ]; then
   SUDO=sudo
 else
   SUDO=
 fi
-echo "installing: ${need[*]}"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  $SUDO dpkg --add-architecture i386
-fi
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+updated=0
+install() {
+  echo "installing: $*"
+  if [ $updated -eq 0 ]; then
+    $SUDO apt-get update -qq
+    updated=1
+  fi
+  $SUDO apt-get install -y -qq --no-install-recommends "$@" >/dev/null
+}
+
+if [ ${#need[@]} -gt 0 ]; then
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+  fi
+  install "${need[@]}"
+fi
+
+# Only with Wine installed can the machine tell whether 32-bit code runs here. Where it does
+# not, the 32-bit tests run in an emulated PC: its image is made with debootstrap and
+# e2fsprogs, and the simulator inside it is a static 32-bit build (g++-multilib).
+if [ "$("$(dirname "$0")/windows-test-arch.sh")" = win64 ]; then
+  guest=()
+  for p in qemu-system-x86 debootstrap e2fsprogs cpio xz-utils zstd g++-multilib \
+           debian-archive-keyring; do
+    have_pkg "$p" || guest+=("$p")
+  done
+  [ ${#guest[@]} -eq 0 ] || install "${guest[@]}"
+fi
