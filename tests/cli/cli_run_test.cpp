@@ -22,26 +22,15 @@
 
 #include "info/buy_code_url.h"
 
+#include "tests/cli/run_cli.h"
+
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-};
+using Outcome = CliOutcome;
 
 // Runs the tool with a shell command line; stderr is discarded unless `withStderr`.
 Outcome RunCli(const std::string& args, bool withStderr = false) {
-    const std::string command =
-        std::string(VESMARIN_CLI) + " " + args + (withStderr ? " 2>&1" : " 2>/dev/null");
-    Outcome outcome;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return outcome;
-    char chunk[4096];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0) outcome.out.append(chunk, n);
-    const int status = pclose(pipe);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
+    return RunCliCommand(args, withStderr ? CliStderr::Merged : CliStderr::Dropped);
 }
 
 enum class Output { Stdout, StdoutAndStderr, Terminal };

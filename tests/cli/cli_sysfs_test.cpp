@@ -14,25 +14,13 @@
 #include <sstream>
 #include <string>
 
+#include "tests/cli/run_cli.h"
+
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-};
+using Outcome = CliOutcome;
 
-Outcome RunCli(const std::string& args) {
-    Outcome outcome;
-    const std::string command = std::string(VESMARIN_CLI) + " " + args + " 2>&1";
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char chunk[4096];
-        size_t n;
-        while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0) outcome.out.append(chunk, n);
-        const int status = pclose(pipe);
-        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    return outcome;
-}
+Outcome RunCli(const std::string& args) { return RunCliCommand(args, CliStderr::Merged); }
 
 std::string RealPath(const std::string& path) {
     char real[PATH_MAX];

@@ -9,35 +9,13 @@
 #include <sstream>
 #include <string>
 
+#include "tests/cli/run_cli.h"
+
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using Outcome = CliOutcome;
 
-Outcome RunCli(const std::string& args) {
-    char errPath[] = "/tmp/vesmarin-cli-err-XXXXXX";
-    const int errFd = mkstemp(errPath);
-    Outcome outcome;
-    if (errFd < 0) return outcome;
-    const std::string command = std::string(VESMARIN_CLI) + " " + args + " 2>" + errPath;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char chunk[4096];
-        size_t n;
-        while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0) outcome.out.append(chunk, n);
-        const int status = pclose(pipe);
-        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    std::ifstream errFile(errPath, std::ios::binary);
-    std::ostringstream err;
-    err << errFile.rdbuf();
-    outcome.err = err.str();
-    close(errFd);
-    unlink(errPath);
-    return outcome;
-}
+Outcome RunCli(const std::string& args) { return RunCliCommand(args, CliStderr::Separate); }
 
 TEST(CliUnplugInfo, PrintsTheRowsReadAndNamesTheQuery) {
     const Outcome info = RunCli("info COM6");
