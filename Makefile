@@ -9,7 +9,10 @@ JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # Tests with private ports run side by side; the Windows ones take turns where they share the
 # prefix's ports or the suite's display (their RESOURCE_LOCK), the rest run beside them.
-CTEST := ctest --output-on-failure --timeout 600 -j$(JOBS)
+# A test that fails runs once more, and its failed run's output stays in the log: while the next
+# build compiles beside the tests, the simulator can be descheduled for longer than the 50 ms
+# that end a reply, which splits one reply in two. A fault of the program fails both runs.
+CTEST := ctest --output-on-failure --timeout 600 -j$(JOBS) --repeat until-pass:2
 
 # The Windows build whose tests run under Wine is chosen by scripts/windows-test-arch.sh, in
 # the recipes: only once Wine is installed can it tell whether 32-bit Wine runs here.
