@@ -81,8 +81,9 @@ TEST(LinkTimingTransact, SilentPortGivesNothingAfterTheTimeLimit) {
 TEST(LinkTimingTransact, IncompleteReadCountsAsNoReplyAndThePortStaysUsable) {
     // Bytes arrive every 10 ms, so the read is still running at the limit, as long as the
     // simulator keeps pace. On a loaded machine it can stall past 50 ms and end the read
-    // early, which proves nothing either way: such an attempt shows itself by ending before
-    // the limit, and is made again.
+    // early, which proves nothing either way: such an attempt shows itself by bytes that
+    // came back before the limit, give or take the reader's start and join (slow under
+    // Wine), and is made again. A read that kept its bytes at the limit spoils every attempt.
     constexpr uint32_t kLimitMs = 500;
     bool tested = false;
     for (int attempt = 0; attempt < 5 && !tested; ++attempt) {
@@ -91,7 +92,7 @@ TEST(LinkTimingTransact, IncompleteReadCountsAsNoReplyAndThePortStaysUsable) {
         const auto start = Clock::now();
         const uint32_t count = Transact(modem.get(), "AT+DRIP", true, kLimitMs);
         const long long elapsed = MsSince(start);
-        if (count > 0 && elapsed < kLimitMs) {
+        if (count > 0 && elapsed < kLimitMs + 100) {
             std::this_thread::sleep_for(std::chrono::milliseconds(2000));
             Transact(modem.get(), "AT", false, 0);
             continue;
@@ -100,7 +101,8 @@ TEST(LinkTimingTransact, IncompleteReadCountsAsNoReplyAndThePortStaysUsable) {
         EXPECT_EQ(count, 0u);
         EXPECT_TRUE(ReplyTailIsZero(0));
     }
-    ASSERT_TRUE(tested) << "the simulator never kept pace with the drip";
+    ASSERT_TRUE(tested) << "every attempt kept bytes: the simulator never kept pace with the drip, "
+                           "or reads cut at the limit keep what they had";
 
     // The stopped reader no longer reads: the port answers again once the rest of the drip
     // has been taken, whatever the machine's load made of its pauses.
