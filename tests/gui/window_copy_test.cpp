@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 #include "info/info_table.h"
+#include "ui/clipboard_copy.h"
 #include "tests/gui/dialog_closer.h"
 #include "tests/gui/window_fixture.h"
 
@@ -44,6 +46,39 @@ protected:
     }
 };
 
+// Another thread holds the clipboard open, as another program would, until released.
+class ClipboardHolder {
+public:
+    ClipboardHolder() {
+        opened_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        release_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        holder_ = std::thread([this] {
+            // With a window of its own: an open clipboard with no window does not keep out
+            // another opener with no window, under Wine.
+            HWND owner = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                       nullptr, nullptr);
+            bool open = owner != nullptr && OpenClipboard(owner) != FALSE;
+            SetEvent(opened_);
+            WaitForSingleObject(release_, INFINITE);
+            if (open) CloseClipboard();
+            if (owner != nullptr) DestroyWindow(owner);
+        });
+        WaitForSingleObject(opened_, INFINITE);
+    }
+    ~ClipboardHolder() {
+        Release();
+        holder_.join();
+        CloseHandle(opened_);
+        CloseHandle(release_);
+    }
+    void Release() { SetEvent(release_); }
+
+private:
+    HANDLE opened_;
+    HANDLE release_;
+    std::thread holder_;
+};
+
 }  // namespace
 
 TEST_F(GuiWindowCopy, AfterAReadTheEightBasicRowsGoInTableOrder) {
@@ -74,6 +109,34 @@ TEST_F(GuiWindowCopy, TheShowMoreRowCopiesItsTableNameWithAnEmptyValue) {
     for (int position = 0; position < kInfoRowCount; ++position) SetCheck(position, false);
     SetCheck(8, true);
     EXPECT_EQ(PressCopy(), L" + Показать доп. информацию: \r\n");
+}
+
+TEST_F(GuiWindowCopy, WaitsForAClipboardHeldAMomentByAnotherProgram) {
+    for (int position = 0; position < kInfoRowCount; ++position) SetCheck(position, false);
+    SetCheck(8, true);
+    ClipboardHolder holder;
+    // Released from a third thread while the copy, on this one, is still trying.
+    std::thread releaser([&holder] {
+        Sleep(100);
+        holder.Release();
+    });
+    std::wstring copied = PressCopy();
+    releaser.join();
+    EXPECT_EQ(copied, L" + Показать доп. информацию: \r\n");
+}
+
+TEST_F(GuiWindowCopy, AClipboardHeldThroughoutIsReportedNotConfirmed) {
+    for (int position = 0; position < kInfoRowCount; ++position) SetCheck(position, false);
+    std::wstring before = ClipboardUnicode();
+    ClipboardHolder holder;
+    DialogCloser box;
+    const ImageButton& copy = Ui.buttons[1];
+    PressMainWindow(copy.x + 10, copy.y + 10);
+    ASSERT_TRUE(box.Seen());
+    EXPECT_EQ(box.Caption(), "Информация");
+    EXPECT_EQ(box.Text(), kCopyFailedText);
+    holder.Release();
+    EXPECT_EQ(ClipboardUnicode(), before);
 }
 
 TEST_F(GuiWindowCopy, AnOverlongTextKeepsWholeLinesInTableOrder) {
