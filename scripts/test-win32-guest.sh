@@ -25,8 +25,9 @@ start=$SECONDS
 # check goes first: the modem tests replace the prefix's COM links.
 modems=()
 for n in 5 6 7 8 9 10 11 12; do modems+=(--modem "$n=tools/modemsim/profiles/full-stick.profile"); done
+# As on the host (the Makefile's CTEST): the guest's two processors, and a failed test once more.
 ctest_line=$(printf '%q ' scripts/guest/ctest-in-guest.sh build/win32 "$sim" --output-on-failure \
-  --timeout 600 "$@")
+  --timeout 600 -j2 --repeat until-pass:2 "$@")
 scripts/win32-guest.sh --timeout "$limit" "${modems[@]}" -- \
   "tests/guest/host-modems-check.sh build/win32/vesmarin-cli.exe 5 6 7 8 9 10 11 12; hm=\$?;
    $ctest_line; ct=\$?; [ \$hm -eq 0 ] && exit \$ct; exit 1"

@@ -18,11 +18,11 @@ while [ $# -gt 0 ]; do
 done
 
 # What the image is made of: the package list and kernel modules (image.conf), the guest's
-# scripts, and the prefix settings of wine.sh. How it is built (this script) is not part of
-# the name: a change there that changes the image must change one of these.
+# scripts, the prefix settings of wine.sh and this recipe.
 # shellcheck source=image.conf
 . "$here/image.conf"
-hash=$(cat "$here/image.conf" "$here/initramfs-init" "$here/stage2.sh" "$root/scripts/wine.sh" |
+hash=$(cat "$here/image.conf" "$here/initramfs-init" "$here/stage2.sh" "$root/scripts/wine.sh" \
+           "$0" |
        sha256sum | cut -c1-16)
 final=$cache/i386-guest-$hash
 
@@ -46,6 +46,8 @@ if [ -f "$final/ok" ]; then
   echo "$final"
   exit 0
 fi
+# Holding the lock, no other build is running: what an earlier one left (killed outright) goes.
+rm -rf "$cache"/.build-*
 
 # The package source is this machine's own: the first Debian URI of its apt configuration.
 mirror=
@@ -89,6 +91,21 @@ fi
 # --foreign leaves proc pointing at the host's /proc.
 rm -rf "$rootfs/proc"
 mkdir -p "$rootfs/proc" "$rootfs/mnt/run"
+# The kernel boots from outside the disk (qemu -kernel, the initramfs below): installing it in
+# the guest would only build an initramfs nobody uses, minutes of the emulated second stage. Its package stays downloaded for the unpacking below, off the second stage's lists.
+for list in required base; do
+  [ -f "$rootfs/debootstrap/$list" ] &&
+    sed -i -E 's/(^| )linux-image-[^ ]*//g' "$rootfs/debootstrap/$list"
+done
+# dpkg's syncs buy nothing on a disk that is thrown away if the build fails, and cost minutes
+# under emulation; documentation nobody reads there is not unpacked at all.
+mkdir -p "$rootfs/etc/dpkg/dpkg.cfg.d"
+cat >"$rootfs/etc/dpkg/dpkg.cfg.d/vesmarin-guest" <<'CFG'
+force-unsafe-io
+path-exclude=/usr/share/doc/*
+path-exclude=/usr/share/man/*
+path-exclude=/usr/share/info/*
+CFG
 
 # Kernel and initramfs straight from the downloaded packages: the host cannot run the
 # guest's binaries, so nothing here is installed, only unpacked.
@@ -122,8 +139,7 @@ rm -rf "$rootfs"
 # Second stage inside the guest: its script and wine.sh come through the run folder.
 mkdir -p "$work/run"
 cp "$here/stage2.sh" "$root/scripts/wine.sh" "$work/run/"
-log "second stage inside the guest (7 minutes on an idle machine, far longer on a busy one): console $work/console.log"
-# Measured: about 7 minutes on an idle 2-core machine, over 30 under a load of 8 to 11.
+log "second stage inside the guest (minutes; far longer on a busy machine): console $work/console.log"
 timeout=${VESMARIN_GUEST_IMAGE_TIMEOUT:-3600}
 "$here/qemu.sh" --image "$work" --run "$work/run" --console "$work/console.log" \
   --writable --init /mnt/run/stage2.sh &

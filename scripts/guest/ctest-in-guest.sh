@@ -7,14 +7,21 @@
 set -u
 build=$1 sim=$2
 shift 2
-host_sim=$(sed -n 's/^VESMARIN_MODEMSIM:FILEPATH=//p' "$build/CMakeCache.txt")
+cache_value() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
+host_sim=$(cache_value VESMARIN_MODEMSIM)
+# The build's own prefix, by the absolute name its tests use.
+prefix=$(cd "$build" && pwd)/wineprefix
 [ -n "$host_sim" ] && [ -e "$host_sim" ] || { echo "ctest-in-guest: $build names no simulator" >&2; exit 2; }
 [ -x "$sim" ] || { echo "ctest-in-guest: no 32-bit simulator at $sim" >&2; exit 2; }
 mount --bind "$sim" "$host_sim" || exit 2
-mkdir -p "$build/wineprefix"
-mount --bind "$WINEPREFIX" "$build/wineprefix" || exit 2
-cd "$build" && ctest "$@"
+mkdir -p "$prefix"
+mount --bind "$WINEPREFIX" "$prefix" || exit 2
+# The guest's session keeps one Wine server up on its display (the prefix is the same folder
+# under either name, so the server is the same). As in scripts/wine-suite.sh, the tests then
+# leave it up between them instead of paying for its start and the prefix's services each time:
+# under emulation that start is the larger part of a short test.
+cd "$build" && VESMARIN_WINE_SUITE=$prefix ctest "$@"
 status=$?
 cd /
-umount "$build/wineprefix" "$host_sim"
+umount "$prefix" "$host_sim"
 exit $status

@@ -3,6 +3,8 @@
 # generates the Russian locale and prepares the Wine prefix the runs start from. Its output
 # goes to the run folder's stage2.log; "status" there holds 0 only when every step passed.
 exec >/mnt/run/stage2.log 2>&1
+# Each step's time shows in the log (uptime's first field is seconds since boot).
+PS4='+ [$(cut -d" " -f1 /proc/uptime)] '
 set -x
 export PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8
 mount -t proc proc /proc
@@ -34,10 +36,12 @@ rm -rf /var/lib/apt/lists/*
 
 # The prefix every run starts from (the disk is a snapshot, so a run never changes it),
 # made by the same script that makes the host's prefixes.
-Xvfb :9 -screen 0 1024x768x24 -nolisten tcp >/tmp/xvfb.log 2>&1 &
+# The display is announced only once it accepts clients (-displayfd).
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>/tmp/display >/tmp/xvfb.log 2>&1 &
 xvfb=$!
-for _ in $(seq 300); do [ -e /tmp/.X11-unix/X9 ] && break; sleep 0.2; done
-DISPLAY=:9 /mnt/run/wine.sh --arch win32 --prefix /opt/vesmarin/wineprefix --init || finish 12
+for _ in $(seq 600); do [ -s /tmp/display ] && break; sleep 0.2; done
+[ -s /tmp/display ] || finish 15
+DISPLAY=:$(head -n 1 /tmp/display) /mnt/run/wine.sh --arch win32 --prefix /opt/vesmarin/wineprefix --init || finish 12
 [ -f /opt/vesmarin/wineprefix/system.reg ] || finish 13
 grep -q 'Liberation Serif' /opt/vesmarin/wineprefix/system.reg || finish 14
 kill "$xvfb"
