@@ -4,14 +4,18 @@
 # goes to the run folder's stage2.log; "status" there holds 0 only when every step passed.
 exec >/mnt/run/stage2.log 2>&1
 # Each step's time shows in the log (uptime's first field is seconds since boot).
-PS4='+ [$(cut -d" " -f1 /proc/uptime)] '
+PS4='+ [$(cut -d" " -f1 /proc/uptime 2>/dev/null)] '
 set -x
 export PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8
-mount -t proc proc /proc
-mount -t sysfs sysfs /sys
-mkdir -p /dev/pts /dev/shm
-mount -t devpts devpts /dev/pts
-mount -t tmpfs tmpfs /dev/shm
+# debootstrap unmounts what it finds mounted when it ends; Wine cannot start without /proc.
+mount_system() {
+  mountpoint -q /proc || mount -t proc proc /proc
+  mountpoint -q /sys || mount -t sysfs sysfs /sys
+  mkdir -p /dev/pts /dev/shm
+  mountpoint -q /dev/pts || mount -t devpts devpts /dev/pts
+  mountpoint -q /dev/shm || mount -t tmpfs tmpfs /dev/shm
+}
+mount_system
 mount -t tmpfs tmpfs /tmp
 
 finish() {
@@ -27,6 +31,7 @@ finish() {
 }
 
 /debootstrap/debootstrap --second-stage || finish 10
+mount_system
 echo 'ru_RU.UTF-8 UTF-8' >/etc/locale.gen
 locale-gen || finish 11
 # The runs' simulator ports are ptys; the hostname only quiets tools.
