@@ -80,7 +80,7 @@ run-test-win32-guest:
 # The simulator for inside the i386 guest: a static 32-bit build (g++ -m32).
 guest-sim: deps
 	cmake -S . -B build/guest-sim $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/linux-i386.cmake \
-	      -DVESMARIN_TESTS=OFF >/dev/null
+	      -DVESMARIN_SIMULATOR_ONLY=ON >/dev/null
 	cmake --build build/guest-sim -j$(JOBS) --target modemsim
 
 asan: deps

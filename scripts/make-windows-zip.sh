@@ -16,7 +16,10 @@ export SOURCE_DATE_EPOCH=$epoch
 
 cli=$build/vesmarin-cli.exe
 [ -f "$cli" ] || { echo "make-windows-zip: no $cli" >&2; exit 1; }
-case $(objdump -f "$cli" | sed -n 's/.*file format //p') in
+# Any objdump reads the file format; the emulated i386 PC has only the cross one.
+objdump=$(command -v objdump || command -v i686-w64-mingw32-objdump) ||
+  { echo "make-windows-zip: no objdump" >&2; exit 1; }
+case $("$objdump" -f "$cli" | sed -n 's/.*file format //p') in
   pei-i386) strip=i686-w64-mingw32-strip; name=vesmarin-$version-windows ;;
   pei-x86-64) strip=x86_64-w64-mingw32-strip; name=vesmarin-$version-windows-x64 ;;
   *) echo "make-windows-zip: $cli is not a Windows program" >&2; exit 1 ;;

@@ -163,6 +163,8 @@ if [ "$(cat "$work/run/status" 2>/dev/null)" != 0 ]; then
   exit 5
 fi
 
+# The second stage's log stays beside the image: each step with its time since boot.
+mv "$work/run/stage2.log" "$work/stage2.log"
 rm -rf "$work/run" "$work/kernel" "$work/busybox" "$work/initramfs"
 date -u +%FT%TZ >"$work/ok"
 # Whole now: publish it under its name. Older images stay: another checkout may still use one.

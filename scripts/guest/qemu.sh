@@ -35,8 +35,10 @@ args=(
   -cpu max,-smap -accel tcg,thread=multi -smp 2 -m 2048
   -nodefaults -no-user-config -display none -no-reboot -serial none -parallel none
   -kernel "$image/vmlinuz" -initrd "$image/initrd.img"
-  # The console is a virtio console (hvc0): on ttyS0 Wine would make it COM1.
-  -append "console=hvc0 panic=1 loglevel=4 init=$init"
+  # The console is a virtio console (hvc0): on ttyS0 Wine would make it COM1. No ISA serial
+  # ports either (8250.nr_uarts=0): the kernel would still make ttyS0-3, which open without
+  # hardware behind them, and Wine would offer them as COM1-4 that no real PC without ports has.
+  -append "console=hvc0 8250.nr_uarts=0 panic=1 loglevel=4 init=$init"
   -drive "$disk"
   -device virtio-serial-pci,max_ports=32
   -chardev "file,id=console,path=$console,append=on"

@@ -26,8 +26,9 @@ got=$(cd "$folder" && LC_ALL=C ls | LC_ALL=C sort -f | tr '\n' ' ' | sed 's/ $//
 [ "$got" = "$expected" ] || fail "the zip holds '$got', expected '$expected'"
 (cd "$folder" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
 [ "$(wc -l < "$folder/SHA256SUMS")" -eq $(($(echo "$expected" | wc -w) - 1)) ] || fail "SHA256SUMS misses a file"
+objdump=$(command -v objdump || command -v i686-w64-mingw32-objdump) || fail "no objdump"
 for exe in "$folder"/*.exe; do
-  sections=$(objdump -h "$exe")
+  sections=$("$objdump" -h "$exe")
   grep -q '\.debug_' <<<"$sections" && fail "$(basename "$exe") is not stripped"
 done
 for text in README.txt LICENSE.txt; do
