@@ -49,9 +49,10 @@ fi
 # Holding the lock, no other build is running: what an earlier one left (killed outright) goes.
 rm -rf "$cache"/.build-*
 
-# The package source is this machine's own: the first Debian URI of its apt configuration.
-mirror=
-if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+# The package source is this machine's own: the first Debian URI of its apt configuration,
+# unless VESMARIN_GUEST_MIRROR names another (a local mirror, a proxy).
+mirror=${VESMARIN_GUEST_MIRROR:-}
+if [ -z "$mirror" ] && [ -f /etc/apt/sources.list.d/debian.sources ]; then
   mirror=$(awk '/^URIs:/ && $2 !~ /security/ { print $2; exit }' /etc/apt/sources.list.d/debian.sources)
 fi
 if [ -z "$mirror" ] && [ -f /etc/apt/sources.list ]; then
