@@ -18,6 +18,11 @@ rm -f "$logs"/*.log "$logs"/*.status
 make_quiet() { make --no-print-directory JOBS="$jobs" "$@"; }
 started=$SECONDS
 
+# set_status NAME STATUS: in one step, since another line of stages may be waiting to read it.
+set_status() {
+  echo "$2" >"$logs/$1.status.new" && mv -f "$logs/$1.status.new" "$logs/$1.status"
+}
+
 # run_stage NAME COMMAND...: runs one stage into its log; records and reports its outcome.
 run_stage() {
   local name=$1 log=$logs/$1.log begin=$SECONDS status
@@ -25,7 +30,7 @@ run_stage() {
   printf '[%4d s] %s: started\n' $((SECONDS - started)) "$name"
   "$@" >"$log" 2>&1 </dev/null
   status=$?
-  echo "$status" >"$logs/$name.status"
+  set_status "$name" "$status"
   if [ "$status" -eq 0 ]; then
     printf '[%4d s] %s: passed in %d s' $((SECONDS - started)) "$name" $((SECONDS - begin))
   else
@@ -43,7 +48,7 @@ run_stage() {
 skip_stage() {
   printf '[%4d s] %s: skipped (%s)\n' $((SECONDS - started)) "$1" "$2"
   echo "$2" >"$logs/$1.log"
-  echo skipped >"$logs/$1.status"
+  set_status "$1" skipped
 }
 
 arch=$(scripts/windows-test-arch.sh)
@@ -58,19 +63,27 @@ if [ "$arch" = win32 ]; then
   fi
 else
   # This machine refuses 32-bit code: the 32-bit build's Windows tests run in the emulated
-  # i386 PC. Its image (cached after the first time) is the longest path, so it starts first.
-  run_stage guest-image scripts/guest/build-image.sh &
-  image_stage=$!
+  # i386 PC. Its image (cached after the first time) is the longest path, so it is built from
+  # the start, beside the builds; the tests start once both it and the builds they need exist.
+  guest_line() {
+    if ! run_stage guest-image scripts/guest/build-image.sh; then
+      skip_stage test-win32-guest "the guest's image was not built"
+      return
+    fi
+    while [ ! -f "$logs/build-guest-sim.status" ]; do sleep 1; done
+    if [ "$(cat "$logs/build-guest-sim.status")" = 0 ]; then
+      run_stage test-win32-guest make_quiet run-test-win32-guest
+    else
+      skip_stage test-win32-guest "a build it needs failed"
+    fi
+  }
+  guest_line &
   if run_stage build-native make_quiet native && run_stage build-win32 make_quiet win32; then
     run_stage test-native make_quiet run-test-native &
-    if run_stage build-guest-sim make_quiet guest-sim && wait "$image_stage"; then
-      run_stage test-win32-guest make_quiet run-test-win32-guest &
-    else
-      skip_stage test-win32-guest "the guest's image or its simulator was not built"
-    fi
+    run_stage build-guest-sim make_quiet guest-sim
   else
     skip_stage test-native "a build it needs failed"
-    skip_stage test-win32-guest "a build it needs failed"
+    skip_stage build-guest-sim "a build it needs failed"
   fi
 fi
 if run_stage build-asan make_quiet asan; then
