@@ -28,9 +28,14 @@ final=$cache/i386-guest-$hash
 
 log() { printf '[build-image %s] %s\n' "$(date +%T)" "$*" >&2; }
 
-if [ -f "$final/ok" ]; then
-  echo "$final"
+# found IMAGE: prints it and marks it used now, for the pruning below.
+found() {
+  touch "$1/used" 2>/dev/null
+  echo "$1"
   exit 0
+}
+if [ -f "$final/ok" ]; then
+  found "$final"
 fi
 for tool in debootstrap mke2fs qemu-system-i386 dpkg-deb cpio zstd; do
   command -v "$tool" >/dev/null || command -v "/usr/sbin/$tool" >/dev/null ||
@@ -43,11 +48,21 @@ if ! flock -n 9; then
   flock 9
 fi
 if [ -f "$final/ok" ]; then
-  echo "$final"
-  exit 0
+  found "$final"
 fi
 # Holding the lock, no other build is running: what an earlier one left (killed outright) goes.
 rm -rf "$cache"/.build-*
+# Each image takes about 3 GB. Older ones stay while another checkout may still use them, but
+# not once a fortnight has passed since one was last used.
+for old in "$cache"/i386-guest-*/; do
+  [ -d "$old" ] || continue
+  stamp=$old/used
+  [ -f "$stamp" ] || stamp=$old/ok
+  if [ ! -f "$stamp" ] || [ -n "$(find "$stamp" -mtime +13)" ]; then
+    log "removing an image unused for two weeks: $old"
+    rm -rf "$old"
+  fi
+done
 
 # The package source is this machine's own: the first Debian URI of its apt configuration,
 # unless VESMARIN_GUEST_MIRROR names another (a local mirror, a proxy).
@@ -170,5 +185,6 @@ rm -rf "$work/run" "$work/kernel" "$work/busybox" "$work/initramfs"
 date -u +%FT%TZ >"$work/ok"
 # Whole now: publish it under its name. Older images stay: another checkout may still use one.
 mv -T "$work" "$final"
+touch "$final/used"
 log "image ready in $waited s of second stage: $final"
 echo "$final"
