@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # While the first scan runs, the window shows the waiting picture in the middle of the page
 # and nothing else changes; once the scan ends the information list covers it completely.
-# Five silent ports make the scan last at least five seconds (each costs the probe's 1000 ms):
-# the window is mapped and painted well within that, and the checks below wait for the
-# picture itself, so it is seen on any machine, however loaded.
+# Five silent ports make the scan last at least five seconds (each costs the probe's 1000 ms),
+# more on a slower machine (gui_silent_ports): the window is mapped and painted well within
+# that, and the checks below wait for the picture itself.
 #   blackbox-waiting.sh --arch ARCH --prefix DIR --modemsim PATH --exe PATH [--artifacts DIR]
 # Sourced, it defines waiting_scenario: it starts the program itself, with silent ports among
 # the simulated modems (gui_silent_ports).
@@ -13,6 +13,7 @@ set -u
 
 waiting_scenario() {
   gui_start_program
+  gui_log "program started"
   gui_wait_window 120
   gui_wait_client_origin 60
 
@@ -27,6 +28,7 @@ waiting_scenario() {
   [ "$(gui_pixel 310 80)" != FFFFC8 ] || gui_fail "the scan ended before the waiting picture was checked"
 
   gui_wait_scan_end 300
+  gui_log "the first scan ended"
   gui_move "${GUI_NEUTRAL[@]}"
   gui_check_reference info-start 60
 }
