@@ -9,7 +9,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-cache=${XDG_CACHE_HOME:-$HOME/.cache}/vesmarin
+cache=${XDG_CACHE_HOME:-${HOME:-/tmp}/.cache}/vesmarin
 while [ $# -gt 0 ]; do
   case "$1" in
     --cache) cache=$2; shift 2 ;;
