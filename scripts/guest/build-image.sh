@@ -22,7 +22,7 @@ done
 # shellcheck source=image.conf
 . "$here/image.conf"
 hash=$(cat "$here/image.conf" "$here/initramfs-init" "$here/stage2.sh" "$root/scripts/wine.sh" \
-           "$0" |
+           "$here/build-image.sh" |
        sha256sum | cut -c1-16)
 final=$cache/i386-guest-$hash
 
@@ -108,7 +108,8 @@ fi
 rm -rf "$rootfs/proc"
 mkdir -p "$rootfs/proc" "$rootfs/mnt/run"
 # The kernel boots from outside the disk (qemu -kernel, the initramfs below): installing it in
-# the guest would only build an initramfs nobody uses, minutes of the emulated second stage. Its package stays downloaded for the unpacking below, off the second stage's lists.
+# the guest would only build an initramfs nobody uses, minutes of the emulated second stage.
+# Its package stays downloaded for the unpacking below, off the second stage's lists.
 for list in required base; do
   [ -f "$rootfs/debootstrap/$list" ] &&
     sed -i -E 's/(^| )linux-image-[^ ]*//g' "$rootfs/debootstrap/$list"
@@ -155,7 +156,7 @@ rm -rf "$rootfs"
 # Second stage inside the guest: its script and wine.sh come through the run folder.
 mkdir -p "$work/run"
 cp "$here/stage2.sh" "$root/scripts/wine.sh" "$work/run/"
-log "second stage inside the guest (minutes; far longer on a busy machine): console $work/console.log"
+log "second stage inside the guest (about 7 minutes on an idle 2-core machine): console $work/console.log"
 timeout=${VESMARIN_GUEST_IMAGE_TIMEOUT:-3600}
 "$here/qemu.sh" --image "$work" --run "$work/run" --console "$work/console.log" \
   --writable --init /mnt/run/stage2.sh &
@@ -183,7 +184,8 @@ fi
 mv "$work/run/stage2.log" "$work/stage2.log"
 rm -rf "$work/run" "$work/kernel" "$work/busybox" "$work/initramfs"
 date -u +%FT%TZ >"$work/ok"
-# Whole now: publish it under its name. Older images stay: another checkout may still use one.
+# Whole now: publish it under its name. Older images stay, as another checkout may still use
+# one, until the pruning above finds them unused for two weeks.
 mv -T "$work" "$final"
 touch "$final/used"
 log "image ready in $waited s of second stage: $final"
