@@ -7,8 +7,7 @@
 set -u
 build=$1 sim=$2
 shift 2
-cache_value() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
-host_sim=$(cache_value VESMARIN_MODEMSIM)
+host_sim=$(sed -n 's/^VESMARIN_MODEMSIM:FILEPATH=//p' "$build/CMakeCache.txt")
 # The build's own prefix, by the absolute name its tests use.
 prefix=$(cd "$build" && pwd)/wineprefix
 [ -n "$host_sim" ] && [ -e "$host_sim" ] || { echo "ctest-in-guest: $build names no simulator" >&2; exit 2; }

@@ -21,6 +21,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/cli/run_cli.h"
+
 namespace {
 
 struct Started {
@@ -57,15 +59,8 @@ Started Start(const std::vector<std::string>& args, const int go[2], const char*
         char byte;
         while (read(go[0], &byte, 1) < 0 && errno == EINTR) {
         }
-        std::vector<char*> argv;
-        std::string program = VESMARIN_CLI;
-        argv.push_back(&program[0]);
-        std::vector<std::string> copies = args;
-        for (auto& arg : copies) argv.push_back(&arg[0]);
-        argv.push_back(nullptr);
         close(go[0]);
-        execv(argv[0], argv.data());
-        _exit(127);
+        ExecCli(args);
     }
     if (!terminal) {
         close(fds[1]);

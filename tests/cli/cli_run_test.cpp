@@ -40,13 +40,6 @@ enum class Output { Stdout, StdoutAndStderr, Terminal };
 // so that the bytes arrive as the tool wrote them.
 Outcome RunArgs(const std::vector<std::string>& args, Output output = Output::Stdout) {
     Outcome outcome;
-    std::vector<char*> argv;
-    std::string program = VESMARIN_CLI;
-    argv.push_back(&program[0]);
-    std::vector<std::string> copies = args;
-    for (auto& arg : copies) argv.push_back(&arg[0]);
-    argv.push_back(nullptr);
-
     int readEnd = -1;
     pid_t child = -1;
     if (output == Output::Terminal) {
@@ -71,10 +64,7 @@ Outcome RunArgs(const std::vector<std::string>& args, Output output = Output::St
         readEnd = fds[0];
     }
     if (child < 0) return outcome;
-    if (child == 0) {
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
+    if (child == 0) ExecCli(args);
     char chunk[4096];
     for (;;) {
         const ssize_t n = read(readEnd, chunk, sizeof chunk);

@@ -37,18 +37,12 @@ std::vector<std::string> Lines(const std::string& text) {
 // Ctrl-C would (when `interrupt`), then reads to the end. Gives up after 60 s.
 Outcome RunOnTerminal(const std::vector<std::string>& args, const std::string& waitFor, bool interrupt) {
     Outcome outcome;
-    std::vector<std::string> copies = args;
-    std::string program = VESMARIN_CLI;
-    std::vector<char*> argv{&program[0]};
-    for (auto& arg : copies) argv.push_back(&arg[0]);
-    argv.push_back(nullptr);
     int master = -1;
     const pid_t child = forkpty(&master, nullptr, nullptr, nullptr);
     if (child < 0) return outcome;
     if (child == 0) {
         setenv("TERM", "xterm", 1);
-        execv(argv[0], argv.data());
-        _exit(127);
+        ExecCli(args);
     }
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     bool sent = !interrupt;

@@ -10,6 +10,19 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
+
+// Replaces this (forked) process with the tool, given exactly these arguments; 127 if it
+// cannot start.
+[[noreturn]] inline void ExecCli(const std::vector<std::string>& args) {
+    std::vector<std::string> strings{VESMARIN_CLI};
+    strings.insert(strings.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& text : strings) argv.push_back(&text[0]);
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+}
 
 struct CliOutcome {
     int status = -1;   // the exit status, -1 when the tool did not exit normally

@@ -110,9 +110,10 @@ buy_code_scenario() {
   gui_log "unlisted model: a click where the button was opened nothing"
 }
 
-if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+# buy_code_setup ARGS...: gui_setup with the scripts' own --page URL taken out, into $page.
+buy_code_setup() {
   page=
-  args=()
+  local args=()
   while [ $# -gt 0 ]; do
     case "$1" in
       --page) page=$2; shift 2 ;;
@@ -121,6 +122,10 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
   done
   gui_setup "${args[@]}"
   [ -n "$page" ] || gui_fail "no --page given"
+}
+
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  buy_code_setup "$@"
   gui_record_browser
   gui_start_modems 5=tools/modemsim/profiles/full-stick.profile \
     6=tests/gui/profiles/unlisted-stick.profile

@@ -15,16 +15,7 @@ for scenario in waiting hover read terminal buy-code close; do
   # shellcheck source=/dev/null
   . "$here/blackbox-$scenario.sh"
 done
-page=
-args=()
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --page) page=$2; shift 2 ;;
-    *) args+=("$1"); shift ;;
-  esac
-done
-gui_setup "${args[@]}"
-[ -n "$page" ] || gui_fail "no --page given"
+buy_code_setup "$@"
 
 # scenario NAME FUNCTION ARGS...: one scenario, announced, so a failure is told by its name.
 scenario() {
