@@ -67,11 +67,14 @@ public:
     }
     ~ClipboardHolder() {
         Release();
-        holder_.join();
         CloseHandle(opened_);
         CloseHandle(release_);
     }
-    void Release() { SetEvent(release_); }
+    // Returns once the clipboard is closed again.
+    void Release() {
+        SetEvent(release_);
+        if (holder_.joinable()) holder_.join();
+    }
 
 private:
     HANDLE opened_;
