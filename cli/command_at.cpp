@@ -8,7 +8,7 @@
 #include "cli/port_argument.h"
 #include "cli/visible_text.h"
 #include "common/cp1251.h"
-#include "link/serial_port.h"
+#include "link/port_error.h"
 #include "link/transact.h"
 #include "terminal/terminal_send.h"
 
@@ -92,9 +92,7 @@ int RunAt(const Arguments& args) {
     const SendOutcome outcome = SendTerminalCommandAtPath(port.devicePath.c_str(), command.c_str(),
                                                           &ReplyPieces::Append, &pieces, SendOptions(), &report);
     if (outcome == SendOutcome::OpenFailed) {
-        char reason[512];
-        PortErrorText(reason, sizeof reason);
-        Write1251(stderr, "vesmarin-cli at: cannot open " + port.display + ": " + reason + "\n");
+        Write1251(stderr, "vesmarin-cli at: cannot open " + port.display + ": " + LastPortError() + "\n");
         return 2;
     }
     NoteUnlockedUse("at", port.display);
@@ -109,9 +107,7 @@ int RunAt(const Arguments& args) {
     if (report.replyBytes >= kReplyCapacity) WarnReplyCut(stderr, "at");
     if (report.portFailed) {
         // Whatever arrived before the device went away is still the modem's, and was shown.
-        char reason[512];
-        PortErrorText(reason, sizeof reason);
-        Write1251(stderr, "vesmarin-cli at: the port " + port.display + " failed: " + reason + "\n");
+        Write1251(stderr, "vesmarin-cli at: the port " + port.display + " failed: " + LastPortError() + "\n");
         return 1;
     }
     if (outcome != SendOutcome::Replied) {

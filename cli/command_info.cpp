@@ -1,16 +1,16 @@
 #include <cstdio>
-#include <ctime>
 #include <nlohmann/json.hpp>
 
-#include "cli/captured_rows.h"
 #include "cli/commands.h"
 #include "cli/console_output.h"
 #include "cli/port_argument.h"
 #include "common/cp1251.h"
+#include "common/utc_time.h"
 #include "info/buy_code_url.h"
+#include "info/captured_rows.h"
 #include "info/info_run.h"
 #include "info/info_table.h"
-#include "link/serial_port.h"
+#include "link/port_error.h"
 
 namespace {
 
@@ -35,23 +35,12 @@ void ShowStep(int step, const char* command, void*) {
                                ": waiting for the reply to " + command);
 }
 
-constexpr int kModelIndex = 1;
-constexpr int kVersionsIndex = 4;
-
 // The page the window's buy-code cell would open for these rows, by the same rule and the same
 // date gate (today in UTC); empty when the window would show a plain cell.
 std::string BuyCodePage(const CapturedRows& rows) {
-    const std::time_t now = std::time(nullptr);
-    std::tm utc{};
-#ifdef _WIN32
-    if (gmtime_s(&utc, &now) != 0) return "";
-#else
-    if (gmtime_r(&now, &utc) == nullptr) return "";
-#endif
-    if (!BuyCodeDateOpen(utc.tm_year + 1900, utc.tm_mon + 1)) return "";
     char address[kPageAddressSize] = {};
-    BuildBuyCodeUrl(rows.Value(kModelIndex).c_str(), rows.Value(kVersionsIndex).c_str(), address,
-                    sizeof address);
+    OfferedBuyCodePage(rows.Value(InfoRow::Model).c_str(), rows.Value(InfoRow::Versions).c_str(),
+                       UtcToday(), address, sizeof address);
     return address;
 }
 
@@ -113,9 +102,8 @@ int RunInfo(const Arguments& args) {
     if (progress) ShowStatusLine(stderr, "");
 
     if (result != 0) {
-        char reason[512];
-        PortErrorText(reason, sizeof reason);
-        Write1251(stderr, "vesmarin-cli info: cannot open " + port.display + ": " + reason + "\n");
+        Write1251(stderr, "vesmarin-cli info: cannot open " + port.display + ": " + LastPortError() +
+                              "\n");
         return 2;
     }
     NoteUnlockedUse("info", port.display);
@@ -129,11 +117,10 @@ int RunInfo(const Arguments& args) {
     int lostStep = 0;
     const char* lostCommand = "";
     if (InfoRunLostThePort(&lostStep, &lostCommand)) {
-        char reason[512];
-        PortErrorText(reason, sizeof reason);
         Write1251(stderr, "vesmarin-cli info: the modem on " + port.display + " went away at query " +
                               std::to_string(lostStep) + " of " + std::to_string(kInfoQueryCount) + " (" +
-                              lostCommand + "): " + reason + "; the rows above were read before that\n");
+                              lostCommand + "): " + LastPortError() +
+                              "; the rows above were read before that\n");
         return 1;
     }
     return 0;
