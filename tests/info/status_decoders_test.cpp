@@ -6,6 +6,7 @@
 
 #include "info/captured_rows.h"
 #include "info/config_decoders.h"
+#include "info/signal_text.h"
 #include "info/status_decoders.h"
 #include "tests/info/code_table_cases.h"
 #include "tests/info/row_checks.h"
@@ -146,6 +147,24 @@ TEST(SignalDecoder, ReadsTheFieldInTheMannerOfPercentD) {
         {"-", Level("-113", kPoor)},
         {",18", Level("-113", kPoor)},
     });
+}
+
+// watch shows a level in the row's words without a row: the same text, bounded by the buffer.
+TEST(SignalLevelText, WritesTheRowsTextWithinTheBuffer) {
+    char text[kSignalTextSize];
+    SignalLevelText(SignalLevelFromCsqValue(151), text, sizeof text);
+    EXPECT_STREQ(text, "-65 dBm (Отлично)");
+    SignalLevelText(SignalLevelFromCsqValue(199), text, sizeof text);
+    EXPECT_STREQ(text, kUnknown);
+    char small[5] = {'x', 'x', 'x', 'x', 'x'};
+    SignalLevelText(SignalLevelFromCsqValue(24), small, 4);
+    EXPECT_STREQ(small, "-65");
+    EXPECT_EQ(small[4], 'x');
+    SignalLevelText(SignalLevelFromCsqValue(24), small, 0);
+    EXPECT_STREQ(small, "-65");
+    SignalLevelText(SignalLevelFromCsqValue(24), nullptr, 10);
+    EXPECT_STREQ(SignalGradeText(-95), kPoor);
+    EXPECT_STREQ(SignalGradeText(-74), kExcellent);
 }
 
 const char* const kAutomatic = "Автоматический";
