@@ -26,7 +26,7 @@
 #include "link/serial_port.h"
 
 namespace {
-constexpr size_t kLockPathSize = 512;
+constexpr size_t kLockPathSize = kMaxLockPathSize;
 }  // namespace
 
 struct SerialPort {
@@ -154,6 +154,10 @@ int OpenDevice(const char* path, char* lockPath, size_t lockPathSize) {
         const int createError = errno;
         if (taken) {
             SetBusyBy(device, holder, lockFile);
+            return -1;
+        }
+        if (!locked && createError == ENOLCK) {   // a lock this process could not account for
+            SetLastError(ENOLCK);
             return -1;
         }
         if (locked) {
@@ -359,13 +363,23 @@ void PortErrorText(char* text, size_t textSize) {
     if (textSize == 0) return;
     const int error = LastPortError.load();
     if (error == EBUSY && HolderKnown.load()) {
-        if (BusyHolder.pid == 0) {
+        // A lock file is always named, so that a stale or planted one can be found and removed.
+        if (BusyHolder.pid == 0 && BusyHolder.oddity != nullptr) {
+            std::snprintf(text, textSize, "%s is locked by %s (%s, not a lock file)", BusyDevice, BusyLockFile,
+                          BusyHolder.oddity);
+        } else if (BusyHolder.pid == 0) {
             std::snprintf(text, textSize, "%s is locked by %s", BusyDevice, BusyLockFile);
         } else {
-            std::snprintf(text, textSize, "%s is in use by %s (pid %d)", BusyDevice,
+            std::snprintf(text, textSize, "%s is in use by %s (pid %d)%s%s", BusyDevice,
                           BusyHolder.name[0] != '\0' ? BusyHolder.name : "another program",
-                          static_cast<int>(BusyHolder.pid));
+                          static_cast<int>(BusyHolder.pid), BusyLockFile[0] != '\0' ? ", lock file " : "",
+                          BusyLockFile);
         }
+        return;
+    }
+    if (error == ENOLCK) {
+        std::snprintf(text, textSize, "this program holds %d lock files already, as many as it can keep track of",
+                      kMaxHeldLockFiles);
         return;
     }
     if (error == EBUSY || error == EWOULDBLOCK) {
