@@ -31,15 +31,15 @@ void WriteUtf8(std::FILE* stream, const std::string& text) {
 
 void Write1251Raw(std::FILE* stream, const std::string& text) { WriteUtf8(stream, Cp1251ToUtf8(text)); }
 
+// stderr carries messages for people only, never a reply's bytes: shown alike everywhere,
+// since a log of it is read on a terminal too.
 void Write1251(std::FILE* stream, const std::string& text) {
-    Write1251Raw(stream, IsTerminal(stream) ? Visible1251(text) : text);
+    Write1251Raw(stream, stream == stderr || IsTerminal(stream) ? Visible1251(text) : text);
 }
 
 void WriteVisible1251(std::FILE* stream, const std::string& text) { Write1251Raw(stream, Visible1251(text)); }
 
-void WriteUtf8Message(std::FILE* stream, const std::string& text) {
-    WriteUtf8(stream, IsTerminal(stream) ? VisibleUtf8(text) : text);
-}
+void WriteUtf8Message(std::FILE* stream, const std::string& text) { WriteUtf8(stream, VisibleUtf8(text)); }
 
 void ShowStatusLine(std::FILE* stream, const std::string& text1251) {
     constexpr size_t kWidth = 72;

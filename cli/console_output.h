@@ -7,9 +7,9 @@
 
 // Puts the console into UTF-8 and binary mode where the platform needs it.
 void PrepareConsole();
-// Writes 1251 text to `stream` as UTF-8. On a terminal, control characters other than CR,
-// LF and TAB are shown as "\x1b" rather than obeyed: model texts and replies come from the
-// modem, and a port entry or path from the user.
+// Writes 1251 text to `stream` as UTF-8. On a terminal, and on stderr wherever it goes,
+// control characters other than CR, LF and TAB are shown as "\x1b" rather than obeyed: model
+// texts and replies come from the modem, and a port entry or path from the user.
 void Write1251(std::FILE* stream, const std::string& text);
 // The same protection whether or not `stream` is a terminal: for text meant for people (the
 // entries of scan, the rows of info), which a pager or `head` passes on to the terminal.
@@ -18,8 +18,8 @@ void WriteVisible1251(std::FILE* stream, const std::string& text);
 void Write1251Raw(std::FILE* stream, const std::string& text);
 // UTF-8 text as it is (JSON, whose strings are escaped already).
 void WriteUtf8(std::FILE* stream, const std::string& text);
-// A UTF-8 message that may quote arguments: on a terminal, invalid UTF-8 and control
-// characters are shown as "\xNN".
+// A UTF-8 message that may quote arguments: invalid UTF-8 and control characters are shown
+// as "\xNN", on a terminal or not.
 void WriteUtf8Message(std::FILE* stream, const std::string& text);
 bool IsTerminal(std::FILE* stream);
 // Tells that a reply reached the reply buffer's limit, so that its end is not taken for the

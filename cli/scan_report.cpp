@@ -199,16 +199,10 @@ std::string ReportJson(const std::vector<PortResult>& results, const std::vector
     return document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
-// sysfs texts are the device's bytes, mostly ASCII; what 1251 cannot hold becomes '?', so
-// the line stays one line of text whatever a stick reports.
+// sysfs texts are the device's bytes, mostly ASCII: the line stays one line of text whatever
+// a stick reports, and one odd byte does not cost the characters around it.
 std::string DeviceLine(const DeviceIdentity& device) {
-    const std::string text = IdentityText(device);
-    std::string text1251;
-    if (!Utf8ToCp1251(text, &text1251)) {
-        text1251.clear();
-        for (char c : text) text1251 += static_cast<unsigned char>(c) < 0x80 ? c : '?';
-    }
-    return "    device " + text1251 + "\n";
+    return "    device " + Utf8ToCp1251Shown(IdentityText(device)) + "\n";
 }
 
 nlohmann::ordered_json DeviceJson(const DeviceIdentity& device) {
@@ -240,8 +234,8 @@ std::string NothingFoundAdvice(const std::vector<SerialDevice>& devices) {
     } else {
         advice = "Serial devices here:\n";
         for (const auto& device : devices) {
-            advice += "  " + device.path;
-            if (!device.target.empty()) advice += " -> " + device.target;
+            advice += "  " + Utf8ToCp1251Shown(device.path);
+            if (!device.target.empty()) advice += " -> " + Utf8ToCp1251Shown(device.target);
             if (device.comNumber != 0) advice += " (" + ComName(device.comNumber) + ")";
             if (!device.accessible) advice += ": no read and write permission (the dialout group gives it)";
             advice += "\n";

@@ -69,6 +69,20 @@ std::string Visible1251(const std::string& text) {
     return shown;
 }
 
+std::string VisibleField1251(const std::string& text) {
+    std::string shown;
+    shown.reserve(text.size());
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (IsControlByte(byte)) {
+            shown += ByteNotation(byte);
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
 std::string VisibleUtf8(const std::string& text) {
     std::string shown;
     shown.reserve(text.size());

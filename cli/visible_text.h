@@ -22,3 +22,9 @@ std::string Visible1251(const std::string& text);
 // are written as "\xNN" too, and the C1 controls U+0080-U+009F (which some terminals obey)
 // as "\u0080"-"\u009f".
 std::string VisibleUtf8(const std::string& text);
+
+// One field of a line (a port as the user gave it, a device path, a model text), 1251: every
+// control byte, CR, LF and TAB included, written as "\xNN", so the field can neither break
+// the line it stands in nor move the cursor. Text from the system in UTF-8 takes
+// Utf8ToCp1251Shown (common/cp1251.h), which follows the same rule.
+std::string VisibleField1251(const std::string& text);

@@ -1,6 +1,7 @@
 #include "common/cp1251.h"
 
 #include <cstdint>
+#include <cstdio>
 
 namespace {
 
@@ -103,4 +104,69 @@ bool Utf8ToCp1251(const std::string& text, std::string* out) {
         i += used;
     }
     return true;
+}
+
+namespace {
+
+// The code point of the valid UTF-8 sequence at `s` and its length; 0 when it is none
+// (overlong forms, surrogates and code points beyond U+10FFFF included).
+size_t DecodeUtf8(const unsigned char* s, size_t length, uint32_t* codePoint) {
+    size_t need = 0;
+    uint32_t value = 0;
+    uint32_t smallest = 0;
+    if (s[0] < 0x80) {
+        *codePoint = s[0];
+        return 1;
+    } else if ((s[0] & 0xE0) == 0xC0) {
+        need = 2, value = s[0] & 0x1Fu, smallest = 0x80;
+    } else if ((s[0] & 0xF0) == 0xE0) {
+        need = 3, value = s[0] & 0x0Fu, smallest = 0x800;
+    } else if ((s[0] & 0xF8) == 0xF0) {
+        need = 4, value = s[0] & 0x07u, smallest = 0x10000;
+    } else {
+        return 0;
+    }
+    if (length < need) return 0;
+    for (size_t i = 1; i < need; ++i) {
+        if ((s[i] & 0xC0) != 0x80) return 0;
+        value = (value << 6) | (s[i] & 0x3Fu);
+    }
+    if (value < smallest || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
+    *codePoint = value;
+    return need;
+}
+
+void AppendNotation(const char* format, uint32_t value, std::string* out) {
+    char notation[16];
+    std::snprintf(notation, sizeof notation, format, static_cast<unsigned>(value));
+    *out += notation;
+}
+
+}  // namespace
+
+std::string Utf8ToCp1251Shown(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    for (size_t i = 0; i < text.size();) {
+        uint32_t cp = 0;
+        const size_t used = DecodeUtf8(s + i, text.size() - i, &cp);
+        unsigned char byte = 0;
+        if (used == 0) {
+            AppendNotation("\\x%02x", s[i], &out);
+            ++i;
+            continue;
+        }
+        if (cp < 0x20 || cp == 0x7F) {
+            AppendNotation("\\x%02x", cp, &out);
+        } else if (cp >= 0x80 && cp <= 0x9F) {
+            AppendNotation("\\u%04x", cp, &out);
+        } else if (ByteForCodePoint(cp, &byte)) {
+            out.push_back(static_cast<char>(byte));
+        } else {
+            AppendNotation(cp <= 0xFFFF ? "\\u%04x" : "\\U%08x", cp, &out);
+        }
+        i += used;
+    }
+    return out;
 }

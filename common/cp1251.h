@@ -15,3 +15,11 @@ size_t Utf8CharToCp1251(const char* text, size_t length, unsigned char* byte);
 
 // Whole-string conversion; false (and `out` incomplete) on the first unconvertible character.
 bool Utf8ToCp1251(const std::string& text, std::string* out);
+
+// A text from outside the program (a file name, a device's strings, anything the system
+// hands over as UTF-8) as one field of the program's 1251 text, shown rather than obeyed:
+// each character 1251 has becomes its byte; a control character (CR, LF, TAB, ESC, NUL, DEL)
+// becomes "\x0d" and the like, a C1 control or a character 1251 lacks "\u0085", "\u4e2d"
+// ("\U0001f600" beyond U+FFFF), and a byte that is not UTF-8 "\xff", without harming the
+// characters around it.
+std::string Utf8ToCp1251Shown(const std::string& text);

@@ -107,6 +107,8 @@ void InstallHandlersOnce() {
         return;
     }
     while (HandlersState.load() != kInstalled) SleepOneMillisecond();
+    // A child made by fork() that registers a step of its own takes the steps over.
+    OwnerPid.store(getpid());
 }
 
 }  // namespace

@@ -1,114 +1,47 @@
+// UUCP lock files, as any POSIX system keeps them. The lock directory is writable by every
+// user (mode 1777), so whatever lies at a lock path may have been put there to do harm: it
+// is looked at without following links (lstat, O_NOFOLLOW) and opened only as a regular
+// file, never blocking, so a FIFO or a device at the lock path cannot stall the tool.
 #include "link/port_holders_posix.h"
 
-#include <dirent.h>
-#include <pthread.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 
+#include "common/exit_cleanup.h"
+
 namespace {
 
 constexpr char kDevDirectory[] = "/dev/";
-constexpr char kPtyDirectory[] = "/dev/pts/";
 
-// A decimal number that is the whole text, as /proc names processes and descriptors.
-bool ParseDecimal(const char* text, long* value) {
-    if (text[0] < '0' || text[0] > '9') return false;
-    char* end = nullptr;
-    errno = 0;
-    const long parsed = std::strtol(text, &end, 10);
-    if (errno != 0 || *end != '\0') return false;
-    *value = parsed;
-    return true;
-}
-
-void ReadCommandName(pid_t pid, char* name, size_t nameSize) {
-    if (nameSize == 0) return;
-    name[0] = '\0';
-    char path[64];
-    std::snprintf(path, sizeof path, "/proc/%d/comm", static_cast<int>(pid));
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return;
-    const ssize_t n = read(fd, name, nameSize - 1);
-    close(fd);
-    if (n <= 0) return;
-    name[n] = '\0';
-    if (char* newline = std::strchr(name, '\n')) *newline = '\0';
-}
-
-// The pty number that a descriptor on /dev/ptmx is the master of, from its fdinfo; -1 when
-// the kernel does not say.
-long PtyMasterIndex(pid_t pid, const char* fdName) {
-    char path[320];   // a descriptor's name is at most 255 characters
-    std::snprintf(path, sizeof path, "/proc/%d/fdinfo/%s", static_cast<int>(pid), fdName);
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return -1;
-    char info[1024];
-    const ssize_t n = read(fd, info, sizeof info - 1);
-    close(fd);
-    if (n <= 0) return -1;
-    info[n] = '\0';
-    const char* field = std::strstr(info, "tty-index:");
-    if (field == nullptr) return -1;
-    return std::strtol(field + std::strlen("tty-index:"), nullptr, 10);
-}
-
-bool IsPtyMaster(const char* target) {
-    return std::strcmp(target, "/dev/ptmx") == 0 || std::strcmp(target, "/dev/pts/ptmx") == 0;
-}
-
-// Looks through one process's descriptors. Returns true when it has `device` open and is not
-// the master side of that pty.
-bool ProcessHolds(pid_t pid, const char* device, long ptyIndex) {
-    char fdDirectory[64];
-    std::snprintf(fdDirectory, sizeof fdDirectory, "/proc/%d/fd", static_cast<int>(pid));
-    DIR* fds = opendir(fdDirectory);
-    if (fds == nullptr) return false;   // gone meanwhile, or another user's
-    bool holds = false;
-    bool isLineEnd = false;
-    while (const dirent* entry = readdir(fds)) {
-        long fdNumber = 0;
-        if (!ParseDecimal(entry->d_name, &fdNumber)) continue;
-        char link[320];
-        std::snprintf(link, sizeof link, "%s/%s", fdDirectory, entry->d_name);
-        char target[4096];
-        const ssize_t n = readlink(link, target, sizeof target - 1);
-        if (n <= 0) continue;
-        target[n] = '\0';
-        if (std::strcmp(target, device) == 0) {
-            holds = true;
-        } else if (ptyIndex >= 0 && IsPtyMaster(target) && PtyMasterIndex(pid, entry->d_name) == ptyIndex) {
-            isLineEnd = true;
-            break;
-        }
-    }
-    closedir(fds);
-    return holds && !isLineEnd;
-}
+// No link followed, no wait for a FIFO's writer, no terminal made controlling.
+constexpr int kLockReadFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
 
 // The pid in a lock file: ASCII (HDB UUCP: blanks, digits, a line feed) or, in four bytes
-// that are not ASCII, the old binary form. -1 when it is neither.
-pid_t ParseLockPid(const char* text, size_t size) {
+// that are not ASCII, the old binary form; -1 when it is neither or lies outside 1..limit.
+// Async-signal-safe (the exit cleanup reads lock files with it).
+pid_t ParseLockPid(const char* text, size_t size, pid_t limit) {
     size_t at = 0;
     while (at < size && text[at] == ' ') ++at;
-    long value = 0;
-    size_t digits = 0;
-    for (; at < size && text[at] >= '0' && text[at] <= '9' && digits < 10; ++at, ++digits) {
-        value = value * 10 + (text[at] - '0');
+    const size_t digitsStart = at;
+    long long value = 0;
+    for (; at < size && text[at] >= '0' && text[at] <= '9'; ++at) {
+        if (value <= limit) value = value * 10 + (text[at] - '0');   // stops growing past limit
     }
     const bool restIsLineEnd = at == size || (at + 1 == size && text[at] == '\n');
-    if (digits > 0 && restIsLineEnd) return static_cast<pid_t>(value);
+    if (at > digitsStart && restIsLineEnd) return value >= 1 && value <= limit ? static_cast<pid_t>(value) : -1;
     if (size == sizeof(int32_t)) {
         int32_t binary = 0;
         std::memcpy(&binary, text, sizeof binary);
-        return binary > 0 ? static_cast<pid_t>(binary) : 0;
+        return binary >= 1 && binary <= limit ? static_cast<pid_t>(binary) : -1;
     }
     return -1;
 }
@@ -124,92 +57,121 @@ bool YoungerThan(const struct stat& info, time_t seconds) {
     return info.st_mtime + seconds > now && info.st_mtime <= now + seconds;
 }
 
-// The lock files this process holds, for the signal handler that removes them when the
-// process is ended. A slot's path is written before `used` is set and `used` cleared before
-// the path goes, with the stop signals blocked meanwhile, so the handler never sees half a
-// path.
-constexpr int kHeldLockSlots = 8;
-constexpr size_t kHeldLockPathSize = 512;
+const char* OddityOf(mode_t mode) {
+    if (S_ISFIFO(mode)) return "a FIFO";
+    if (S_ISLNK(mode)) return "a symbolic link";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISDIR(mode)) return "a directory";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
+
+// Reads the start of a lock file that is a regular file; -1 on any other kind or failure,
+// with `opened` the file read (for its age and identity). Async-signal-safe.
+ssize_t ReadRegularLock(const char* lockPath, char* text, size_t textSize, struct stat* opened, int* error) {
+    const int fd = open(lockPath, kLockReadFlags);
+    if (fd < 0) {
+        *error = errno;
+        return -1;
+    }
+    ssize_t n = -1;
+    if (fstat(fd, opened) != 0) {
+        *error = errno;
+    } else if (!S_ISREG(opened->st_mode)) {
+        *error = EINVAL;   // swapped for something else since it was looked at
+    } else {
+        n = read(fd, text, textSize);
+        if (n < 0) *error = errno;
+    }
+    close(fd);
+    return n;
+}
+
+// ---------------------------------------------------------------------------------------
+// The lock files this process holds, for the exit cleanup that removes them however the
+// process ends. Any thread claims a slot (free -> writing), writes the path, then publishes
+// it (held); the cleanup reads only held slots. A slot is published before its lock file is
+// made and withdrawn after it is gone, and the cleanup removes a file only when it still
+// names this process, so the file and the table never disagree in a way that loses a lock
+// or removes another's.
+
+enum : int { kSlotFree = 0, kSlotWriting = 1, kSlotHeld = 2 };
 struct HeldLock {
-    volatile sig_atomic_t used;
-    char path[kHeldLockPathSize];
+    std::atomic<int> state{kSlotFree};
+    char path[kMaxLockPathSize];
 };
-HeldLock gHeldLocks[kHeldLockSlots];
-constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
-struct sigaction gPreviousActions[3];
-bool gHandlersInstalled = false;
+static_assert(ATOMIC_INT_LOCK_FREE == 2, "the lock table is read from a signal handler");
+HeldLock HeldLocks[kMaxHeldLockFiles];
+std::atomic<pid_t> CleanupAddedIn{0};   // the process that added RemoveHeldLocks
 
+// The temporary name a lock is written under before it is linked into place.
+bool TemporaryNameOf(const char* lockPath, pid_t pid, char* name, size_t nameSize) {
+    // Digits by hand: snprintf is not async-signal-safe.
+    char digits[16];
+    size_t count = 0;
+    for (unsigned long value = static_cast<unsigned long>(pid); count == 0 || value != 0; value /= 10) {
+        digits[count++] = static_cast<char>('0' + value % 10);
+    }
+    const size_t length = std::strlen(lockPath);
+    if (length + 1 + count + 1 > nameSize) return false;
+    std::memcpy(name, lockPath, length);
+    name[length] = '.';
+    for (size_t i = 0; i < count; ++i) name[length + 1 + i] = digits[count - 1 - i];
+    name[length + 1 + count] = '\0';
+    return true;
+}
+
+bool NamesThisProcess(const char* lockPath) {
+    char text[64];
+    struct stat opened {};
+    int error = 0;
+    const ssize_t n = ReadRegularLock(lockPath, text, sizeof text, &opened, &error);
+    return n > 0 && ParseLockPid(text, static_cast<size_t>(n), getpid()) == getpid();
+}
+
+// An exit-cleanup step: async-signal-safe.
 void RemoveHeldLocks() {
-    for (auto& lock : gHeldLocks) {
-        if (lock.used) unlink(lock.path);
+    const pid_t self = getpid();
+    for (HeldLock& lock : HeldLocks) {
+        if (lock.state.load() != kSlotHeld) continue;
+        char temporary[kMaxLockPathSize + 16];
+        if (TemporaryNameOf(lock.path, self, temporary, sizeof temporary)) unlink(temporary);
+        if (NamesThisProcess(lock.path)) unlink(lock.path);
     }
 }
 
-// Only async-signal-safe calls: unlink, sigaction, raise.
-void OnStopSignal(int signalNumber) {
-    RemoveHeldLocks();
-    for (size_t i = 0; i < sizeof kStopSignals / sizeof kStopSignals[0]; ++i) {
-        if (kStopSignals[i] != signalNumber) continue;
-        const struct sigaction& previous = gPreviousActions[i];
-        if (previous.sa_handler == SIG_IGN) return;
-        if (!(previous.sa_flags & SA_SIGINFO) && previous.sa_handler != SIG_DFL) {
-            previous.sa_handler(signalNumber);
-            return;
-        }
+bool RememberHeldLock(const char* lockPath) {
+    const size_t length = std::strlen(lockPath);
+    if (length >= kMaxLockPathSize) return false;
+    for (HeldLock& lock : HeldLocks) {
+        int expected = kSlotFree;
+        if (!lock.state.compare_exchange_strong(expected, kSlotWriting)) continue;
+        std::memcpy(lock.path, lockPath, length + 1);
+        lock.state.store(kSlotHeld);
+        return true;
     }
-    // The default action, so the parent sees the process ended by this signal.
-    signal(signalNumber, SIG_DFL);
-    raise(signalNumber);
-}
-
-void RemoveHeldLocksAtExit() { RemoveHeldLocks(); }
-
-void InstallStopHandlers() {
-    if (gHandlersInstalled) return;
-    gHandlersInstalled = true;
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    for (int signalNumber : kStopSignals) sigaddset(&action.sa_mask, signalNumber);
-    for (size_t i = 0; i < sizeof kStopSignals / sizeof kStopSignals[0]; ++i) {
-        sigaction(kStopSignals[i], nullptr, &gPreviousActions[i]);
-        // A program that ignores the signal keeps ignoring it.
-        if (gPreviousActions[i].sa_handler != SIG_IGN) sigaction(kStopSignals[i], &action, nullptr);
-    }
-    atexit(RemoveHeldLocksAtExit);
-}
-
-// Blocks the stop signals for its lifetime, so a lock file and its slot change together.
-class StopSignalsBlocked {
-public:
-    StopSignalsBlocked() {
-        sigset_t stop;
-        sigemptyset(&stop);
-        for (int signalNumber : kStopSignals) sigaddset(&stop, signalNumber);
-        pthread_sigmask(SIG_BLOCK, &stop, &saved_);
-    }
-    ~StopSignalsBlocked() { pthread_sigmask(SIG_SETMASK, &saved_, nullptr); }
-
-private:
-    sigset_t saved_;
-};
-
-void RememberHeldLock(const char* lockPath) {
-    for (auto& lock : gHeldLocks) {
-        if (lock.used) continue;
-        std::snprintf(lock.path, sizeof lock.path, "%s", lockPath);
-        lock.used = 1;
-        return;
-    }
+    return false;
 }
 
 void ForgetHeldLock(const char* lockPath) {
-    for (auto& lock : gHeldLocks) {
-        if (lock.used && std::strcmp(lock.path, lockPath) == 0) {
-            lock.used = 0;
+    for (HeldLock& lock : HeldLocks) {
+        // A held slot's path changes only through its owner, so it may be compared here.
+        if (lock.state.load() != kSlotHeld || std::strcmp(lock.path, lockPath) != 0) continue;
+        int expected = kSlotHeld;
+        if (lock.state.compare_exchange_strong(expected, kSlotWriting)) {
+            lock.state.store(kSlotFree);
             return;
         }
     }
+}
+
+// Once per process: a child made by fork() adds it again to make the cleanup its own.
+bool EnsureCleanupAdded() {
+    if (CleanupAddedIn.load() == getpid()) return true;
+    if (!AddExitCleanup(RemoveHeldLocks)) return false;
+    CleanupAddedIn.store(getpid());
+    return true;
 }
 
 bool IsDirectory(const char* path) {
@@ -220,10 +182,12 @@ bool IsDirectory(const char* path) {
 // Writes this process's lock into a new file of its own, then links it to the lock's name,
 // so that nobody ever reads a lock file that is still empty.
 bool LinkNewLock(const char* lockPath) {
-    char temporary[600];
-    const int length = std::snprintf(temporary, sizeof temporary, "%s.%d", lockPath, static_cast<int>(getpid()));
-    if (length < 0 || static_cast<size_t>(length) >= sizeof temporary) return false;
-    const int fd = open(temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    char temporary[kMaxLockPathSize + 16];
+    if (!TemporaryNameOf(lockPath, getpid(), temporary, sizeof temporary)) {
+        errno = ENAMETOOLONG;
+        return false;
+    }
+    const int fd = open(temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0) return false;
     char text[16];
     const int textLength = std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(getpid()));
@@ -237,30 +201,6 @@ bool LinkNewLock(const char* lockPath) {
 }
 
 }  // namespace
-
-bool FindDeviceHolder(const char* device, PortHolder* holder) {
-    long ptyIndex = -1;
-    if (std::strncmp(device, kPtyDirectory, sizeof kPtyDirectory - 1) == 0 &&
-        !ParseDecimal(device + sizeof kPtyDirectory - 1, &ptyIndex)) {
-        ptyIndex = -1;
-    }
-    DIR* proc = opendir("/proc");
-    if (proc == nullptr) return false;
-    const pid_t self = getpid();
-    bool found = false;
-    while (const dirent* entry = readdir(proc)) {
-        long pid = 0;
-        if (!ParseDecimal(entry->d_name, &pid) || pid == self) continue;
-        if (ProcessHolds(static_cast<pid_t>(pid), device, ptyIndex)) {
-            holder->pid = static_cast<pid_t>(pid);
-            ReadCommandName(holder->pid, holder->name, sizeof holder->name);
-            found = true;
-            break;
-        }
-    }
-    closedir(proc);
-    return found;
-}
 
 bool LockFilePathFor(const char* device, char* path, size_t pathSize) {
     if (pathSize == 0) return false;
@@ -299,30 +239,40 @@ bool LockFilePathFor(const char* device, char* path, size_t pathSize) {
 }
 
 LockState CheckLockFile(const char* lockPath, PortHolder* holder) {
-    const int fd = open(lockPath, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        // A lock that exists but cannot be read still says someone holds the port.
+    struct stat seen {};
+    if (lstat(lockPath, &seen) != 0) {
+        // A lock that exists but cannot be looked at still says someone holds the port.
         return errno == ENOENT ? LockState::Free : LockState::HeldByOther;
     }
-    struct stat opened {};
-    const bool statted = fstat(fd, &opened) == 0;
+    if (!S_ISREG(seen.st_mode)) {
+        holder->oddity = OddityOf(seen.st_mode);
+        return LockState::HeldByOther;
+    }
     char text[64];
-    const ssize_t n = read(fd, text, sizeof text);
-    close(fd);
-    const pid_t pid = n > 0 ? ParseLockPid(text, static_cast<size_t>(n)) : -1;
+    struct stat opened {};
+    int error = 0;
+    const ssize_t n = ReadRegularLock(lockPath, text, sizeof text, &opened, &error);
+    if (n < 0) {
+        if (error == ENOENT) return LockState::Free;   // removed since the look
+        // Replaced since the look by something that is no regular file.
+        struct stat now {};
+        if (lstat(lockPath, &now) == 0 && !S_ISREG(now.st_mode)) holder->oddity = OddityOf(now.st_mode);
+        return LockState::HeldByOther;
+    }
+    const pid_t pid = n > 0 ? ParseLockPid(text, static_cast<size_t>(n), ProcessIdLimit()) : -1;
     if (pid == getpid()) return LockState::Ours;
     if (pid > 0 && ProcessAlive(pid)) {
         holder->pid = pid;
-        ReadCommandName(pid, holder->name, sizeof holder->name);
+        ReadProcessName(pid, holder->name, sizeof holder->name);
         return LockState::HeldByOther;
     }
-    if (pid < 0 && (!statted || YoungerThan(opened, kFreshLockSeconds))) {
+    if (pid < 0 && YoungerThan(opened, kFreshLockSeconds)) {
         return LockState::HeldByOther;   // its maker may not have written its pid yet
     }
     // The process that left it is gone (or it names none): stale, as lock users agree. It is
     // removed only if it is still the file just read, not a lock made meanwhile by another.
     struct stat current {};
-    if (stat(lockPath, &current) == 0 && current.st_ino == opened.st_ino && current.st_dev == opened.st_dev) {
+    if (lstat(lockPath, &current) == 0 && current.st_ino == opened.st_ino && current.st_dev == opened.st_dev) {
         unlink(lockPath);
     }
     return LockState::Free;
@@ -330,31 +280,32 @@ LockState CheckLockFile(const char* lockPath, PortHolder* holder) {
 
 bool CreateLockFile(const char* lockPath, PortHolder* holder, bool* taken) {
     *taken = false;
-    InstallStopHandlers();
+    if (!EnsureCleanupAdded() || !RememberHeldLock(lockPath)) {
+        errno = ENOLCK;
+        return false;
+    }
     for (int attempt = 0; attempt < 2; ++attempt) {
-        {
-            const StopSignalsBlocked blocked;
-            if (LinkNewLock(lockPath)) {
-                RememberHeldLock(lockPath);
-                return true;
-            }
-        }
-        if (errno != EEXIST) return false;
-        // Someone made it between our check and now: theirs, unless it is already stale.
+        if (LinkNewLock(lockPath)) return true;
+        const int linkError = errno;
+        // Someone made it first: theirs, unless it is already stale. A directory this user
+        // may not write can still hold another's lock, and that is kept to as well.
         const LockState state = CheckLockFile(lockPath, holder);
         if (state == LockState::HeldByOther) {
             *taken = true;
-            return false;
+            break;
         }
-        if (state == LockState::Ours) return false;
+        errno = linkError;
+        if (state == LockState::Ours || linkError != EEXIST) break;
     }
+    const int error = errno;
+    ForgetHeldLock(lockPath);
+    errno = error;
     return false;
 }
 
 void RemoveLockFile(const char* lockPath) {
     if (lockPath == nullptr || lockPath[0] == '\0') return;
-    const StopSignalsBlocked blocked;
-    ForgetHeldLock(lockPath);
     PortHolder holder;
     if (CheckLockFile(lockPath, &holder) == LockState::Ours) unlink(lockPath);
+    ForgetHeldLock(lockPath);
 }

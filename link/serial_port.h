@@ -56,7 +56,10 @@ void ClosePort(PortHandle port);
 bool PortFailed(PortHandle port);
 
 // The operating system's words for the last failure, NUL-terminated in `text`: of OpenPort,
-// or of the read or write that made PortFailed true.
+// or of the read or write that made PortFailed true. Windows-1251 like every text of the
+// program: on POSIX the paths and process names in it, the system's UTF-8 bytes, are
+// converted with their control characters and odd bytes written out (Utf8ToCp1251Shown).
+// A port refused for a lock file names the lock file's path.
 void PortErrorText(char* text, size_t textSize);
 
 // True once an OpenPort of this process used its port without a lock file on POSIX (no lock

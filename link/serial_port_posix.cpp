@@ -19,14 +19,16 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <string>
 #include <thread>
 
+#include "common/cp1251.h"
 #include "link/port_holders_posix.h"
 #include "link/port_names.h"
 #include "link/serial_port.h"
 
 namespace {
-constexpr size_t kLockPathSize = 512;
+constexpr size_t kLockPathSize = kMaxLockPathSize;
 }  // namespace
 
 struct SerialPort {
@@ -59,7 +61,8 @@ void NoteUnlocked(const char* lockFile, int error) {
     if (lockFile == nullptr) {
         std::snprintf(UnlockedWhy, sizeof UnlockedWhy, "there is no lock directory (/var/lock, /run/lock)");
     } else {
-        std::snprintf(UnlockedWhy, sizeof UnlockedWhy, "%s cannot be made: %s", lockFile, std::strerror(error));
+        std::snprintf(UnlockedWhy, sizeof UnlockedWhy, "%s cannot be made: %s", Utf8ToCp1251Shown(lockFile).c_str(),
+                      std::strerror(error));
     }
     OpenedUnlocked.store(true);
 }
@@ -154,6 +157,10 @@ int OpenDevice(const char* path, char* lockPath, size_t lockPathSize) {
         const int createError = errno;
         if (taken) {
             SetBusyBy(device, holder, lockFile);
+            return -1;
+        }
+        if (!locked && createError == ENOLCK) {   // a lock this process could not account for
+            SetLastError(ENOLCK);
             return -1;
         }
         if (locked) {
@@ -359,13 +366,26 @@ void PortErrorText(char* text, size_t textSize) {
     if (textSize == 0) return;
     const int error = LastPortError.load();
     if (error == EBUSY && HolderKnown.load()) {
-        if (BusyHolder.pid == 0) {
-            std::snprintf(text, textSize, "%s is locked by %s", BusyDevice, BusyLockFile);
+        // Paths and process names are the system's bytes, shown in the program's 1251. A lock
+        // file is always named, so that a stale or planted one can be found and removed.
+        const std::string device = Utf8ToCp1251Shown(BusyDevice);
+        const std::string lockFile = Utf8ToCp1251Shown(BusyLockFile);
+        if (BusyHolder.pid == 0 && BusyHolder.oddity != nullptr) {
+            std::snprintf(text, textSize, "%s is locked by %s (%s, not a lock file)", device.c_str(),
+                          lockFile.c_str(), BusyHolder.oddity);
+        } else if (BusyHolder.pid == 0) {
+            std::snprintf(text, textSize, "%s is locked by %s", device.c_str(), lockFile.c_str());
         } else {
-            std::snprintf(text, textSize, "%s is in use by %s (pid %d)", BusyDevice,
-                          BusyHolder.name[0] != '\0' ? BusyHolder.name : "another program",
-                          static_cast<int>(BusyHolder.pid));
+            const std::string name = Utf8ToCp1251Shown(BusyHolder.name[0] != '\0' ? BusyHolder.name : "another program");
+            std::snprintf(text, textSize, "%s is in use by %s (pid %d)%s%s", device.c_str(), name.c_str(),
+                          static_cast<int>(BusyHolder.pid), lockFile.empty() ? "" : ", lock file ",
+                          lockFile.c_str());
         }
+        return;
+    }
+    if (error == ENOLCK) {
+        std::snprintf(text, textSize, "this program holds %d lock files already, as many as it can keep track of",
+                      kMaxHeldLockFiles);
         return;
     }
     if (error == EBUSY || error == EWOULDBLOCK) {

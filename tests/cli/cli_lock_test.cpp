@@ -8,6 +8,7 @@
 #include <pty.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -156,10 +157,10 @@ TEST(CliModemsRace, OfTwoRunsStartedTogetherExactlyOneGetsThePortAndTheOtherName
     }
 }
 
-TEST(CliModemsLock, AStopSignalRemovesTheLockOfARunningCommand) {
+TEST(CliModemsLock, EveryEndingSignalRemovesTheLockOfARunningCommand) {
     const std::string lock = LockFileOf(4);
     ASSERT_FALSE(lock.empty());
-    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGUSR1, SIGALRM}) {
         SCOPED_TRACE(strsignal(signalNumber));
         int go[2];
         ASSERT_EQ(pipe(go), 0);
@@ -173,6 +174,72 @@ TEST(CliModemsLock, AStopSignalRemovesTheLockOfARunningCommand) {
         EXPECT_FALSE(Exists(lock));
         unlink(lock.c_str());
     }
+}
+
+// Runs the tool with stdin from /dev/null, stdout and stderr into one pipe, and gives it
+// `seconds` to end by itself; a run that does not is killed and reported as hung (-1000).
+Ended RunWithin(const std::vector<std::string>& args, int seconds) {
+    Ended ended;
+    int fds[2];
+    if (pipe(fds) != 0) return ended;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int devNull = open("/dev/null", O_RDONLY);
+        dup2(devNull, STDIN_FILENO);
+        dup2(fds[1], STDOUT_FILENO);
+        dup2(fds[1], STDERR_FILENO);
+        close(fds[0]);
+        ExecCli(args);
+    }
+    close(fds[1]);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    bool hung = false;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd output{fds[0], POLLIN, 0};
+        if (left.count() <= 0 || poll(&output, 1, static_cast<int>(left.count())) == 0) {
+            hung = true;
+            kill(pid, SIGKILL);
+            break;
+        }
+        char chunk[4096];
+        const ssize_t n = read(fds[0], chunk, sizeof chunk);
+        if (n > 0) ended.err.append(chunk, static_cast<size_t>(n));
+        else if (n == 0 || errno != EINTR) break;
+    }
+    close(fds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ended.status = hung ? -1000 : WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+    return ended;
+}
+
+// Anyone may put a FIFO at a lock path of the shared lock folder: reading it would wait for a
+// writer for good. Every command says the port is locked, naming the path, and ends.
+TEST(CliModemsLock, AFifoAtTheLockPathHangsNoCommandAndIsNamed) {
+    const std::string lock = LockFileOf(5);
+    ASSERT_FALSE(lock.empty());
+    ASSERT_EQ(mkfifo(lock.c_str(), 0666), 0) << std::strerror(errno);
+    const std::string named = "is locked by " + lock + " (a FIFO, not a lock file)";
+    const struct {
+        std::vector<std::string> args;
+        int status;
+    } cases[] = {
+        {{"at", "COM5", "AT"}, 2},
+        {{"info", "COM5"}, 2},
+        {{"watch", "--count", "1", "COM5"}, 2},
+        {{"term", "COM5"}, 2},
+        {{"scan", "--verbose"}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[0]);
+        const Ended ended = RunWithin(c.args, 60);
+        EXPECT_EQ(ended.status, c.status) << ended.err;
+        EXPECT_NE(ended.err.find(named), std::string::npos) << ended.err;
+    }
+    struct stat still {};
+    EXPECT_TRUE(lstat(lock.c_str(), &still) == 0 && S_ISFIFO(still.st_mode));   // not the tool's to remove
+    unlink(lock.c_str());
 }
 
 TEST(CliModemsLock, AnEmptyLockIsHeldWhileYoungAndRemovedWhenOld) {

@@ -293,6 +293,38 @@ TEST(CliScanReport, NothingAnsweringListsTheDevicesAndHintsAtStorageMode) {
     EXPECT_FALSE(document.contains("hint"));
 }
 
+// Names from the file system are the system's text: the advice on stderr shows their
+// control characters and odd bytes through a pipe too, and keeps the Cyrillic around them.
+TEST(CliScanReport, DevicePathsInTheAdviceAreShownAsText) {
+    ScratchPorts ports;
+    ports.Link(2, std::string("te\x1b[2Jrm\x07\r ") + u8"модем" + "\xff");
+    PortsDirectory use(ports.dir());
+    const Outcome scan = RunArgs({"scan"}, Output::StdoutAndStderr);
+    EXPECT_EQ(scan.status, 1);
+    EXPECT_NE(scan.out.find(std::string("/te\\x1b[2Jrm\\x07\\x0d ") + u8"модем" + "\\xff (COM2)\n"), std::string::npos) << scan.out;
+    EXPECT_EQ(scan.out.find_first_of("\x1b\x07\r"), std::string::npos) << scan.out;
+}
+
+// A device path goes to the system as given: not through 1251, and bytes that are no UTF-8
+// at all are the system's business too.
+TEST(CliModemsAt, ADevicePathWithCyrillicOrOddBytesOpens) {
+    ScratchPorts ports;
+    const std::string com5 = std::string(std::getenv("VESMARIN_PORTS")) + "/com5";
+    for (const std::string name : {u8"модем", "odd\xff"}) {
+        SCOPED_TRACE(name);
+        const std::string dir = ports.dir() + "/" + name;
+        ASSERT_EQ(mkdir(dir.c_str(), 0755), 0);
+        ASSERT_EQ(symlink(com5.c_str(), (dir + "/com5").c_str()), 0);
+        const Outcome at = RunArgs({"at", dir + "/com5", "AT+CGMM"}, Output::StdoutAndStderr);
+        EXPECT_EQ(at.status, 0) << at.out;
+        EXPECT_NE(at.out.find("E173"), std::string::npos) << at.out;
+    }
+    const Outcome missing = RunArgs({"at", ports.dir() + u8"/модем" + "/nothing\xff", "AT"}, Output::StdoutAndStderr);
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.out.find("cannot open " + ports.dir() + u8"/модем" + "/nothing\\xff: No such file"), std::string::npos)
+        << missing.out;
+}
+
 TEST(CliScanReport, AtRefusesControlCharactersBeforeTouchingThePort) {
     // COM3 is silent: a command that reached it would take 2000 ms and end with status 1.
     const std::string commands[] = {"AT\rATI", "AT\nATI", "AT\r",   "\tAT",   "AT\x1b[2J",

@@ -1,6 +1,7 @@
 // The PORT forms the tool accepts, and the ones it refuses before touching any port.
 #include <gtest/gtest.h>
 
+#include "cli/command_arguments.h"
 #include "cli/port_argument.h"
 
 namespace {
@@ -57,5 +58,26 @@ TEST(PortArgument, EntryLongerThanTheListHoldsIsRefused) {
     EXPECT_NE(error.find("255"), std::string::npos);
     EXPECT_TRUE(ParsePortArgument(std::string(248, 'M') + " (COM5)", &port, &error));
 }
+
+#ifndef _WIN32
+// A path goes to the system as the user gave it; the name messages and the live watch header
+// show has its control characters written out, so a link named with an ESC is not obeyed.
+TEST(PortArgument, APathIsOpenedAsGivenAndShownAsText) {
+    const struct {
+        std::string given;
+        std::string display;
+    } cases[] = {
+        {std::string(u8"/tmp/модем") + "/com5", "/tmp/\xec\xee\xe4\xe5\xec/com5"},
+        {"/tmp/x\x1b[2J\r/com5", "/tmp/x\\x1b[2J\\x0d/com5"},
+        {"/tmp/odd\xff/com5", "/tmp/odd\\xff/com5"},
+    };
+    for (const auto& c : cases) {
+        PortArgument port;
+        ASSERT_TRUE(ReadPortArgument(c.given, &port)) << c.display;
+        EXPECT_EQ(port.devicePath, c.given);
+        EXPECT_EQ(port.display, c.display);
+    }
+}
+#endif
 
 }  // namespace

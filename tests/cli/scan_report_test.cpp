@@ -109,6 +109,26 @@ TEST(ScanReport, JsonNamesEachResultAndListsTheEntries) {
     EXPECT_FALSE(document.contains("serialDevices"));
 }
 
+// A stick's strings are its own bytes: a CR must not let it overwrite the line, and one
+// invalid byte must not cost the Cyrillic around it.
+TEST(ScanReport, TheDeviceLineShowsAStickStringsAsText) {
+    DeviceIdentity stick;
+    stick.device = "/dev/ttyUSB2";
+    stick.usb = true;
+    stick.vendorId = "f1e5";
+    stick.productId = "0a17";
+    stick.manufacturer = std::string("Zentra\rwave ") + u8"Модем" + "\xff";
+    stick.product = "ZW\x1b[2J";
+    const std::string line = DeviceLine(stick);
+    EXPECT_NE(line.find("Zentra\\x0dwave \xcc\xee\xe4\xe5\xec\\xff"), std::string::npos) << line;
+    EXPECT_NE(line.find("ZW\\x1b[2J"), std::string::npos) << line;
+    EXPECT_EQ(line.find_first_of("\r\x1b"), std::string::npos) << line;
+    EXPECT_EQ(line.back(), '\n');
+
+    const std::string advice = NothingFoundAdvice({{"/dev/tty\x1b[2J" + std::string(u8"ё"), "", 0, false, true, false, {}}});
+    EXPECT_NE(advice.find("  /dev/tty\\x1b[2J\xb8\n"), std::string::npos) << advice;
+}
+
 TEST(ScanReport, NothingFoundListsDevicesAndHintsAtStorageModeOnlyWithoutUsbPorts) {
     SerialDevice uart{"/dev/ttyS0", "", 1, false, true, false, {}};
     SerialDevice locked{"/dev/ttyS1", "", 2, false, false, false, {}};

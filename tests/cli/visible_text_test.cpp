@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/visible_text.h"
+#include "common/cp1251.h"
 
 namespace {
 
@@ -46,6 +47,28 @@ TEST(VisibleText, Windows1251Texts) {
     EXPECT_EQ(FindControlByte("AT+CSQ"), std::string::npos);
     EXPECT_EQ(FindControlByte("AT\rATI"), 2u);
     EXPECT_EQ(FindControlByte("\tAT"), 0u);
+}
+
+// One field of text from outside (a path, a device's strings, a port argument), in the
+// program's 1251: nothing in it may break its line or move the cursor, and an odd byte costs
+// only itself.
+TEST(VisibleText, AFieldFromOutsideStaysOneFieldOfShownText) {
+    const Case fromUtf8[] = {
+        {"Cyrillic kept", u8"Модем", "\xcc\xee\xe4\xe5\xec"},
+        {"one odd byte among Cyrillic", u8"Мод" "\xff" u8"ем", "\xcc\xee\xe4\\xff\xe5\xec"},
+        {"CR, LF, TAB, ESC, BEL, NUL, DEL", std::string("a\rb\nc\td\x1b[2J\x07\0\x7f", 14),
+         "a\\x0db\\x0ac\\x09d\\x1b[2J\\x07\\x00\\x7f"},
+        {"C1 control", "\xc2\x9b" "2J", "\\u009b2J"},
+        {"no 1251 byte", "\xe4\xb8\xad \xf0\x9f\x93\xb6", "\\u4e2d \\U0001f4f6"},
+        {"truncated at the end", "ab\xd0", "ab\\xd0"},
+        {"overlong slash", "\xc0\xaf", "\\xc0\\xaf"},
+        {"surrogate", "\xed\xa0\x80", "\\xed\\xa0\\x80"},
+    };
+    for (const auto& c : fromUtf8) EXPECT_EQ(Utf8ToCp1251Shown(c.in), c.out) << c.name;
+
+    EXPECT_EQ(VisibleField1251("/dev/\r\n\t\x1b\xcc"), "/dev/\\x0d\\x0a\\x09\\x1b\xcc");
+    // Shown text passes unchanged through a second showing: nothing is escaped twice.
+    for (const auto& c : fromUtf8) EXPECT_EQ(VisibleField1251(c.out), c.out) << c.name;
 }
 
 TEST(VisibleText, Utf8Arguments) {

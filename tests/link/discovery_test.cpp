@@ -265,7 +265,8 @@ TEST(ScanBusyPort, LockFileOfALiveProcessRefusesAndAStaleOneIsReplaced) {
         ASSERT_TRUE(dialer.HasOpened("/dev/null"));
         writeLock(dialer.Pid());
         EXPECT_EQ(OpenPort(ComPath(4).c_str()), nullptr);
-        EXPECT_EQ(LastError(), SimulatedDevice(4) + " is in use by sleep (pid " + std::to_string(dialer.Pid()) + ")");
+        EXPECT_EQ(LastError(), SimulatedDevice(4) + " is in use by sleep (pid " + std::to_string(dialer.Pid()) +
+                                   "), lock file " + lockPath);
         ProbePorts();
         EXPECT_EQ(Entries(), (std::vector<std::string>{"E173 (COM3)"}));
         gone = dialer.Pid();
