@@ -93,40 +93,39 @@ bool ParseMonsc(std::string_view reply, RadioFacts* facts) {
     const std::vector<Field> fields = SplitFields(lines.back());
     const std::string_view mode = FieldText(fields, 0);
     StoreTech(facts, TechFromName(mode), kMonsc);
-    long long value = 0;
     double level = 0;
     if (mode == "LTE") {
         // LTE,<MCC>,<MNC>,<ARFCN>,<Cell_ID>,<PCI>,<TAC>,<RSRP>,<RSRQ>,<RXLEV>
         StoreOperator(facts, FieldText(fields, 1), FieldText(fields, 2), kMonsc);
-        StoreInt(&facts->channel, FieldNumber(fields, 3, &value), value, 0, 262143);
+        StoreNumberField(&facts->channel, fields, 3, 0, 262143);
         if (facts->channel.known) {
             facts->channelKind = ChannelKind::Earfcn;
             if (BandFromEarfcn(facts->channel.value) != 0) facts->band = {true, BandFromEarfcn(facts->channel.value)};
         }
-        StoreInt(&facts->cellId, FieldHex(fields, 4, &value), value, 0, kMaxCellId);
-        StoreInt(&facts->pci, FieldNumber(fields, 5, &value), value, 0, 503);
-        StoreInt(&facts->area, FieldHex(fields, 6, &value), value, 0, kMaxArea);
+        StoreHexField(&facts->cellId, fields, 4, 0, kMaxCellId);
+        StoreNumberField(&facts->pci, fields, 5, 0, 503);
+        StoreHexField(&facts->area, fields, 6, 0, kMaxArea);
         if (FieldValue(fields, 7, &level)) StoreMetric(facts, MetricKind::Rsrp, PlainMetric(MetricKind::Rsrp, level), kMonsc);
         if (FieldValue(fields, 8, &level)) StoreMetric(facts, MetricKind::Rsrq, PlainMetric(MetricKind::Rsrq, level), kMonsc);
         if (FieldValue(fields, 9, &level)) StoreMetric(facts, MetricKind::Rssi, PlainMetric(MetricKind::Rssi, level), kMonsc);
     } else if (mode == "WCDMA") {
         // WCDMA,<MCC>,<MNC>,<ARFCN>,<PSC>,<Cell_ID>,<LAC>,<RSCP>,<RXLEV>,<EC/N0>,<DRX>,<URA_ID>
         StoreOperator(facts, FieldText(fields, 1), FieldText(fields, 2), kMonsc);
-        StoreInt(&facts->channel, FieldNumber(fields, 3, &value), value, 0, 16383);
+        StoreNumberField(&facts->channel, fields, 3, 0, 16383);
         if (facts->channel.known) facts->channelKind = ChannelKind::Uarfcn;
-        StoreInt(&facts->pci, FieldNumber(fields, 4, &value), value, 0, 511);
-        StoreInt(&facts->cellId, FieldHex(fields, 5, &value), value, 0, kMaxCellId);
-        StoreInt(&facts->area, FieldHex(fields, 6, &value), value, 0, 0xFFFF);
+        StoreNumberField(&facts->pci, fields, 4, 0, 511);
+        StoreHexField(&facts->cellId, fields, 5, 0, kMaxCellId);
+        StoreHexField(&facts->area, fields, 6, 0, 0xFFFF);
         if (FieldValue(fields, 7, &level)) StoreMetric(facts, MetricKind::Rscp, PlainMetric(MetricKind::Rscp, level), kMonsc);
         if (FieldValue(fields, 8, &level)) StoreMetric(facts, MetricKind::Rssi, PlainMetric(MetricKind::Rssi, level), kMonsc);
         if (FieldValue(fields, 9, &level)) StoreMetric(facts, MetricKind::Ecno, PlainMetric(MetricKind::Ecno, level), kMonsc);
     } else if (mode == "GSM") {
         // GSM,<MCC>,<MNC>,<BAND>,<ARFCN>,<BSIC>,<Cell_ID>,<LAC>,<RXLEV>,<RxQuality>,<TA>
         StoreOperator(facts, FieldText(fields, 1), FieldText(fields, 2), kMonsc);
-        StoreInt(&facts->channel, FieldNumber(fields, 4, &value), value, 0, 1023);
+        StoreNumberField(&facts->channel, fields, 4, 0, 1023);
         if (facts->channel.known) facts->channelKind = ChannelKind::Arfcn;
-        StoreInt(&facts->cellId, FieldHex(fields, 6, &value), value, 0, 0xFFFF);
-        StoreInt(&facts->area, FieldHex(fields, 7, &value), value, 0, 0xFFFF);
+        StoreHexField(&facts->cellId, fields, 6, 0, 0xFFFF);
+        StoreHexField(&facts->area, fields, 7, 0, 0xFFFF);
         if (FieldValue(fields, 8, &level)) StoreMetric(facts, MetricKind::Rssi, PlainMetric(MetricKind::Rssi, level), kMonsc);
     } else {
         return true;

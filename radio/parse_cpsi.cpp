@@ -49,11 +49,12 @@ bool ParseCpsi(std::string_view reply, RadioFacts* facts) {
     if (mode == "LTE") {
         StoreTech(facts, RadioTech::Lte, kCpsi);
         StoreMccMnc(facts, FieldText(f, 2));
-        StoreInt(&facts->area, FieldHex(f, 3, &value), value, 0, kMaxArea);
-        StoreInt(&facts->cellId, FieldNumber(f, 4, &value), value, 0, kMaxCellId);
-        StoreInt(&facts->pci, FieldNumber(f, 5, &value), value, 0, 503);
-        StoreInt(&facts->band, BandOfName(FieldText(f, 6), &value), value, 1, 255);
-        StoreInt(&facts->channel, FieldNumber(f, 7, &value), value, 0, 262143);
+        StoreHexField(&facts->area, f, 3, 0, kMaxArea);
+        StoreNumberField(&facts->cellId, f, 4, 0, kMaxCellId);
+        StoreNumberField(&facts->pci, f, 5, 0, 503);
+        const bool named = BandOfName(FieldText(f, 6), &value);
+        StoreInt(&facts->band, named, value, 1, 255);
+        StoreNumberField(&facts->channel, f, 7, 0, 262143);
         if (facts->channel.known) {
             facts->channelKind = ChannelKind::Earfcn;
             if (!facts->band.known && BandFromEarfcn(facts->channel.value) != 0) {
@@ -69,19 +70,20 @@ bool ParseCpsi(std::string_view reply, RadioFacts* facts) {
     } else if (mode == "WCDMA") {
         StoreTech(facts, RadioTech::Umts, kCpsi);
         StoreMccMnc(facts, FieldText(f, 2));
-        StoreInt(&facts->area, FieldHex(f, 3, &value), value, 0, 0xFFFF);
-        StoreInt(&facts->cellId, FieldNumber(f, 4, &value), value, 0, kMaxCellId);
-        StoreInt(&facts->channel, FieldNumber(f, 6, &value), value, 0, 16383);
+        StoreHexField(&facts->area, f, 3, 0, 0xFFFF);
+        StoreNumberField(&facts->cellId, f, 4, 0, kMaxCellId);
+        StoreNumberField(&facts->channel, f, 6, 0, 16383);
         if (facts->channel.known) facts->channelKind = ChannelKind::Uarfcn;
-        StoreInt(&facts->pci, FieldNumber(f, 7, &value), value, 0, 511);
+        StoreNumberField(&facts->pci, f, 7, 0, 511);
     } else if (mode == "GSM") {
         StoreTech(facts, RadioTech::Gsm, kCpsi);
         StoreMccMnc(facts, FieldText(f, 2));
-        StoreInt(&facts->area, FieldHex(f, 3, &value), value, 0, 0xFFFF);
-        StoreInt(&facts->cellId, FieldNumber(f, 4, &value), value, 0, 0xFFFF);
+        StoreHexField(&facts->area, f, 3, 0, 0xFFFF);
+        StoreNumberField(&facts->cellId, f, 4, 0, 0xFFFF);
         // "<arfcn> <band name>", as in "27 EGSM 900"
         const std::string_view channel = FieldText(f, 5);
-        StoreInt(&facts->channel, ParseDecimal(channel.substr(0, channel.find(' ')), &value), value, 0, 1023);
+        const bool numbered = ParseDecimal(channel.substr(0, channel.find(' ')), &value);
+        StoreInt(&facts->channel, numbered, value, 0, 1023);
         if (facts->channel.known) facts->channelKind = ChannelKind::Arfcn;
         double level = 0;
         if (FieldValue(f, 6, &level)) StoreMetric(facts, MetricKind::Rssi, PlainMetric(MetricKind::Rssi, level), kCpsi);

@@ -29,9 +29,24 @@ inline void StoreMetric(RadioFacts* facts, MetricKind kind, Metric metric, const
     facts->Get(kind) = metric;
 }
 
-// A known integer when it lies in [low, high].
+// A known integer when it lies in [low, high]. (Parse first, then call: the arguments of one
+// call are evaluated in no fixed order.)
 inline void StoreInt(KnownInt* into, bool parsed, long long value, long long low, long long high) {
     if (parsed && value >= low && value <= high) *into = {true, value};
+}
+
+inline void StoreNumberField(KnownInt* into, const std::vector<Field>& fields, size_t index, long long low,
+                             long long high) {
+    long long value = 0;
+    const bool parsed = FieldNumber(fields, index, &value);
+    StoreInt(into, parsed, value, low, high);
+}
+
+inline void StoreHexField(KnownInt* into, const std::vector<Field>& fields, size_t index, long long low,
+                          long long high) {
+    long long value = 0;
+    const bool parsed = FieldHex(fields, index, &value);
+    StoreInt(into, parsed, value, low, high);
 }
 
 // MCC and MNC as one number text ("250" and "01" give "25001"), when both are 2-3 digits.

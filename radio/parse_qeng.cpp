@@ -37,15 +37,15 @@ void StoreLte(const std::vector<Field>& f, size_t at, bool twoLineForm, RadioFac
     double level = 0;
     StoreTech(facts, RadioTech::Lte, kQeng);
     StoreOperator(facts, FieldText(f, at + 1), FieldText(f, at + 2), kQeng);
-    StoreInt(&facts->cellId, FieldHex(f, at + 3, &value), value, 0, kMaxCellId);
-    StoreInt(&facts->pci, FieldNumber(f, at + 4, &value), value, 0, 503);
-    StoreInt(&facts->channel, FieldNumber(f, at + 5, &value), value, 0, 262143);
+    StoreHexField(&facts->cellId, f, at + 3, 0, kMaxCellId);
+    StoreNumberField(&facts->pci, f, at + 4, 0, 503);
+    StoreNumberField(&facts->channel, f, at + 5, 0, 262143);
     if (facts->channel.known) facts->channelKind = ChannelKind::Earfcn;
-    StoreInt(&facts->band, FieldNumber(f, at + 6, &value), value, 1, 255);
+    StoreNumberField(&facts->band, f, at + 6, 1, 255);
     if (!facts->band.known && facts->channel.known && BandFromEarfcn(facts->channel.value) != 0) {
         facts->band = {true, BandFromEarfcn(facts->channel.value)};
     }
-    StoreInt(&facts->area, FieldHex(f, at + 9, &value), value, 0, kMaxArea);
+    StoreHexField(&facts->area, f, at + 9, 0, kMaxArea);
     if (facts->cellId.known || facts->area.known) facts->cellSource = kQeng;
     if (facts->channel.known || facts->band.known || facts->pci.known) facts->channelSource = kQeng;
     if (FieldValue(f, at + 10, &level)) StoreMetric(facts, MetricKind::Rsrp, PlainMetric(MetricKind::Rsrp, level), kQeng);
@@ -56,15 +56,14 @@ void StoreLte(const std::vector<Field>& f, size_t at, bool twoLineForm, RadioFac
 
 // "WCDMA",<MCC>,<MNC>,<LAC>,<cellID>,<uarfcn>,<PSC>,<RAC>,<RSCP>,<ecio>,... from `at`.
 void StoreWcdma(const std::vector<Field>& f, size_t at, RadioFacts* facts) {
-    long long value = 0;
     double level = 0;
     StoreTech(facts, RadioTech::Umts, kQeng);
     StoreOperator(facts, FieldText(f, at + 1), FieldText(f, at + 2), kQeng);
-    StoreInt(&facts->area, FieldHex(f, at + 3, &value), value, 0, 0xFFFF);
-    StoreInt(&facts->cellId, FieldHex(f, at + 4, &value), value, 0, kMaxCellId);
-    StoreInt(&facts->channel, FieldNumber(f, at + 5, &value), value, 0, 16383);
+    StoreHexField(&facts->area, f, at + 3, 0, 0xFFFF);
+    StoreHexField(&facts->cellId, f, at + 4, 0, kMaxCellId);
+    StoreNumberField(&facts->channel, f, at + 5, 0, 16383);
     if (facts->channel.known) facts->channelKind = ChannelKind::Uarfcn;
-    StoreInt(&facts->pci, FieldNumber(f, at + 6, &value), value, 0, 511);
+    StoreNumberField(&facts->pci, f, at + 6, 0, 511);
     if (facts->cellId.known || facts->area.known) facts->cellSource = kQeng;
     if (facts->channel.known || facts->band.known || facts->pci.known) facts->channelSource = kQeng;
     if (FieldValue(f, at + 8, &level)) StoreMetric(facts, MetricKind::Rscp, PlainMetric(MetricKind::Rscp, level), kQeng);
@@ -73,13 +72,12 @@ void StoreWcdma(const std::vector<Field>& f, size_t at, RadioFacts* facts) {
 
 // "GSM",<MCC>,<MNC>,<LAC>,<cellid>,<bsic>,<arfcn>,<band>,<rxlev>,... from `at`.
 void StoreGsm(const std::vector<Field>& f, size_t at, RadioFacts* facts) {
-    long long value = 0;
     double level = 0;
     StoreTech(facts, RadioTech::Gsm, kQeng);
     StoreOperator(facts, FieldText(f, at + 1), FieldText(f, at + 2), kQeng);
-    StoreInt(&facts->area, FieldHex(f, at + 3, &value), value, 0, 0xFFFF);
-    StoreInt(&facts->cellId, FieldHex(f, at + 4, &value), value, 0, 0xFFFF);
-    StoreInt(&facts->channel, FieldNumber(f, at + 6, &value), value, 0, 1023);
+    StoreHexField(&facts->area, f, at + 3, 0, 0xFFFF);
+    StoreHexField(&facts->cellId, f, at + 4, 0, 0xFFFF);
+    StoreNumberField(&facts->channel, f, at + 6, 0, 1023);
     if (facts->channel.known) facts->channelKind = ChannelKind::Arfcn;
     if (facts->cellId.known || facts->area.known) facts->cellSource = kQeng;
     if (facts->channel.known || facts->band.known || facts->pci.known) facts->channelSource = kQeng;
