@@ -83,7 +83,6 @@ bool ParseHfreqinfo(std::string_view reply, RadioFacts* facts) {
         if (facts->channel.known) facts->channelKind = ChannelKind::Uarfcn;
         StoreInt(&facts->band, hasBand, band, 1, 255);
     }
-    if (facts->channel.known || facts->band.known || facts->pci.known) facts->channelSource = kHfreqinfo;
     return true;
 }
 
@@ -130,7 +129,5 @@ bool ParseMonsc(std::string_view reply, RadioFacts* facts) {
     } else {
         return true;
     }
-    if (facts->cellId.known || facts->area.known) facts->cellSource = kMonsc;
-    if (facts->channel.known || facts->band.known || facts->pci.known) facts->channelSource = kMonsc;
     return true;
 }

@@ -90,7 +90,5 @@ bool ParseCpsi(std::string_view reply, RadioFacts* facts) {
     } else {
         return true;
     }
-    if (facts->cellId.known || facts->area.known) facts->cellSource = kCpsi;
-    if (facts->channel.known || facts->band.known || facts->pci.known) facts->channelSource = kCpsi;
     return true;
 }

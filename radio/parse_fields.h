@@ -56,7 +56,7 @@ inline void StoreOperator(RadioFacts* facts, std::string_view mcc, std::string_v
     if (!ParseDecimal(mcc, &scratch) || !ParseDecimal(mnc, &scratch)) return;
     if (mcc.front() == '-' || mcc.front() == '+' || mnc.front() == '-' || mnc.front() == '+') return;
     facts->operatorNumeric = std::string(mcc) + std::string(mnc);
-    facts->operatorSource = source;
+    facts->operatorNumericSource = source;
 }
 
 inline void StoreTech(RadioFacts* facts, RadioTech tech, const char* source) {

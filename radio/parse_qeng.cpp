@@ -46,8 +46,6 @@ void StoreLte(const std::vector<Field>& f, size_t at, bool twoLineForm, RadioFac
         facts->band = {true, BandFromEarfcn(facts->channel.value)};
     }
     StoreHexField(&facts->area, f, at + 9, 0, kMaxArea);
-    if (facts->cellId.known || facts->area.known) facts->cellSource = kQeng;
-    if (facts->channel.known || facts->band.known || facts->pci.known) facts->channelSource = kQeng;
     if (FieldValue(f, at + 10, &level)) StoreMetric(facts, MetricKind::Rsrp, PlainMetric(MetricKind::Rsrp, level), kQeng);
     if (FieldValue(f, at + 11, &level)) StoreMetric(facts, MetricKind::Rsrq, PlainMetric(MetricKind::Rsrq, level), kQeng);
     if (FieldValue(f, at + 12, &level)) StoreMetric(facts, MetricKind::Rssi, PlainMetric(MetricKind::Rssi, level), kQeng);
@@ -64,8 +62,6 @@ void StoreWcdma(const std::vector<Field>& f, size_t at, RadioFacts* facts) {
     StoreNumberField(&facts->channel, f, at + 5, 0, 16383);
     if (facts->channel.known) facts->channelKind = ChannelKind::Uarfcn;
     StoreNumberField(&facts->pci, f, at + 6, 0, 511);
-    if (facts->cellId.known || facts->area.known) facts->cellSource = kQeng;
-    if (facts->channel.known || facts->band.known || facts->pci.known) facts->channelSource = kQeng;
     if (FieldValue(f, at + 8, &level)) StoreMetric(facts, MetricKind::Rscp, PlainMetric(MetricKind::Rscp, level), kQeng);
     if (FieldValue(f, at + 9, &level)) StoreMetric(facts, MetricKind::Ecno, PlainMetric(MetricKind::Ecno, level), kQeng);
 }
@@ -79,8 +75,6 @@ void StoreGsm(const std::vector<Field>& f, size_t at, RadioFacts* facts) {
     StoreHexField(&facts->cellId, f, at + 4, 0, 0xFFFF);
     StoreNumberField(&facts->channel, f, at + 6, 0, 1023);
     if (facts->channel.known) facts->channelKind = ChannelKind::Arfcn;
-    if (facts->cellId.known || facts->area.known) facts->cellSource = kQeng;
-    if (facts->channel.known || facts->band.known || facts->pci.known) facts->channelSource = kQeng;
     if (FieldValue(f, at + 8, &level)) StoreMetric(facts, MetricKind::Rssi, PlainMetric(MetricKind::Rssi, level), kQeng);
 }
 

@@ -72,7 +72,6 @@ bool ParseRegistration(std::string_view reply, std::string_view prefix, const ch
     if (located) {
         facts->area = {true, area};
         facts->cellId = {true, cell};
-        facts->cellSource = source;
     }
     long long act = 0;
     if (read.fields.size() >= 5 && Number(read.fields, 4, &act) && TechFromAct(act) != RadioTech::Unknown) {
@@ -107,10 +106,11 @@ bool ParseCops(std::string_view reply, RadioFacts* facts) {
     if (fields.size() >= 3 && Number(fields, 1, &format) && !fields[2].text.empty()) {
         if (format == 2) {
             facts->operatorNumeric = std::string(fields[2].text);
+            facts->operatorNumericSource = kCops;
         } else if (format == 0 || format == 1) {
             facts->operatorName = std::string(fields[2].text);
+            facts->operatorNameSource = kCops;
         }
-        facts->operatorSource = kCops;
     }
     long long act = 0;
     if (fields.size() >= 4 && Number(fields, 3, &act) && TechFromAct(act) != RadioTech::Unknown) {

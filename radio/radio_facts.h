@@ -37,6 +37,7 @@ struct Metric {
 struct KnownInt {
     bool known = false;
     long long value = 0;
+    const char* source = nullptr;   // the command that gave it
 };
 
 struct RadioFacts {
@@ -48,18 +49,17 @@ struct RadioFacts {
     Absence absence = Absence::None;
 
     std::string operatorName;      // as the modem wrote it (Windows-1251, may hold anything)
+    const char* operatorNameSource = nullptr;
     std::string operatorNumeric;   // MCC and MNC, "25099"
-    const char* operatorSource = nullptr;
+    const char* operatorNumericSource = nullptr;
 
     KnownInt band;
     KnownInt channel;
     ChannelKind channelKind = ChannelKind::None;
     KnownInt pci;   // LTE physical cell id, or the UMTS primary scrambling code
-    const char* channelSource = nullptr;   // of band, channel and pci
 
     KnownInt area;  // TAC on LTE, LAC below
     KnownInt cellId;
-    const char* cellSource = nullptr;   // of area and cell id
 
     Metric metrics[static_cast<int>(MetricKind::Count)];
 
@@ -85,3 +85,7 @@ bool InRange(MetricKind kind, double value);
 
 // Fills what `into` does not know yet from `from`: the first source asked wins.
 void MergeFacts(const RadioFacts& from, RadioFacts* into);
+
+// Names `command` as the source of every fact in `facts` that has none yet (what a parser
+// filled in from that command's reply).
+void StampSources(RadioFacts* facts, const char* command);

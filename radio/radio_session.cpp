@@ -51,6 +51,13 @@ int AbsenceRank(Absence absence) {
     return 0;
 }
 
+// A parser's facts, each named as coming from `command`.
+bool ParseFrom(ReplyParser parse, std::string_view reply, const char* command, RadioFacts* facts) {
+    const bool recognised = parse(reply, facts);
+    StampSources(facts, command);
+    return recognised;
+}
+
 void RaiseAbsence(Absence absence, RadioFacts* facts) {
     if (AbsenceRank(absence) > AbsenceRank(facts->absence)) facts->absence = absence;
 }
@@ -134,7 +141,7 @@ void RadioSession::ReadRegistration(RadioFacts* facts, StopCheck stop, CellReadi
         const Reply reply = Ask(registration.read);
         if (Failed(reply, registration.read, reading)) return;
         RadioFacts found;
-        if (reply.final == FinalResult::Error || !registration.parse(reply.text, &found)) continue;
+        if (reply.final == FinalResult::Error || !ParseFrom(registration.parse, reply.text, registration.read, &found)) continue;
         if (!haveFirst) {
             first = found;
             haveFirst = true;
@@ -157,7 +164,7 @@ void RadioSession::ReadRegistration(RadioFacts* facts, StopCheck stop, CellReadi
                 const Reply again = Ask(registration.read);
                 if (Failed(again, registration.read, reading)) return;
                 RadioFacts located;
-                if (registration.parse(again.text, &located)) {
+                if (ParseFrom(registration.parse, again.text, registration.read, &located)) {
                     MergeFacts(found, &located);
                     found = located;
                 }
@@ -184,14 +191,14 @@ void RadioSession::ReadFamily(RadioFacts* facts, StopCheck stop, CellReading* re
         const Reply probe = Ask(family.queries[0].command);
         if (Failed(probe, family.queries[0].command, reading)) return;
         RadioFacts got;
-        if (probe.final == FinalResult::Error || !family.queries[0].parse(probe.text, &got)) continue;
+        if (probe.final == FinalResult::Error || !ParseFrom(family.queries[0].parse, probe.text, family.queries[0].command, &got)) continue;
         family_ = index;
         for (int q = 1; q < kMaxFamilyQueries && family.queries[q].command != nullptr; ++q) {
             if (Stopping(stop)) break;
             const Reply reply = Ask(family.queries[q].command);
             if (Failed(reply, family.queries[q].command, reading)) break;
             RadioFacts more;
-            if (reply.final != FinalResult::Error) family.queries[q].parse(reply.text, &more);
+            if (reply.final != FinalResult::Error) ParseFrom(family.queries[q].parse, reply.text, family.queries[q].command, &more);
             MergeFacts(more, &got);
         }
         MergeFacts(got, facts);
@@ -206,7 +213,7 @@ void RadioSession::ReadOperator(RadioFacts* facts, StopCheck stop, CellReading* 
     const Reply reply = Ask(read);
     if (Failed(reply, read, reading)) return;
     RadioFacts found;
-    ParseCops(reply.text, &found);
+    ParseFrom(ParseCops, reply.text, read, &found);
     long long format = 0;
     const bool named = !facts->operatorName.empty() || !found.operatorName.empty();
     const bool numbered = !facts->operatorNumeric.empty() || !found.operatorNumeric.empty();
@@ -227,7 +234,7 @@ void RadioSession::ReadOperator(RadioFacts* facts, StopCheck stop, CellReading* 
             const Reply again = Ask(read);
             if (Failed(again, read, reading)) return;
             RadioFacts more;
-            ParseCops(again.text, &more);
+            ParseFrom(ParseCops, again.text, read, &more);
             MergeFacts(more, &found);
             const Reply backReply = Ask(back);
             if (Failed(backReply, back, reading)) return;
@@ -290,7 +297,7 @@ CellReading RadioSession::ReadCell(RadioFacts* out, StopCheck stop) {
         const Reply reply = Ask(StandardQueries::kCesq);
         if (!Failed(reply, StandardQueries::kCesq, &reading)) {
             RadioFacts found;
-            if (reply.final != FinalResult::Error) ParseCesq(reply.text, &found);
+            if (reply.final != FinalResult::Error) ParseFrom(ParseCesq, reply.text, StandardQueries::kCesq, &found);
             MergeFacts(found, &facts);
         }
     }
@@ -298,7 +305,7 @@ CellReading RadioSession::ReadCell(RadioFacts* out, StopCheck stop) {
         const Reply reply = Ask(StandardQueries::kCsq);
         if (!Failed(reply, StandardQueries::kCsq, &reading)) {
             RadioFacts found;
-            ParseCsq(reply.text, &found);
+            ParseFrom(ParseCsq, reply.text, StandardQueries::kCsq, &found);
             MergeFacts(found, &facts);
         }
     }
@@ -329,7 +336,7 @@ CellReading RadioSession::ReadSignal(RadioFacts* out) {
                 *out = facts;
                 return reading;
             }
-            if (reply.final != FinalResult::Error && probe.parse(reply.text, &facts)) {
+            if (reply.final != FinalResult::Error && ParseFrom(probe.parse, reply.text, probe.command, &facts)) {
                 family_ = index;
                 break;
             }
@@ -341,11 +348,7 @@ CellReading RadioSession::ReadSignal(RadioFacts* out) {
         const Reply reply = Ask(command);
         if (Failed(reply, command, &reading)) break;
         RadioFacts found;
-        if (command == StandardQueries::kCesq) {
-            ParseCesq(reply.text, &found);
-        } else {
-            ParseCsq(reply.text, &found);
-        }
+        ParseFrom(command == StandardQueries::kCesq ? ParseCesq : ParseCsq, reply.text, command, &found);
         MergeFacts(found, &facts);
     }
     *out = facts;
