@@ -124,7 +124,8 @@ const char* RadioSession::ErrorText() {
 bool RadioSession::Failed(const Reply& reply, const char* command, CellReading* reading) const {
     if (PortFailed(port_)) {
         reading->outcome = CellOutcome::PortFailed;
-    } else if (reply.received == 0) {
+    } else if (reply.final == FinalResult::None) {
+        // Nothing, or only the echo and unsolicited lines: no reply ended within the limit.
         reading->outcome = CellOutcome::NoReply;
     } else {
         return false;
@@ -276,7 +277,7 @@ void RadioSession::PutBack(CellReading* reading) {
             const Reply reply = Ask(command.c_str());
             if (reply.final == FinalResult::Ok) command.clear();
             // A refusal will not change on a second try; silence may.
-            if (reply.received != 0) break;
+            if (reply.final != FinalResult::None) break;
         }
         if (command.empty()) continue;
         if (!reading->notRestored.empty()) reading->notRestored += "; ";

@@ -18,7 +18,7 @@ using StopCheck = bool (*)();
 enum class CellOutcome {
     Read,         // the facts are what the modem said (some may be unknown)
     PortFailed,   // the device went away or broke; ErrorText() says how
-    NoReply,      // the modem stopped answering within the time limit
+    NoReply,      // a command got no final result code within the time limit
     Stopped,      // the stop check asked to stop
 };
 
@@ -44,7 +44,8 @@ public:
     RadioSession& operator=(const RadioSession&) = delete;
 
     struct Reply {
-        uint32_t received = 0;   // 0: nothing within the time limit (or the port failed)
+        uint32_t received = 0;
+        // None: no reply ended within the time limit (silence, only the echo, a flood).
         FinalResult final = FinalResult::None;
         std::string_view text;   // valid until the next Ask
     };
