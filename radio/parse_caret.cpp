@@ -9,7 +9,6 @@ namespace {
 
 constexpr const char* kHcsq = "AT^HCSQ?";
 constexpr const char* kSysinfoex = "AT^SYSINFOEX";
-constexpr const char* kHfreqinfo = "AT^HFREQINFO?";
 constexpr const char* kMonsc = "AT^MONSC";
 
 RadioTech TechFromName(std::string_view name) {

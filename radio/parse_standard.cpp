@@ -104,8 +104,13 @@ bool ParseCops(std::string_view reply, RadioFacts* facts) {
     const std::vector<Field> fields = SplitFields(lines.back());
     long long format = -1;
     if (fields.size() >= 3 && Number(fields, 1, &format) && !fields[2].text.empty()) {
-        if (format == 2) {
-            facts->operatorNumeric = std::string(fields[2].text);
+        long long number = 0;
+        const std::string_view text = fields[2].text;
+        // MCC (3 digits) and MNC (2 or 3 digits), 3GPP TS 23.003.
+        const bool numeric = (text.size() == 5 || text.size() == 6) && text[0] != '-' && text[0] != '+' &&
+                             ParseDecimal(text, &number);
+        if (format == 2 && numeric) {
+            facts->operatorNumeric = std::string(text);
             facts->operatorNumericSource = kCops;
         } else if (format == 0 || format == 1) {
             facts->operatorName = std::string(fields[2].text);
