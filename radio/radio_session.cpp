@@ -102,6 +102,7 @@ RadioSession::Reply RadioSession::Ask(const char* command) {
     if (port_ == nullptr || PortFailed(port_)) return reply;
     char line[kCommandBufferSize];
     std::snprintf(line, sizeof line, "%.*s\r", static_cast<int>(kMaxCommandLength), command);
+    if (observer_ != nullptr) observer_(command, observerContext_);
     DrainPort(port_);
     WritePort(port_, line, static_cast<uint32_t>(std::strlen(line)));
     uint32_t threadId = 0;

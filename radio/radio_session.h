@@ -62,6 +62,13 @@ public:
     // and +CSQ. For repeated readings (watch).
     CellReading ReadSignal(RadioFacts* facts);
 
+    // Called with each command just before it is written (progress lines, benchmarks).
+    using CommandObserver = void (*)(const char* command, void* context);
+    void SetCommandObserver(CommandObserver observer, void* context) {
+        observer_ = observer;
+        observerContext_ = context;
+    }
+
     bool PortLost() const { return PortFailed(port_); }
     // The port's own failure text (empty while it works).
     const char* ErrorText();
@@ -96,4 +103,6 @@ private:
     int family_ = kFamilyUntried;
     Restore pending_[2];
     char errorText_[256] = {};
+    CommandObserver observer_ = nullptr;
+    void* observerContext_ = nullptr;
 };
