@@ -7,7 +7,7 @@ latency 5
 ATI => \r\nManufacturer: Zentrawave\r\nModel: ZW-L40\r\nRevision: 22.200.15.00.00\r\n\r\nOK\r\n
 AT+CPIN? => \r\n+CPIN: READY\r\n\r\nOK\r\n
 AT+CFUN? => \r\n+CFUN: 1\r\n\r\nOK\r\n
-AT+CEREG? => \r\n+CEREG: 2,1,"1A2B","0A2B3C4",7\r\n\r\nOK\r\n
+AT+CEREG? => {cycle \r\n+CEREG: 2,1,"1A2B","0A2B3C4",7\r\n\r\nOK\r\n | \r\n+CEREG: 2,1,"1A2B","0A2B3D7",7\r\n\r\nOK\r\n}
 AT+COPS? => \r\n+COPS: 0,0,"Zentra Mobile",7\r\n\r\nOK\r\n
 AT+COPS=3,2 => \r\nOK\r\n
 AT+COPS=3,0 => \r\nOK\r\n
