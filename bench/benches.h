@@ -17,3 +17,7 @@ int RunScanBench(const std::vector<std::string>& profilePaths, int runs);
 // One transaction without the reader thread on a port that never answers: only the total read
 // time-out ends it.
 int RunSilentBench(const std::string& portName);
+
+// The radio reading of `cell` on port `portName` (COMn) whose modem plays `profilePath`, `runs`
+// times, against the floor of the commands it sends.
+int RunCellBench(const std::string& portName, const std::string& profilePath, int runs);

@@ -2,6 +2,8 @@
 // process exit status.
 #pragma once
 
+#include <string>
+
 #include "cli/command_arguments.h"
 
 int RunScan(const Arguments& args);
@@ -9,3 +11,7 @@ int RunAt(const Arguments& args);
 int RunInfo(const Arguments& args);
 int RunTerm(const Arguments& args);
 int RunWatch(const Arguments& args);
+int RunCell(const Arguments& args);
+
+// The body of `cell` apart from its argument parsing: PORT as typed (UTF-8), --json or not.
+int ReadCell(const std::string& portUtf8, bool json);

@@ -17,6 +17,7 @@ constexpr char kHelp[] =
     "  info [--json] PORT   read the modem's information table\n"
     "  term PORT            type AT commands and read the raw replies, line by line\n"
     "  watch PORT           show the signal level live, reading it every second\n"
+    "  cell [--json] PORT   read the serving cell: technology, band, cell id, RSRP/RSRQ/SINR\n"
     "\n"
     "PORT is COM1..COM254, a port entry such as \"E173 (COM5)\", or on Linux a device path.\n"
 #ifndef _WIN32
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
     if (command == "info") return RunInfo(args);
     if (command == "term") return RunTerm(args);
     if (command == "watch") return RunWatch(args);
+    if (command == "cell") return RunCell(args);
     WriteUtf8Message(stderr, "vesmarin-cli: unknown command '" + command + "' (see --help)\n");
     return 2;
 }

@@ -58,8 +58,20 @@ void SetReply(const std::string& reply) {
     std::memcpy(ReplyBuffer, reply.data(), reply.size() < kReplyCapacity ? reply.size() : kReplyCapacity);
 }
 
+// The prefixes the radio facts' parsers read; a reply with one of them seeds the radio target.
+const char* const kRadioPrefixes[] = {"+COPS", "+CESQ", "+CSQ", "+CEREG", "+CGREG", "+CREG", "+CPIN", "+CFUN",
+                                      "^HCSQ", "^SYSINFOEX", "^HFREQINFO", "^MONSC", "+QENG", "+CPSI"};
+
+SeedWriter* RadioSeeds = nullptr;
+
 bool WriteReplySeeds(const std::string& reply, SeedWriter* extract, SeedWriter* decoder) {
     bool ok = true;
+    for (const char* prefix : kRadioPrefixes) {
+        if (RadioSeeds != nullptr && reply.find(prefix) != std::string::npos) {
+            ok &= RadioSeeds->Write(reply);
+            break;
+        }
+    }
     const std::string text = reply.substr(0, reply.find('\0'));
     for (const char* prefix : kPrefixes) {
         if (prefix[0] != '\0' && text.find(prefix) == std::string::npos) continue;
@@ -97,6 +109,8 @@ int main(int argc, char** argv) {
     SeedWriter decoder(out + "/decoder");
     SeedWriter portPath(out + "/port_path");
     SeedWriter profiles(out + "/profile");
+    SeedWriter radio(out + "/radio");
+    RadioSeeds = &radio;
     bool ok = true;
 
     // Replies at the buffer's bound: a first line filling all of it, and one behind a prefix.

@@ -62,6 +62,11 @@ bool PortFailed(PortHandle port);
 // A port refused for a lock file names the lock file's path.
 void PortErrorText(char* text, size_t textSize);
 
+// The operating system's words for the failure that made PortFailed(port) true, from the
+// port's own record rather than the process-wide last error, so that sessions reading other
+// ports at the same time cannot overwrite it. Empty while the port works.
+void PortFailureText(PortHandle port, char* text, size_t textSize);
+
 // True once an OpenPort of this process used its port without a lock file on POSIX (no lock
 // directory, or one this user may not write), as programs without lock files do; `why` then
 // says why, NUL-terminated. Always false on Windows, which has no lock files.

@@ -395,6 +395,16 @@ void PortErrorText(char* text, size_t textSize) {
     std::snprintf(text, textSize, "%s", std::strerror(error));
 }
 
+void PortFailureText(PortHandle port, char* text, size_t textSize) {
+    if (textSize == 0) return;
+    text[0] = '\0';
+    if (port == nullptr || !HasFailed(port)) return;
+    char scratch[256];
+    // The GNU strerror_r may return a static string instead of filling the buffer.
+    const char* words = strerror_r(port->failure.load(), scratch, sizeof scratch);
+    std::snprintf(text, textSize, "%s", words);
+}
+
 bool OpenedWithoutLockFile(char* why, size_t whySize) {
     if (!OpenedUnlocked.load()) return false;
     if (whySize > 0) std::snprintf(why, whySize, "%s", UnlockedWhy);

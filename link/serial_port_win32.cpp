@@ -162,10 +162,9 @@ void ClosePort(PortHandle port) {
 
 bool PortFailed(PortHandle port) { return port != nullptr && HasFailed(port); }
 
-void PortErrorText(char* text, size_t textSize) {
-    if (textSize == 0) return;
-    text[0] = '\0';
-    const DWORD error = static_cast<DWORD>(InterlockedCompareExchange(&LastPortError, 0, 0));
+namespace {
+
+void SystemErrorText(DWORD error, char* text, size_t textSize) {
     const DWORD length = FormatMessageA(
         FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
         MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), text, static_cast<DWORD>(textSize), nullptr);
@@ -177,6 +176,21 @@ void PortErrorText(char* text, size_t textSize) {
     for (DWORD i = length; i > 0 && (text[i - 1] == '\r' || text[i - 1] == '\n' || text[i - 1] == ' '); --i) {
         text[i - 1] = '\0';
     }
+}
+
+}  // namespace
+
+void PortErrorText(char* text, size_t textSize) {
+    if (textSize == 0) return;
+    text[0] = '\0';
+    SystemErrorText(static_cast<DWORD>(InterlockedCompareExchange(&LastPortError, 0, 0)), text, textSize);
+}
+
+void PortFailureText(PortHandle port, char* text, size_t textSize) {
+    if (textSize == 0) return;
+    text[0] = '\0';
+    if (port == nullptr || !HasFailed(port)) return;
+    SystemErrorText(static_cast<DWORD>(InterlockedCompareExchange(&port->failure, 0, 0)), text, textSize);
 }
 
 bool OpenedWithoutLockFile(char*, size_t) { return false; }

@@ -21,7 +21,8 @@ show() { printf '\033[2m$ %s\033[0m\n' "$*"; }
 start_modems() {   # start_modems PORTS_DIR
   mkfifo "$work/ready.$$"
   "$sim" --ports "$1" --log "$work/logs" 5="$profiles/full-stick.profile" \
-         9="$profiles/old-stick.profile" 7="$profiles/drifting-stick.profile" > "$work/ready.$$" &
+         9="$profiles/old-stick.profile" 7="$profiles/drifting-stick.profile" \
+         8="$profiles/lte-drifting.profile" > "$work/ready.$$" &
   sim_pid=$!
   if ! timeout 20 head -n 1 "$work/ready.$$" | grep -qx ready; then
     echo "demo: the modem simulator did not start" >&2
@@ -47,7 +48,7 @@ trap cleanup EXIT
 
 mkdir -p "$work/ports" "$work/logs"
 
-heading "Simulated modems: COM5 = full-stick.profile, COM9 = old-stick.profile, COM7 = drifting-stick.profile"
+heading "Simulated modems: COM5 = full-stick.profile, COM9 = old-stick.profile, COM7 = drifting-stick.profile, COM8 = lte-drifting.profile"
 start_modems "$work/ports"
 
 heading "Native: scan COM1 to COM254"
@@ -68,6 +69,12 @@ VESMARIN_PORTS=$work/ports "$cli" info COM9
 heading "Native: the live signal meter of a modem whose signal drifts (about 6 s)"
 show "vesmarin-cli watch --interval 0.3 --count 20 COM7"
 VESMARIN_PORTS=$work/ports "$cli" watch --interval 0.3 --count 20 COM7
+
+heading "Native: the serving cell of an LTE stick, twice (its signal and cell drift)"
+show "vesmarin-cli cell COM8"
+VESMARIN_PORTS=$work/ports "$cli" cell COM8
+show "vesmarin-cli cell --json COM8"
+VESMARIN_PORTS=$work/ports "$cli" cell --json COM8
 stop_modems
 
 heading "Windows build ($arch) under Wine"
@@ -83,6 +90,8 @@ show "wine vesmarin-cli.exe info COM5"
 "$root/scripts/wine.sh" --arch "$arch" --prefix "$prefix" -- "$wincli" info COM5
 show "wine vesmarin-cli.exe watch --count 5 --interval 0.5 COM7"
 "$root/scripts/wine.sh" --arch "$arch" --prefix "$prefix" -- "$wincli" watch --count 5 --interval 0.5 COM7
+show "wine vesmarin-cli.exe cell COM8"
+"$root/scripts/wine.sh" --arch "$arch" --prefix "$prefix" -- "$wincli" cell COM8
 # The Wine server holds the ptys: it goes first, then the simulator.
 "$root/scripts/wine.sh" --arch "$arch" --prefix "$prefix" --kill
 stop_modems

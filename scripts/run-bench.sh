@@ -74,10 +74,16 @@ fi
 status=0
 full="$profiles/full-stick.profile"
 old="$profiles/old-stick.profile"
-start_modems 3="$full" 12="$old"
-echo "simulated modems: COM3 $(basename "$full"), COM12 $(basename "$old")"
+lte="$profiles/lte-caret-stick.profile"
+standards="$profiles/standards-module.profile"
+start_modems 3="$full" 12="$old" 14="$lte" 15="$standards"
+echo "simulated modems: COM3 $(basename "$full"), COM12 $(basename "$old"), COM14 $(basename "$lte"), COM15 $(basename "$standards")"
 
 timeout 300 "$bench" info --entry "E173 (COM3)" --profile "$full" --runs "$runs" || status=1
+# cell: the caret family answers its first probe; the standards-only module costs every probe
+# and both set-and-restore rounds.
+timeout 300 "$bench" cell --port COM14 --profile "$lte" --runs "$runs" || status=1
+timeout 300 "$bench" cell --port COM15 --profile "$standards" --runs "$runs" || status=1
 timeout 300 "$bench" scan --profile "$full" --profile "$old" --runs "$runs" || status=1
 
 # scan with the device facts (--json names each port's device from sysfs and by-id) against

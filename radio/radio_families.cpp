@@ -1,0 +1,30 @@
+#include "radio/radio_families.h"
+
+#include "radio/reply_parsers.h"
+
+namespace {
+
+// In the order they are tried: a modem that lacks a family answers its probe with ERROR at
+// once, so a miss costs one short transaction.
+const RadioFamily kFamilies[] = {
+    {"^HCSQ",
+     {{"AT^HCSQ?", ParseHcsq},
+      {"AT^SYSINFOEX", ParseSysinfoex},
+      {"AT^HFREQINFO?", ParseHfreqinfo},
+      {"AT^MONSC", ParseMonsc}},
+     "RSSI, RSRP, SINR, RSRQ (RSCP, Ec/Io on UMTS), technology, SIM state, band, EARFCN, PCI, "
+     "cell id, TAC"},
+    {"+QENG",
+     {{"AT+QENG=\"servingcell\"", ParseQeng}, {nullptr, nullptr}, {nullptr, nullptr}, {nullptr, nullptr}},
+     "technology, MCC/MNC, cell id, PCI, EARFCN, band, TAC, RSRP, RSRQ, RSSI, SINR"},
+    {"+CPSI",
+     {{"AT+CPSI?", ParseCpsi}, {nullptr, nullptr}, {nullptr, nullptr}, {nullptr, nullptr}},
+     "technology, MCC/MNC, TAC, cell id, PCI, band, EARFCN, RSRQ, RSRP, RSSI, SINR"},
+};
+
+}  // namespace
+
+const RadioFamily* RadioFamilies(int* count) {
+    *count = static_cast<int>(sizeof kFamilies / sizeof kFamilies[0]);
+    return kFamilies;
+}

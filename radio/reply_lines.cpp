@@ -1,0 +1,141 @@
+#include "radio/reply_lines.h"
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
+}
+
+constexpr size_t kMaxDigits = 15;
+
+}  // namespace
+
+std::vector<std::string_view> ReplyLines(std::string_view reply) {
+    std::vector<std::string_view> lines;
+    size_t start = 0;
+    for (size_t i = 0; i <= reply.size(); ++i) {
+        if (i == reply.size() || reply[i] == '\r' || reply[i] == '\n') {
+            if (i > start) lines.push_back(reply.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    return lines;
+}
+
+std::vector<std::string_view> PrefixedLines(std::string_view reply, std::string_view prefix) {
+    std::vector<std::string_view> found;
+    for (std::string_view line : ReplyLines(reply)) {
+        line = Trim(line);
+        if (!StartsWith(line, prefix)) continue;
+        std::string_view rest = Trim(line.substr(prefix.size()));
+        if (rest.empty() || rest.front() != ':') continue;
+        found.push_back(Trim(rest.substr(1)));
+    }
+    return found;
+}
+
+std::vector<Field> SplitFields(std::string_view rest) {
+    std::vector<Field> fields;
+    size_t start = 0;
+    bool inQuotes = false;
+    for (size_t i = 0; i <= rest.size(); ++i) {
+        if (i < rest.size() && rest[i] == '"') inQuotes = !inQuotes;
+        if (i < rest.size() && (rest[i] != ',' || inQuotes)) continue;
+        Field field;
+        field.text = Trim(rest.substr(start, i - start));
+        if (field.text.size() >= 2 && field.text.front() == '"' && field.text.back() == '"') {
+            field.text = field.text.substr(1, field.text.size() - 2);
+            field.quoted = true;
+        } else if (!field.text.empty() && field.text.front() == '"') {
+            // An unterminated quote runs to the end of the line.
+            field.text.remove_prefix(1);
+            field.quoted = true;
+        }
+        fields.push_back(field);
+        start = i + 1;
+    }
+    return fields;
+}
+
+bool ParseDecimal(std::string_view text, long long* value) {
+    bool negative = false;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty() || text.size() > kMaxDigits) return false;
+    long long result = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        result = result * 10 + (c - '0');
+    }
+    *value = negative ? -result : result;
+    return true;
+}
+
+bool ParseHex(std::string_view text, long long* value) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.remove_prefix(2);
+    if (text.empty() || text.size() > kMaxDigits) return false;
+    long long result = 0;
+    for (char c : text) {
+        int digit;
+        if (c >= '0' && c <= '9') {
+            digit = c - '0';
+        } else if (c >= 'a' && c <= 'f') {
+            digit = c - 'a' + 10;
+        } else if (c >= 'A' && c <= 'F') {
+            digit = c - 'A' + 10;
+        } else {
+            return false;
+        }
+        result = result * 16 + digit;
+    }
+    *value = result;
+    return true;
+}
+
+bool ParseDecimalFraction(std::string_view text, double* value) {
+    const size_t dot = text.find('.');
+    long long whole = 0;
+    if (dot == std::string_view::npos) {
+        if (!ParseDecimal(text, &whole)) return false;
+        *value = static_cast<double>(whole);
+        return true;
+    }
+    const std::string_view head = text.substr(0, dot);
+    const std::string_view tail = text.substr(dot + 1);
+    if (tail.empty() || tail.size() > 3) return false;
+    const bool negative = !head.empty() && head.front() == '-';
+    long long fraction = 0;
+    if (!ParseDecimal(head, &whole) || !ParseDecimal(tail, &fraction) || tail.front() == '-' ||
+        tail.front() == '+' || head.size() + tail.size() > kMaxDigits) {
+        return false;
+    }
+    double scale = 1;
+    for (size_t i = 0; i < tail.size(); ++i) scale *= 10;
+    const double magnitude = static_cast<double>(negative ? -whole : whole) + static_cast<double>(fraction) / scale;
+    *value = negative ? -magnitude : magnitude;
+    return true;
+}
+
+FinalResult FinalResultOf(std::string_view reply) {
+    FinalResult result = FinalResult::None;
+    for (std::string_view line : ReplyLines(reply)) {
+        line = Trim(line);
+        if (line == "OK") {
+            result = FinalResult::Ok;
+        } else if (line == "ERROR" || StartsWith(line, "+CME ERROR") || StartsWith(line, "+CMS ERROR") ||
+                   line == "NO CARRIER" || line == "COMMAND NOT SUPPORT") {
+            result = FinalResult::Error;
+        }
+    }
+    return result;
+}

@@ -1,0 +1,150 @@
+// vesmarin-cli cell against simulated modems (layout CliCell): the facts of each family as
+// JSON, the text's layout, and the modem left as found when the reading completes, when the
+// modem falls silent or goes away midway, and when the reading is stopped.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/cli/run_cli.h"
+#include "tests/support/modem_transcript.h"
+
+namespace {
+
+CliOutcome RunCli(const std::string& args) { return RunCliCommand(args, CliStderr::Separate); }
+
+std::vector<std::string> Received(int port) {
+    std::vector<std::string> lines;
+    ReceivedByModem(port, &lines);
+    return lines;
+}
+
+// The commands sent, in order, without their carriage returns.
+std::string Commands(int port) {
+    std::string joined;
+    for (std::string line : Received(port)) {
+        if (line.size() >= 2 && line.compare(line.size() - 2, 2, "\\r") == 0) line.resize(line.size() - 2);
+        joined += line + ";";
+    }
+    return joined;
+}
+
+TEST(CliCell, EachFamilyGivesItsFactsAsJson) {
+    const struct {
+        int port;
+        const char* rat;
+        nlohmann::json band, channel, pci, cellId, rsrp, rsrq, sinr, rssi;
+        const char* rsrpSource;
+    } cases[] = {
+        {5, "LTE", 3, 1300, 102, 10662852, -95, -9.5, 12.2, -65, "AT^HCSQ?"},
+        {6, "LTE", nullptr, nullptr, nullptr, 27447297, -103, -11, nullptr, nullptr, "AT+CESQ"},
+        // One-line +QENG: SINR 160 on the 0..250 scale is 12 dB.
+        {7, "LTE", 3, 1300, 301, 27447297, -85, -11, 12, -55, "AT+QENG=\"servingcell\""},
+        {8, "LTE", 3, 1300, 372, 27447297, -85, -9.4, 12, -57.7, "AT+CPSI?"},
+        {9, "UMTS", nullptr, nullptr, nullptr, 41394, nullptr, nullptr, nullptr, -77, nullptr},
+        // Two-line +QENG: SINR 7 is dB; the unsolicited report before it is passed over.
+        {10, "LTE", 20, 6300, 45, 45335765, -102, -14, 7, -70, "AT+QENG=\"servingcell\""},
+    };
+    for (const auto& c : cases) {
+        const CliOutcome cell = RunCli("cell --json COM" + std::to_string(c.port));
+        ASSERT_EQ(cell.status, 0) << c.port << ": " << cell.err;
+        const auto doc = nlohmann::json::parse(cell.out, nullptr, false);
+        ASSERT_TRUE(doc.is_object()) << cell.out;
+        EXPECT_EQ(doc["rat"], c.rat) << c.port;
+        EXPECT_EQ(doc["registration"], c.port == 7 ? "roaming" : "home") << c.port;
+        EXPECT_EQ(doc["reason"], nullptr) << c.port;
+        EXPECT_EQ(doc["band"], c.band) << c.port;
+        EXPECT_EQ(doc["channel"], c.channel) << c.port;
+        EXPECT_EQ(doc["pci"], c.pci) << c.port;
+        EXPECT_EQ(doc["cell_id"], c.cellId) << c.port;
+        EXPECT_EQ(doc["rsrp"], c.rsrp) << c.port;
+        EXPECT_EQ(doc["rsrq"], c.rsrq) << c.port;
+        EXPECT_EQ(doc["sinr"], c.sinr) << c.port;
+        EXPECT_EQ(doc["rssi"], c.rssi) << c.port;
+        EXPECT_EQ(doc["source"]["rsrp"], c.rsrpSource ? nlohmann::json(c.rsrpSource) : nlohmann::json()) << c.port;
+        // Every key is there whatever the modem knew.
+        for (const char* key : {"operator", "operator_numeric", "channel_kind", "tac", "lac", "enb_id", "sector",
+                                "rsrp_grade", "rsrq_grade", "sinr_grade", "rssi_grade", "rscp", "ecno"}) {
+            EXPECT_TRUE(doc.contains(key)) << c.port << " " << key;
+        }
+        // No ATE0, ever: the echo stays and the parsers read past it.
+        EXPECT_EQ(Commands(c.port).find("ATE"), std::string::npos) << Commands(c.port);
+    }
+}
+
+TEST(CliCell, SettingsChangedForTheReadingAreSetBackAtOnce) {
+    // The standards-only module starts in registration mode 0 and long operator names: each
+    // is changed for one read and set back before the next command.
+    const std::string sent = Commands(6);
+    EXPECT_NE(sent.find("AT+CEREG?;AT+CEREG=2;AT+CEREG?;AT+CEREG=0;"), std::string::npos) << sent;
+    EXPECT_NE(sent.find("AT+COPS?;AT+COPS=3,2;AT+COPS?;AT+COPS=3,0;"), std::string::npos) << sent;
+    // A modem already in mode 2 (the caret stick) gets no set command at all.
+    EXPECT_EQ(Commands(5).find("AT+CEREG="), std::string::npos) << Commands(5);
+}
+
+TEST(CliCell, TextFitsEightyColumnsWithGradesAndSources) {
+    const CliOutcome cell = RunCli("cell COM5");
+    ASSERT_EQ(cell.status, 0) << cell.err;
+    std::istringstream lines(cell.out);
+    for (std::string line; std::getline(lines, line);) {
+        // UTF-8: count characters, not bytes.
+        size_t characters = 0;
+        for (unsigned char byte : line) characters += (byte & 0xC0) != 0x80;
+        EXPECT_LE(characters, 80u) << line;
+    }
+    EXPECT_NE(cell.out.find(u8"-95 dBm     Удовлетворительно       AT^HCSQ?"), std::string::npos) << cell.out;
+    EXPECT_NE(cell.out.find("eNB / sector  41651 / 196"), std::string::npos) << cell.out;
+}
+
+TEST(CliCell, AModemSilentMidwayEndsWithExitOneAndItsModeSetBack) {
+    const CliOutcome cell = RunCli("cell COM11");
+    EXPECT_EQ(cell.status, 1);
+    EXPECT_EQ(cell.out, "");
+    EXPECT_NE(cell.err.find("no reply from COM11 to AT+CEREG? within 2000 ms"), std::string::npos) << cell.err;
+    const std::string sent = Commands(11);
+    EXPECT_NE(sent.find("AT+CEREG=2;AT+CEREG?;AT+CEREG=0;"), std::string::npos) << sent;
+}
+
+TEST(CliCell, AModemThatGoesAwayEndsWithThePortsErrorAndSaysWhatStaysChanged) {
+    const CliOutcome cell = RunCli("cell COM12");
+    EXPECT_EQ(cell.status, 1);
+    EXPECT_NE(cell.err.find("the modem on COM12 went away at AT+CEREG=2: "), std::string::npos) << cell.err;
+    EXPECT_NE(cell.err.find("could not set back what the reading changed on COM12 (AT+CEREG=1)"), std::string::npos)
+        << cell.err;
+}
+
+TEST(CliCell, StoppedWhileAModeIsChangedSetsItBackBeforeEnding) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        ExecCli({"cell", "COM13"});
+    }
+    // Wait for the event, not for a time: the set command has reached the modem.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (Commands(13).find("AT+CEREG=2;") == std::string::npos && std::chrono::steady_clock::now() < giveUp) {
+        usleep(10000);
+    }
+    kill(child, SIGTERM);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    const std::string sent = Commands(13);
+    EXPECT_NE(sent.find("AT+CEREG=2;"), std::string::npos) << sent;
+    // Stopped before the location was read, and the mode put back as the last command.
+    const std::string tail = "AT+CEREG=1;";
+    ASSERT_GE(sent.size(), tail.size());
+    EXPECT_EQ(sent.compare(sent.size() - tail.size(), tail.size(), tail), 0) << sent;
+}
+
+}  // namespace

@@ -1,0 +1,196 @@
+// Each parser against real replies (shapes from module manuals and captures, invented
+// operators and cells), with the echo, unsolicited lines and odd spacing modems produce, and
+// the facts each must give. An empty expectation means nothing may be believed.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "radio/radio_families.h"
+#include "radio/reply_parsers.h"
+#include "tests/radio/facts_summary.h"
+
+namespace {
+
+struct Case {
+    const char* reply;
+    bool recognised;
+    const char* facts;
+};
+
+void Check(ReplyParser parse, const Case* cases, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        RadioFacts facts;
+        const bool recognised = parse(cases[i].reply, &facts);
+        EXPECT_EQ(recognised, cases[i].recognised) << cases[i].reply;
+        EXPECT_EQ(FactsSummary(facts), cases[i].facts) << cases[i].reply;
+    }
+}
+
+#define CHECK_TABLE(parser, table) Check(parser, table, sizeof table / sizeof table[0])
+
+TEST(RadioParsers, Cesq) {
+    const Case cases[] = {
+        // LTE: rxlev, ber, rscp, ecno unknown; rsrq 20 -> -10 dB, rsrp 45 -> -96 dBm.
+        {"AT+CESQ\r\r\n+CESQ: 99,99,255,255,20,45\r\n\r\nOK\r\n", true, "rsrp=-96 rsrq=-10"},
+        // Unquoted, space-padded, the scale ends.
+        {"\r\n+CESQ:  99, 99, 255, 255,  0,  0\r\n\r\nOK\r\n", true, "rsrp<-140 rsrq<-19.5"},
+        {"\r\n+CESQ: 99,99,255,255,34,97\r\nOK\r\n", true, "rsrp>=-44 rsrq>=-3"},
+        // UMTS: rscp 40 -> -81 dBm, ecno 30 -> -9.5 dB; GSM rxlev 30 -> -81 dBm.
+        {"\r\n+CESQ: 30,0,40,30,255,255\r\n\r\nOK\r\n", true, "rssi=-81 rscp=-81 ecno=-9.5"},
+        // Past the scales, negative, letters: unknown.
+        {"\r\n+CESQ: 64,99,97,50,35,98\r\n\r\nOK\r\n", true, ""},
+        {"\r\n+CESQ: -1,99,x,,35a,-5\r\n\r\nOK\r\n", true, ""},
+        // An unsolicited line before the reply; the prefix inside a line does not count.
+        {"\r\n+CEREG: 1\r\n\r\n+CESQ: 99,99,255,255,30,60\r\n\r\nOK\r\n", true, "rsrp=-81 rsrq=-5"},
+        {"\r\nfoo +CESQ: 1,2,3,4,5,6\r\nERROR\r\n", false, ""},
+    };
+    CHECK_TABLE(ParseCesq, cases);
+}
+
+TEST(RadioParsers, Csq) {
+    const Case cases[] = {
+        {"AT+CSQ\r\r\n+CSQ: 18,99\r\n\r\nOK\r\n", true, "rssi=-77"},
+        {"\r\n+CSQ: 0,99\r\n\r\nOK\r\n", true, "rssi<-113"},
+        {"\r\n+CSQ: 31,99\r\n\r\nOK\r\n", true, "rssi>=-51"},
+        {"\r\n+CSQ: 99,99\r\n\r\nOK\r\n", true, ""},
+        {"\r\n+CSQ: 150,99\r\n\r\nOK\r\n", true, "rssi=-66"},
+        {"\r\nERROR\r\n", false, ""},
+    };
+    CHECK_TABLE(ParseCsq, cases);
+}
+
+TEST(RadioParsers, Registration) {
+    const Case cases[] = {
+        // Read form <n>,<stat>,<tac>,<ci>,<AcT>.
+        {"AT+CEREG?\r\r\n+CEREG: 2,1,\"1A2B\",\"0A2B3C4D\",7\r\n\r\nOK\r\n", true,
+         "tech=LTE reg=home area=6699 cell=170605645"},
+        // Unquoted and space-padded; roaming; no AcT (registered on EPS is LTE).
+        {"\r\n+CEREG: 2, 5, 2F1,  1A2D001\r\n\r\nOK\r\n", true, "tech=LTE reg=roaming area=753 cell=27447297"},
+        // Mode 0: no location. An unsolicited report before the reply is not the reply.
+        {"\r\n+CEREG: 1,\"00C3\",\"0000A1B2\",7\r\n\r\n+CEREG: 0,2\r\n\r\nOK\r\n", true, "reg=searching"},
+        {"\r\n+CEREG: 0,3\r\n\r\nOK\r\n", true, "reg=denied"},
+        {"\r\n+CEREG: 0,0\r\n\r\nOK\r\n", true, "reg=idle"},
+        // An unsolicited report alone is no reply; nor is a stat out of range.
+        {"\r\n+CEREG: 1,\"00C3\",\"0000A1B2\",7\r\n", false, ""},
+        {"\r\n+CEREG: 2,12\r\n\r\nOK\r\n", false, ""},
+        // A cell id past 28 bits is not believed.
+        {"\r\n+CEREG: 2,1,\"1A2B\",\"1FFFFFFFF\",7\r\n\r\nOK\r\n", true, "tech=LTE reg=home"},
+    };
+    CHECK_TABLE(ParseCereg, cases);
+    const Case circuit[] = {
+        {"\r\n+CREG: 2,1,\"00C3\",\"A1B2\",2\r\n\r\nOK\r\n", true, "tech=UMTS reg=home area=195 cell=41394"},
+        {"\r\n+CREG: 2,1,\"00C3\",\"A1B2\"\r\n\r\nOK\r\n", true, "reg=home area=195 cell=41394"},
+    };
+    CHECK_TABLE(ParseCreg, circuit);
+}
+
+TEST(RadioParsers, CopsCpinCfun) {
+    const Case cops[] = {
+        {"AT+COPS?\r\r\n+COPS: 0,0,\"Zentra Mobile\",7\r\n\r\nOK\r\n", true, "tech=LTE name=Zentra Mobile"},
+        {"\r\n+COPS: 0,2,\"25099\",2\r\n\r\nOK\r\n", true, "tech=UMTS op=25099"},
+        {"\r\n+COPS: 0,0,\"Nord, link\",13\r\n\r\nOK\r\n", true, "tech=LTE+NR name=Nord, link"},
+        {"\r\n+COPS: 0,2,\"25099\",12\r\n\r\nOK\r\n", true, "tech=NR op=25099"},
+        {"\r\n+COPS: 0\r\n\r\nOK\r\n", true, ""},
+        {"\r\n+COPS: 0,0,\"Zentra\",14\r\n\r\nOK\r\n", true, "name=Zentra"},
+    };
+    CHECK_TABLE(ParseCops, cops);
+    const Case cpin[] = {
+        {"\r\n+CPIN: READY\r\n\r\nOK\r\n", true, ""},
+        {"\r\n+CPIN: SIM PIN\r\n\r\nOK\r\n", true, "why=pin"},
+        {"\r\n+CME ERROR: 10\r\n", true, "why=nosim"},
+        {"\r\n+CME ERROR: SIM not inserted\r\n", true, "why=nosim"},
+    };
+    CHECK_TABLE(ParseCpin, cpin);
+    const Case cfun[] = {
+        {"\r\n+CFUN: 1\r\n\r\nOK\r\n", true, ""},
+        {"\r\n+CFUN: 4\r\n\r\nOK\r\n", true, "why=radiooff"},
+        {"\r\n+CFUN: 0\r\n\r\nOK\r\n", true, "why=radiooff"},
+    };
+    CHECK_TABLE(ParseCfun, cfun);
+}
+
+TEST(RadioParsers, CaretFamily) {
+    const Case hcsq[] = {
+        // rssi 56 -> -65, rsrp 46 -> -95, sinr 162 -> 12.2, rsrq 21 -> -9.5.
+        {"AT^HCSQ?\r\r\n^HCSQ: \"LTE\",56,46,162,21\r\n\r\nOK\r\n", true,
+         "tech=LTE rssi=-65 rsrp=-95 rsrq=-9.5 sinr=12.2"},
+        {"\r\n^HCSQ:\"LTE\",0,0,0,0\r\n\r\nOK\r\n", true, "tech=LTE rssi<-120 rsrp<-140 rsrq<-19.5 sinr<-20"},
+        {"\r\n^HCSQ:\"LTE\",96,97,251,34\r\n\r\nOK\r\n", true, "tech=LTE rssi>=-25 rsrp>=-44 rsrq>=-3 sinr>=30"},
+        {"\r\n^HCSQ:\"LTE\",255,255,255,255\r\n\r\nOK\r\n", true, "tech=LTE"},
+        {"\r\n^HCSQ: \"WCDMA\",40,38,50\r\n\r\nOK\r\n", true, "tech=UMTS rssi=-81 rscp=-83 ecno=-7.5"},
+        {"\r\n^HCSQ: \"NOSERVICE\"\r\n\r\nOK\r\n", true, ""},
+    };
+    CHECK_TABLE(ParseHcsq, hcsq);
+    const Case sysinfoex[] = {
+        {"\r\n^SYSINFOEX:2,3,0,1,,6,\"LTE\",101,\"LTE\"\r\n\r\nOK\r\n", true, "tech=LTE"},
+        {"\r\n^SYSINFOEX:0,0,0,255,,0,\"\",0,\"\"\r\n\r\nOK\r\n", true, "why=nosim"},
+    };
+    CHECK_TABLE(ParseSysinfoex, sysinfoex);
+    const Case hfreqinfo[] = {
+        {"\r\n^HFREQINFO:0,6,3,1300,18400,15000,19300,17450,15000\r\n\r\nOK\r\n", true, "band=3 ch=1300/EARFCN"},
+        // No band class given: the band from the channel.
+        {"\r\n^HFREQINFO:0,6,,6300,,,,,\r\n\r\nOK\r\n", true, "band=20 ch=6300/EARFCN"},
+        {"\r\n^HFREQINFO:0,3,1,10700,21400,,,,\r\n\r\nOK\r\n", true, "band=1 ch=10700/UARFCN"},
+    };
+    CHECK_TABLE(ParseHfreqinfo, hfreqinfo);
+    const Case monsc[] = {
+        {"\r\n^MONSC: LTE,250,99,1300,0A2B3C4,102,1A2B,-95,-10,-65\r\n\r\nOK\r\n", true,
+         "tech=LTE op=25099 band=3 ch=1300/EARFCN pci=102 area=6699 cell=10662852 rssi=-65 rsrp=-95 rsrq=-10"},
+        {"\r\n^MONSC: WCDMA,250,01,10700,300,1A2B3C,00C3,-85,-70,-8,6,0\r\n\r\nOK\r\n", true,
+         "tech=UMTS op=25001 ch=10700/UARFCN pci=300 area=195 cell=1715004 rssi=-70 rscp=-85 ecno=-8"},
+        // PCI 504 and RSRP -200 are no values.
+        {"\r\n^MONSC: LTE,250,99,1300,0A2B3C4,504,1A2B,-200,-10,-65\r\n\r\nOK\r\n", true,
+         "tech=LTE op=25099 band=3 ch=1300/EARFCN area=6699 cell=10662852 rssi=-65 rsrq=-10"},
+    };
+    CHECK_TABLE(ParseMonsc, monsc);
+}
+
+TEST(RadioParsers, QengFamily) {
+    const Case cases[] = {
+        // One line: SINR 16 on the 0..250 scale is -16.8 dB.
+        {"AT+QENG=\"servingcell\"\r\r\n+QENG: \"servingcell\",\"NOCONN\",\"LTE\",\"FDD\",250,99,1A2D001,301,1300,3,"
+         "5,5,1A2B,-85,-11,-55,16,31,-,29\r\n\r\nOK\r\n",
+         true, "tech=LTE op=25099 band=3 ch=1300/EARFCN pci=301 area=6699 cell=27447297 rssi=-55 rsrp=-85 rsrq=-11 sinr=-16.8"},
+        // One line, a value above 40 is the scale too (150 -> 10 dB).
+        {"\r\n+QENG: \"servingcell\",\"CONNECT\",\"LTE\",\"FDD\",250,99,1A2D001,301,1300,3,5,5,1A2B,-85,-11,-55,150,31,-,29"
+         "\r\n\r\nOK\r\n",
+         true, "tech=LTE op=25099 band=3 ch=1300/EARFCN pci=301 area=6699 cell=27447297 rssi=-55 rsrp=-85 rsrq=-11 sinr=10"},
+        // Two lines: plain dB; a negative value is dB on any firmware.
+        {"\r\n+QENG: \"servingcell\",\"NOCONN\"\r\n+QENG: \"LTE\",\"FDD\",250,01,2B3C4D5,45,6300,20,3,3,00C3,-102,-14,-70,"
+         "16,9,-,-\r\n\r\nOK\r\n",
+         true, "tech=LTE op=25001 band=20 ch=6300/EARFCN pci=45 area=195 cell=45335765 rssi=-70 rsrp=-102 rsrq=-14 sinr=16"},
+        {"\r\n+QENG: \"servingcell\",\"NOCONN\",\"LTE\",\"FDD\",250,99,1A2D001,301,1300,3,5,5,1A2B,-85,-11,-55,-3,31,-,29"
+         "\r\n\r\nOK\r\n",
+         true, "tech=LTE op=25099 band=3 ch=1300/EARFCN pci=301 area=6699 cell=27447297 rssi=-55 rsrp=-85 rsrq=-11 sinr=-3"},
+        // EN-DC: the LTE anchor's facts, the technology named as LTE+NR.
+        {"\r\n+QENG: \"servingcell\",\"NOCONN\"\r\n+QENG: \"LTE\",\"FDD\",250,01,2B3C4D5,45,6300,20,3,3,00C3,-102,-14,-70,"
+         "7,9,-,-\r\n+QENG: \"NR5G-NSA\",250,01,500,-95,12,-11,627264,78,12,1\r\n\r\nOK\r\n",
+         true, "tech=LTE+NR op=25001 band=20 ch=6300/EARFCN pci=45 area=195 cell=45335765 rssi=-70 rsrp=-102 rsrq=-14 sinr=7"},
+        {"\r\n+QENG: \"servingcell\",\"SEARCH\"\r\n\r\nOK\r\n", true, "why=searching"},
+        {"\r\n+QENG: \"servingcell\",\"NOCONN\",\"WCDMA\",250,01,00C3,1A2B3C,10700,300,1,-85,-8,-,-,-,-,-\r\n\r\nOK\r\n",
+         true, "tech=UMTS op=25001 ch=10700/UARFCN pci=300 area=195 cell=1715004 rscp=-85 ecno=-8"},
+        // Dashes for what the modem does not know.
+        {"\r\n+QENG: \"servingcell\",\"LIMSRV\",\"LTE\",\"FDD\",-,-,-,-,-,-,-,-,-,-,-,-,-,-,-,-\r\n\r\nOK\r\n", true, "tech=LTE"},
+        {"\r\n+QENG: \"neighbourcell intra\",\"LTE\",1300,301,-11,-85,-55\r\n\r\nOK\r\n", false, ""},
+    };
+    CHECK_TABLE(ParseQeng, cases);
+}
+
+TEST(RadioParsers, CpsiFamily) {
+    const Case cases[] = {
+        // Tenths of a dB: RSRQ -94 -> -9.4, RSRP -850 -> -85, RSSI -577 -> -57.7; RSSNR in dB.
+        {"AT+CPSI?\r\r\n+CPSI: LTE,Online,250-99,0x1A2B,27447297,372,EUTRAN-BAND3,1300,5,5,-94,-850,-577,12\r\n\r\nOK\r\n",
+         true, "tech=LTE op=25099 band=3 ch=1300/EARFCN pci=372 area=6699 cell=27447297 rssi=-57.7 rsrp=-85 rsrq=-9.4 sinr=12"},
+        {"\r\n+CPSI: WCDMA,Online,250-01,0x00C3,1715004,WCDMA IMT 2000,10700,300,0,1.5,66,31,37,500\r\n\r\nOK\r\n",
+         true, "tech=UMTS op=25001 ch=10700/UARFCN pci=300 area=195 cell=1715004"},
+        {"\r\n+CPSI: GSM,Online,250-99,0x00c3,41394,27 EGSM 900,-64,2110,42-42\r\n\r\nOK\r\n", true,
+         "tech=GSM op=25099 ch=27/ARFCN area=195 cell=41394 rssi=-64"},
+        {"\r\n+CPSI: NO SERVICE,Online\r\n\r\nOK\r\n", true, "why=searching"},
+        // RSRP in tenths past its range is no value.
+        {"\r\n+CPSI: LTE,Online,250-99,0x1A2B,27447297,372,EUTRAN-BAND3,1300,5,5,-94,-2000,-577,99\r\n\r\nOK\r\n",
+         true, "tech=LTE op=25099 band=3 ch=1300/EARFCN pci=372 area=6699 cell=27447297 rssi=-57.7 rsrq=-9.4"},
+    };
+    CHECK_TABLE(ParseCpsi, cases);
+}
+
+}  // namespace
