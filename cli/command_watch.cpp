@@ -14,6 +14,7 @@
 #include "cli/watch_screen.h"
 #include "cli/watch_wait.h"
 #include "common/cp1251.h"
+#include "link/port_error.h"
 #include "link/port_session.h"
 #include "link/serial_port.h"
 #include "link/transact.h"
@@ -56,9 +57,7 @@ int RunWatch(const Arguments& args) {
 
     PortSession session(port.devicePath.c_str());
     if (!session.IsOpen()) {
-        char reason[512];
-        PortErrorText(reason, sizeof reason);
-        Write1251(stderr, "vesmarin-cli watch: cannot open " + port.display + ": " + reason + "\n");
+        Write1251(stderr, "vesmarin-cli watch: cannot open " + port.display + ": " + LastPortError() + "\n");
         return 2;
     }
     NoteUnlockedUse("watch", port.display);
@@ -113,10 +112,8 @@ int RunWatch(const Arguments& args) {
     }
     std::fflush(stdout);
     if (lost) {
-        char reason[512];
-        PortErrorText(reason, sizeof reason);
         Write1251(stderr, "vesmarin-cli watch: the modem on " + port.display + " went away at reading " +
-                              std::to_string(meter.Readings() + 1) + ": " + reason + "\n");
+                              std::to_string(meter.Readings() + 1) + ": " + LastPortError() + "\n");
         return 1;
     }
     return 0;

@@ -4,14 +4,11 @@
 #include "info/answer_decode.h"
 #include "info/fields.h"
 #include "info/info_table.h"
+#include "info/signal_text.h"
 #include "info/status_decoders.h"
 #include "link/transact.h"
 
 namespace {
-
-// The table rows the two decoders write.
-constexpr int kSignalIndex = 17;
-constexpr int kSystemModeIndex = 11;
 
 // DecodeAnswer hands its value to a plain function; this one keeps it for the reading.
 std::string AnswerValue;
@@ -25,17 +22,16 @@ int64_t UnixMsNow() {
 
 }  // namespace
 
-void ReadSignalAnswer(const char* value, const CapturedRows& rows, SignalReading* reading) {
+void ReadSignalAnswer(const char* value, SignalReading* reading) {
     reading->answered = true;
     FieldReader fields(value);
     FieldView first{value, 0};
     fields.Next(&first);
     reading->level = SignalLevelFromCsq(first.text, first.length);
-    // The words come from the row itself, so the two never disagree; its text is shown, never
-    // read back for numbers.
-    SetRowValue(kSignalIndex, "");
-    DecodeSignal(value);
-    reading->text = rows.Value(kSignalIndex);
+    // The signal row's own words for the level, so the two never disagree.
+    char text[kSignalTextSize];
+    SignalLevelText(reading->level, text, sizeof text);
+    reading->text = text;
 }
 
 ReadingOutcome SignalReader::Take(uint64_t number, SignalReading* reading) {
@@ -44,17 +40,17 @@ ReadingOutcome SignalReader::Take(uint64_t number, SignalReading* reading) {
     const uint32_t received = Transact(port_, "AT+CSQ", true, kTerminalTimeLimitMs);
     if (PortFailed(port_)) return ReadingOutcome::PortFailed;
     if (received != 0 && DecodeAnswer("+CSQ", KeepAnswerValue)) {
-        ReadSignalAnswer(AnswerValue.c_str(), rows_, reading);
+        ReadSignalAnswer(AnswerValue.c_str(), reading);
     } else {
         reading->gapText = received == 0 ? "no reply" : "no signal value in the reply";
     }
     if (number % kWatchModeEvery == 0 && !StopRequested()) {
         reading->modeAsked = true;
-        SetRowValue(kSystemModeIndex, "");
+        SetRowValue(InfoRow::SystemMode, "");
         if (Transact(port_, "AT^SYSINFO", true, kTerminalTimeLimitMs) != 0)
             DecodeAnswer("^SYSINFO", DecodeSystemInfo);
         if (PortFailed(port_)) return ReadingOutcome::PortFailed;
-        reading->mode = rows_.Value(kSystemModeIndex);
+        reading->mode = rows_.Value(InfoRow::SystemMode);
     }
     return ReadingOutcome::Read;
 }

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
-#include "cli/captured_rows.h"
 #include "cli/watch_wait.h"
 #include "common/signal_level.h"
+#include "info/captured_rows.h"
 #include "link/serial_port.h"
 
 struct SignalReading {
@@ -25,8 +25,8 @@ struct SignalReading {
 constexpr uint64_t kWatchModeEvery = 10;
 
 // Fills the signal part of `reading` from the value of a +CSQ answer ("18,99"): the level from
-// its first field, the words as the signal row writes them. The row store must be installed.
-void ReadSignalAnswer(const char* value, const CapturedRows& rows, SignalReading* reading);
+// its first field, the words as the signal row writes them.
+void ReadSignalAnswer(const char* value, SignalReading* reading);
 
 enum class ReadingOutcome { Read, PortFailed };
 

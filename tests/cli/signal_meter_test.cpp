@@ -14,12 +14,11 @@ namespace {
 
 // A reading from the value of a +CSQ answer; nullptr for a reading the modem left unanswered.
 SignalReading FromAnswer(const char* value) {
-    CapturedRows rows;
     SignalReading reading;
     if (value == nullptr) {
         reading.gapText = "no reply";
     } else {
-        ReadSignalAnswer(value, rows, &reading);
+        ReadSignalAnswer(value, &reading);
     }
     return reading;
 }
