@@ -356,3 +356,54 @@ CellReading RadioSession::ReadSignal(RadioFacts* out) {
     *out = facts;
     return reading;
 }
+
+CellReading RadioSession::ReadFamilySignal(RadioFacts* out, bool whole, StopCheck stop) {
+    CellReading reading;
+    RadioFacts facts;
+    int count = 0;
+    const RadioFamily* families = RadioFamilies(&count);
+    bool probed = false;
+    for (int index = 0; family_ == kFamilyUntried && index < count; ++index) {
+        if (Stopping(stop)) {
+            reading.outcome = CellOutcome::Stopped;
+            return reading;
+        }
+        const FamilyQuery& probe = families[index].queries[0];
+        const Reply reply = Ask(probe.command);
+        if (PortFailed(port_)) {
+            reading.outcome = CellOutcome::PortFailed;
+            reading.failedCommand = probe.command;
+            return reading;
+        }
+        if (reply.final == FinalResult::Ok && ParseFrom(probe.parse, reply.text, probe.command, &facts)) {
+            family_ = index;
+            probed = true;
+        }
+    }
+    if (family_ == kFamilyUntried) family_ = kNoFamily;
+    if (family_ < 0) return reading;
+    const RadioFamily& family = families[family_];
+    for (int q = probed ? 1 : 0; q < kMaxFamilyQueries && family.queries[q].command != nullptr; ++q) {
+        if (q > 0 && !whole) break;
+        if (Stopping(stop)) {
+            reading.outcome = CellOutcome::Stopped;
+            break;
+        }
+        const FamilyQuery& query = family.queries[q];
+        const Reply reply = Ask(query.command);
+        if (Failed(reply, query.command, &reading)) break;
+        RadioFacts more;
+        if (reply.final == FinalResult::Ok) ParseFrom(query.parse, reply.text, query.command, &more);
+        // The metrics come from the first query alone: one command, one scale, every reading.
+        if (q > 0) {
+            for (Metric& metric : more.metrics) metric = Metric{};
+        }
+        MergeFacts(more, &facts);
+    }
+    // NR is named, its metrics not read yet (as in ReadCell).
+    if (facts.tech == RadioTech::Nr5g) {
+        for (Metric& metric : facts.metrics) metric = Metric{};
+    }
+    *out = facts;
+    return reading;
+}

@@ -62,6 +62,14 @@ public:
     // and +CSQ. For repeated readings (watch).
     CellReading ReadSignal(RadioFacts* facts);
 
+    // The remembered family's signal for repeated readings, changing nothing: its first query
+    // (the one that carries the metrics and the technology), and with `whole` its other
+    // queries too (band, channel, PCI; their metrics are left out). Until a family is known each family's first query is
+    // tried once, and one that refuses or stays silent is passed over for the session, so a
+    // modem without any costs those tries once and nothing after. Facts stay empty when no
+    // family answered (Family() says kNoFamily). No command goes out once `stop` says so.
+    CellReading ReadFamilySignal(RadioFacts* facts, bool whole, StopCheck stop);
+
     // Called with each command just before it is written (progress lines, benchmarks).
     using CommandObserver = void (*)(const char* command, void* context);
     void SetCommandObserver(CommandObserver observer, void* context) {
