@@ -1,4 +1,5 @@
-// `watch`: the signal row, read again and again on one open port, as a live meter or as lines.
+// `watch`: the signal row, and on a modem of a radio family its LTE metrics, read again and
+// again on one open port, as a live meter or as lines.
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -17,7 +18,6 @@
 #include "link/port_error.h"
 #include "link/port_session.h"
 #include "link/serial_port.h"
-#include "link/transact.h"
 
 namespace {
 
@@ -26,14 +26,20 @@ constexpr char kWatchHelp[] =
     "\n"
     "Reads the signal level of the modem on PORT again and again (AT+CSQ on a port kept open)\n"
     "and shows it as the information table's signal row does; every 10th reading, the first\n"
-    "included, also reads the system mode (AT^SYSINFO).\n"
+    "included, also reads the system mode (AT^SYSINFO). On a modem of a radio family (^HCSQ,\n"
+    "+QENG, +CPSI; found on the first reading) each reading also asks the family's signal\n"
+    "query for the technology, RSRP, RSRQ, SINR and RSSI, and every 10th its band and cell.\n"
+    "Only queries are sent: the modem is left as it is.\n"
     "  --interval SECONDS  time between readings, at least 0.2 (default 1; 0.5 and the like\n"
     "                      allowed)\n"
     "  --count N           stop after N readings (default: until Ctrl-C)\n"
-    "  --json              one JSON object per reading: time, csq, dbm, text, mode\n"
+    "  --json              one JSON object per reading: time, csq, dbm, text, mode, rat, rssi,\n"
+    "                      rsrp, rsrq, sinr, band, pci (null where unknown)\n"
     "On a terminal a live screen shows the level, a bar, the last 60 readings, the session's\n"
-    "minimum, average and maximum, the system mode and the time; Ctrl-C ends it with a\n"
-    "summary. Elsewhere each reading is one line: time, csq, dBm and text, tab-separated.\n"
+    "minimum, average and maximum, the system mode and the time (on a family modem: RSRP with\n"
+    "bar and history, RSRP, RSRQ, SINR and RSSI with grades and their minimum, average and\n"
+    "maximum, the technology with band and PCI); Ctrl-C ends it with a summary. Elsewhere\n"
+    "each reading is one line: time, csq, dBm and text, tab-separated.\n"
     "A reading without a reply shows as \"no reply\" and the watch goes on.\n"
     "PORT is COM1..COM254, a port entry such as \"E173 (COM5)\", or on Linux a device path.\n"
     "Exit status: 0 ended by Ctrl-C or after N readings, 1 the modem went away, 2 bad\n"
@@ -77,8 +83,6 @@ int RunWatch(const Arguments& args) {
         screen.Draw(WatchScreenLines(meter, portUtf8, options.intervalMs, elapsed.count()));
     };
     if (live) drawScreen();
-    // As the information run does: an echoed command would hide the reply's prefix.
-    session.Transact("ATE0", true, kTerminalTimeLimitMs);
 
     SignalReader reader(handle);
     WatchSchedule schedule(start, options.intervalMs);
@@ -93,7 +97,7 @@ int RunWatch(const Arguments& args) {
         if (live) {
             drawScreen();
         } else {
-            WriteUtf8(stdout, (options.json ? ReadingAsJson(reading) : ReadingAsTabLine(reading)) + "\n");
+            WriteUtf8(stdout, (options.json ? ReadingAsJson(reading, meter) : ReadingAsTabLine(reading)) + "\n");
             std::fflush(stdout);
         }
         if (options.count != 0 && meter.Readings() >= options.count) break;

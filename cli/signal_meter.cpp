@@ -2,55 +2,55 @@
 
 #include <cstdio>
 
-namespace {
+#include "cli/metric_text.h"
 
-// Literals of the screen are u8: the execution character set is Windows-1251, which has no
-// block characters.
-const char* const kLevelBlocks[] = {u8"▁", u8"▂", u8"▃", u8"▄", u8"▅", u8"▆", u8"▇", u8"█"};
-const char* const kNoLevelMark = u8"·";
-
-}  // namespace
-
-double MeterFraction(int dbm) {
-    if (dbm <= kMeterLowestDbm) return 0.0;
-    if (dbm >= kMeterHighestDbm) return 1.0;
-    return static_cast<double>(dbm - kMeterLowestDbm) / (kMeterHighestDbm - kMeterLowestDbm);
-}
+double MeterFraction(int dbm) { return ScaleFraction(dbm, kMeterLowestDbm, kMeterHighestDbm); }
 
 void SignalMeter::Add(const SignalReading& reading) {
     ++readings_;
     last_ = reading;
-    if (reading.modeAsked) mode_ = reading.mode;
-    const bool level = reading.answered && reading.level.known;
-    if (level) {
-        const int dbm = reading.level.dbm;
-        if (levels_ == 0 || dbm < min_) min_ = dbm;
-        if (levels_ == 0 || dbm > max_) max_ = dbm;
-        sum_ += dbm;
-        ++levels_;
-    }
-    history_.push_back(level ? reading.level.dbm : kNoLevel);
-    if (history_.size() > kMeterHistoryLength) history_.pop_front();
+    if (reading.modeAsked && !reading.mode.empty()) mode_ = reading.mode;
+    if (reading.hasFamily) AddRadio(reading);
+    Metric level;
+    level.known = reading.answered && reading.level.known;
+    level.value = level.known ? reading.level.dbm : 0;
+    level_.Add(level);
 }
 
-std::string SignalMeter::History() const {
-    std::string line;
-    for (int dbm : history_) {
-        if (dbm == kNoLevel) {
-            line += kNoLevelMark;
-        } else {
-            const int step = static_cast<int>(MeterFraction(dbm) * 7 + 0.5);
-            line += kLevelBlocks[step];
+void SignalMeter::AddRadio(const SignalReading& reading) {
+    ++familyReadings_;
+    const RadioFacts& radio = reading.radio;
+    for (int kind = 0; kind < static_cast<int>(MetricKind::Count); ++kind) tracks_[kind].Add(radio.metrics[kind]);
+    if (radio.tech != RadioTech::Unknown && radio.tech != tech_) {
+        if (tech_ != RadioTech::Unknown) {
+            techChange_ = TechChange{true, tech_, radio.tech, reading.unixMs};
+            band_ = KnownInt{};
+            pci_ = KnownInt{};
         }
+        tech_ = radio.tech;
     }
-    return line;
+    if (radio.band.known) band_ = radio.band;
+    if (radio.pci.known) pci_ = radio.pci;
 }
+
+std::string SignalMeter::History() const { return level_.History(kMeterLowestDbm, kMeterHighestDbm); }
 
 std::string SignalMeter::Summary() const {
     std::string text = std::to_string(readings_) + (readings_ == 1 ? " reading" : " readings");
-    if (levels_ == 0) return text + ", no signal level";
-    char figures[96];
-    std::snprintf(figures, sizeof figures, ", min %d dBm, avg %.1f dBm, max %d dBm", min_,
-                  AverageDbm(), max_);
-    return text + figures;
+    if (level_.Count() == 0) {
+        text += ", no signal level";
+    } else {
+        char figures[96];
+        std::snprintf(figures, sizeof figures, ", min %d dBm, avg %.1f dBm, max %d dBm", MinDbm(),
+                      AverageDbm(), MaxDbm());
+        text += figures;
+    }
+    const MetricTrack& rsrp = Track(MetricKind::Rsrp);
+    if (rsrp.Count() != 0) {
+        char average[32];
+        std::snprintf(average, sizeof average, "%.1f", rsrp.Average());
+        text += "\nRSRP: min " + MetricNumber(rsrp.Min()) + " dBm, avg " + average + " dBm, max " +
+                MetricNumber(rsrp.Max()) + " dBm";
+    }
+    return text;
 }

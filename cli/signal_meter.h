@@ -1,14 +1,16 @@
 // The figures of a `watch` session: how many readings, the levels' minimum, average and
-// maximum, the last readings as block characters, and the summary line at its end.
+// maximum, the last readings as block characters, and the summary line at its end; on a modem
+// of a radio family also each metric's figures, the technology (and when it changed), band
+// and PCI.
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <string>
 
+#include "cli/metric_track.h"
 #include "cli/watch_reading.h"
 
-constexpr size_t kMeterHistoryLength = 60;
+constexpr size_t kMeterHistoryLength = kTrackHistoryLength;
 
 // The levels a +CSQ value of 0 to 31 stands for; the bar and the history span them, and a
 // level beyond (the 100-191 extension reaches -116 and -25) shows as the nearest end.
@@ -20,30 +22,51 @@ public:
     void Add(const SignalReading& reading);
 
     uint64_t Readings() const { return readings_; }
-    uint64_t Levels() const { return levels_; }   // readings with a level in dBm
-    int MinDbm() const { return min_; }
-    int MaxDbm() const { return max_; }
-    double AverageDbm() const { return levels_ == 0 ? 0.0 : static_cast<double>(sum_) / levels_; }
+    uint64_t Levels() const { return level_.Count(); }   // readings with a level in dBm
+    int MinDbm() const { return static_cast<int>(level_.Min()); }
+    int MaxDbm() const { return static_cast<int>(level_.Max()); }
+    double AverageDbm() const { return level_.Average(); }
     const SignalReading& Last() const { return last_; }
-    // The last mode read, kept between the readings that ask it (Windows-1251).
+    // The last mode read, kept between the readings that ask it and past those it stays
+    // unknown (Windows-1251).
     const std::string& Mode() const { return mode_; }
+
+    // Whether the modem answers a radio family: then the figures below are kept.
+    bool HasFamily() const { return familyReadings_ > 0; }
+    const MetricTrack& Track(MetricKind kind) const { return tracks_[static_cast<int>(kind)]; }
+    // The technology last known, and band and PCI last known on it (a change of technology
+    // forgets them until they are read again).
+    RadioTech Tech() const { return tech_; }
+    const KnownInt& Band() const { return band_; }
+    const KnownInt& Pci() const { return pci_; }
+    struct TechChange {
+        bool happened = false;
+        RadioTech from = RadioTech::Unknown;
+        RadioTech to = RadioTech::Unknown;
+        int64_t unixMs = 0;   // the reading that found the new one
+    };
+    const TechChange& LastTechChange() const { return techChange_; }
 
     // The last readings, oldest left, one block character each by level; '·' for a reading
     // without a level. At most kMeterHistoryLength characters (UTF-8).
     std::string History() const;
-    // "12 readings, min -89 dBm, avg -80.3 dBm, max -71 dBm" (UTF-8).
+    // "12 readings, min -89 dBm, avg -80.3 dBm, max -71 dBm" (UTF-8), and when the modem gave
+    // RSRP a second line "RSRP: min -101 dBm, avg -95.3 dBm, max -90 dBm" (no line end).
     std::string Summary() const;
 
 private:
-    static constexpr int kNoLevel = -100000;
-    std::deque<int> history_;   // dBm, or kNoLevel
+    void AddRadio(const SignalReading& reading);
+
     uint64_t readings_ = 0;
-    uint64_t levels_ = 0;
-    int64_t sum_ = 0;
-    int min_ = 0;
-    int max_ = 0;
+    MetricTrack level_;   // the +CSQ level in dBm
     SignalReading last_;
     std::string mode_;
+    uint64_t familyReadings_ = 0;
+    MetricTrack tracks_[static_cast<int>(MetricKind::Count)];
+    RadioTech tech_ = RadioTech::Unknown;
+    KnownInt band_;
+    KnownInt pci_;
+    TechChange techChange_;
 };
 
 // 0.0 at the lowest level of the meter, 1.0 at the highest, clamped.

@@ -19,14 +19,38 @@ std::string ReadingText(const SignalReading& reading) {
     return reading.answered ? Cp1251ToUtf8(reading.text) : reading.gapText;
 }
 
-std::string ReadingAsJson(const SignalReading& reading) {
-    using Json = nlohmann::ordered_json;
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// Whole numbers as integers ("-95", not "-95.0"), halves and tenths as they are.
+Json MetricJson(const Metric& metric) {
+    if (!metric.known) return Json(nullptr);
+    const long long whole = static_cast<long long>(metric.value);
+    if (static_cast<double>(whole) == metric.value) return Json(whole);
+    return Json(metric.value);
+}
+
+Json KnownJson(const KnownInt& value) { return value.known ? Json(value.value) : Json(nullptr); }
+
+}  // namespace
+
+std::string ReadingAsJson(const SignalReading& reading, const SignalMeter& meter) {
     Json line;
     line["time"] = IsoUtcTime(reading.unixMs);
     line["csq"] = reading.answered ? Json(reading.level.csq) : Json(nullptr);
     line["dbm"] = reading.answered && reading.level.known ? Json(reading.level.dbm) : Json(nullptr);
     line["text"] = ReadingText(reading);
-    line["mode"] = reading.modeAsked ? Json(Cp1251ToUtf8(reading.mode)) : Json(nullptr);
+    line["mode"] = meter.Mode().empty() ? Json(nullptr) : Json(Cp1251ToUtf8(meter.Mode()));
+    const RadioFacts& radio = reading.radio;
+    const char* tech = TechName(radio.tech);
+    line["rat"] = tech != nullptr ? Json(tech) : Json(nullptr);
+    line["rssi"] = MetricJson(radio.Get(MetricKind::Rssi));
+    line["rsrp"] = MetricJson(radio.Get(MetricKind::Rsrp));
+    line["rsrq"] = MetricJson(radio.Get(MetricKind::Rsrq));
+    line["sinr"] = MetricJson(radio.Get(MetricKind::Sinr));
+    line["band"] = KnownJson(meter.Band());
+    line["pci"] = KnownJson(meter.Pci());
     return line.dump();
 }
 

@@ -1,18 +1,22 @@
 #include "cli/watch_reading.h"
 
 #include "cli/watch_wait.h"
-#include "info/answer_decode.h"
 #include "info/fields.h"
 #include "info/info_table.h"
 #include "info/signal_text.h"
 #include "info/status_decoders.h"
-#include "link/transact.h"
+#include "radio/radio_families.h"
+#include "radio/reply_lines.h"
 
 namespace {
 
-// DecodeAnswer hands its value to a plain function; this one keeps it for the reading.
-std::string AnswerValue;
-void KeepAnswerValue(const char* value) { AnswerValue = value; }
+// The value of the reply's line that starts with `prefix` (echo and unsolicited lines read
+// past), trimmed; empty when there is none.
+std::string AnswerValue(std::string_view reply, std::string_view prefix) {
+    const std::vector<std::string_view> lines = PrefixedLines(reply, prefix);
+    if (lines.empty()) return std::string();
+    return std::string(lines.front());
+}
 
 int64_t UnixMsNow() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -37,19 +41,30 @@ void ReadSignalAnswer(const char* value, SignalReading* reading) {
 ReadingOutcome SignalReader::Take(uint64_t number, SignalReading* reading) {
     *reading = SignalReading{};
     reading->unixMs = UnixMsNow();
-    const uint32_t received = Transact(port_, "AT+CSQ", true, kTerminalTimeLimitMs);
-    if (PortFailed(port_)) return ReadingOutcome::PortFailed;
-    if (received != 0 && DecodeAnswer("+CSQ", KeepAnswerValue)) {
-        ReadSignalAnswer(AnswerValue.c_str(), reading);
+    const RadioSession::Reply signal = radio_.Ask(StandardQueries::kCsq);
+    if (radio_.PortLost()) return ReadingOutcome::PortFailed;
+    const std::string value = AnswerValue(signal.text, "+CSQ");
+    if (signal.final == FinalResult::None) {
+        reading->gapText = "no reply";
+    } else if (value.empty()) {
+        reading->gapText = "no signal value in the reply";
     } else {
-        reading->gapText = received == 0 ? "no reply" : "no signal value in the reply";
+        ReadSignalAnswer(value.c_str(), reading);
     }
-    if (number % kWatchModeEvery == 0 && !StopRequested()) {
+    const bool everyTenth = number % kWatchModeEvery == 0;
+    // A modem that left +CSQ unanswered is not kept waiting with more now.
+    if (signal.final != FinalResult::None && !StopRequested()) {
+        const CellReading radio = radio_.ReadFamilySignal(&reading->radio, everyTenth, StopRequested);
+        if (radio.outcome == CellOutcome::PortFailed) return ReadingOutcome::PortFailed;
+    }
+    reading->hasFamily = radio_.Family() >= 0;
+    if (everyTenth && !StopRequested()) {
         reading->modeAsked = true;
         SetRowValue(InfoRow::SystemMode, "");
-        if (Transact(port_, "AT^SYSINFO", true, kTerminalTimeLimitMs) != 0)
-            DecodeAnswer("^SYSINFO", DecodeSystemInfo);
-        if (PortFailed(port_)) return ReadingOutcome::PortFailed;
+        const RadioSession::Reply info = radio_.Ask("AT^SYSINFO");
+        if (radio_.PortLost()) return ReadingOutcome::PortFailed;
+        const std::string mode = AnswerValue(info.text, "^SYSINFO");
+        if (!mode.empty()) DecodeSystemInfo(mode.c_str());
         reading->mode = rows_.Value(InfoRow::SystemMode);
     }
     return ReadingOutcome::Read;

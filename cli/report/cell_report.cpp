@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "cli/metric_text.h"
 #include "cli/visible_text.h"
 #include "common/cp1251.h"
 #include "radio/quality_grade.h"
@@ -35,20 +36,6 @@ std::string Line(const char* label, const std::string& value, const char* source
     std::string line = "  " + Pad(label, kLabelWidth) + (source ? Pad(value, kValueWidth) + source : value);
     while (!line.empty() && line.back() == ' ') line.pop_back();
     return line + "\n";
-}
-
-std::string Decimal(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    std::string out = text;
-    if (out.size() > 2 && out.compare(out.size() - 2, 2, ".0") == 0) out.resize(out.size() - 2);
-    return out;
-}
-
-// "< -140 dBm", "-95 dBm", ">= -44 dBm" ("≥" is not in Windows-1251).
-std::string MetricText(const Metric& metric, const char* unit) {
-    const char* relation = metric.end == OpenEnd::Below ? "< " : metric.end == OpenEnd::AtOrAbove ? ">= " : "";
-    return relation + Decimal(metric.value) + " " + unit;
 }
 
 std::string Hex(long long value) {

@@ -1,6 +1,7 @@
 // vesmarin-cli watch against simulated modems. Layout CliWatch: COM5's signal drifts through
 // a cycle of replies (levels, the unknown level, a silent turn, an error), COM6 goes away at
-// the first signal reading, COM4 stays silent, COM7 gives odd values, COM8 steady ones.
+// the first signal reading, COM4 stays silent, COM7 gives odd values, COM8 steady ones, COM9
+// is a drifting LTE stick of the caret family.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
@@ -10,6 +11,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstring>
@@ -161,15 +163,47 @@ TEST(CliWatch, JsonLinesFollowTheModemReadingByReading) {
         EXPECT_GT(time, previousTime);
         previousTime = time;
         // The mode is asked on the first reading and every tenth after it, as the table's
-        // row shows it: the modem's two modes in turn.
-        if (i == 0) {
-            EXPECT_EQ(line["mode"], "WCDMA") << lines[i];
-        } else if (i == 10) {
-            EXPECT_EQ(line["mode"], "GSM/GPRS") << lines[i];
-        } else {
-            EXPECT_TRUE(line["mode"].is_null()) << lines[i];
-        }
+        // row shows it (the modem's two modes in turn), and repeated in between.
+        EXPECT_EQ(line["mode"], i < 10 ? "WCDMA" : "GSM/GPRS") << lines[i];
+        // A 3G stick answers no radio family: its radio keys are there, all null.
+        for (const char* key : {"rat", "rssi", "rsrp", "rsrq", "sinr", "band", "pci"})
+            EXPECT_TRUE(line.at(key).is_null()) << key << ": " << lines[i];
     }
+}
+
+// The first reading finds the family; each reading then asks its metrics, every tenth its
+// band and cell (which change on the tenth). Only queries reach the modem: no ATE0, no set.
+TEST(CliWatch, AnLteStickGivesItsMetricsBandAndCellAndIsOnlyAsked) {
+    const Outcome watch = RunCli("watch --json --count 12 --interval 0.2 COM9");
+    ASSERT_EQ(watch.status, 0) << watch.err;
+    const std::vector<std::string> lines = Lines(watch.out);
+    ASSERT_EQ(lines.size(), 12u) << watch.out;
+    const nlohmann::json null;
+    // ^HCSQ "LTE",rssi,rsrp,sinr,rsrq in turn, decoded; the fourth turn has no measurement.
+    const nlohmann::json cycle[][4] = {
+        {-61, -78, -7, 15.8}, {-66, -89, -9, 7.8}, {-73, -100, -12, -2.2}, {null, null, null, null}, {-77, -112, -15.5, -12.2},
+    };
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const auto line = nlohmann::json::parse(lines[i], nullptr, false);
+        ASSERT_TRUE(line.is_object()) << lines[i];
+        const auto& expected = cycle[i % std::size(cycle)];
+        EXPECT_EQ(line["rat"], "LTE") << lines[i];
+        EXPECT_EQ(line["rssi"], expected[0]) << lines[i];
+        EXPECT_EQ(line["rsrp"], expected[1]) << lines[i];
+        EXPECT_EQ(line["rsrq"], expected[2]) << lines[i];
+        EXPECT_EQ(line["sinr"], expected[3]) << lines[i];
+        EXPECT_EQ(line["band"], i < 10 ? 3 : 20) << lines[i];
+        EXPECT_EQ(line["pci"], i < 10 ? 102 : 215) << lines[i];
+        EXPECT_TRUE(line["csq"].is_number()) << lines[i];
+        EXPECT_TRUE(line["mode"].is_null()) << lines[i];   // this stick has no ^SYSINFO
+    }
+    std::vector<std::string> received;
+    ASSERT_TRUE(ReceivedByModem(9, &received));
+    EXPECT_GE(received.size(), 24u);
+    const std::vector<std::string> queries = {"AT+CSQ\\r", "AT^HCSQ?\\r", "AT^SYSINFOEX\\r",
+                                              "AT^HFREQINFO?\\r", "AT^MONSC\\r", "AT^SYSINFO\\r"};
+    for (const auto& command : received)
+        EXPECT_NE(std::find(queries.begin(), queries.end(), command), queries.end()) << command;
 }
 
 TEST(CliWatch, AModemThatGoesAwayEndsTheWatchWithExitOne) {

@@ -94,6 +94,55 @@ TEST(SignalMeter, HistoryKeepsTheLastSixtyOldestLeft) {
     EXPECT_EQ(meter.History(), full.substr(3) + gap);
 }
 
+// A reading of a family modem: its technology, RSRP (dBm) and RSSI (dBm), band and PCI;
+// 0 for what it left unknown. The mode when the reading asked it.
+SignalReading Radio(RadioTech tech, double rsrp, double rssi, int band, int pci, const char* mode = nullptr) {
+    SignalReading reading = FromAnswer("18,99");
+    reading.hasFamily = true;
+    reading.radio.tech = tech;
+    reading.radio.Get(MetricKind::Rsrp) = Metric{rsrp != 0, rsrp};
+    reading.radio.Get(MetricKind::Rssi) = Metric{rssi != 0, rssi};
+    reading.radio.band = KnownInt{band != 0, band};
+    reading.radio.pci = KnownInt{pci != 0, pci};
+    reading.modeAsked = mode != nullptr;
+    reading.mode = mode != nullptr ? mode : "";
+    return reading;
+}
+
+// Each metric on its own (RSSI never averaged with RSRP); band, PCI and mode kept between the
+// readings that give them, band and PCI forgotten when the technology changes.
+TEST(SignalMeter, RadioFiguresPerMetricAndTheTechnologyChange) {
+    SignalMeter meter;
+    meter.Add(Radio(RadioTech::Lte, -100, -70, 3, 102, "WCDMA"));
+    meter.Add(Radio(RadioTech::Lte, 0, -60, 0, 0, ""));
+    meter.Add(Radio(RadioTech::Lte, -90.5, 0, 0, 0));
+    EXPECT_TRUE(meter.HasFamily());
+    EXPECT_EQ(meter.Track(MetricKind::Rsrp).Count(), 2u);
+    EXPECT_DOUBLE_EQ(meter.Track(MetricKind::Rsrp).Average(), -95.25);
+    EXPECT_DOUBLE_EQ(meter.Track(MetricKind::Rssi).Min(), -70);
+    EXPECT_DOUBLE_EQ(meter.Track(MetricKind::Rssi).Max(), -60);
+    EXPECT_EQ(meter.Track(MetricKind::Rsrq).Count(), 0u);
+    EXPECT_EQ(meter.Mode(), "WCDMA");   // an empty answer does not forget the last mode
+    EXPECT_EQ(meter.Band().value, 3);
+    EXPECT_EQ(meter.Pci().value, 102);
+    EXPECT_FALSE(meter.LastTechChange().happened);
+    const std::string rsrpHistory = u8"▄·▅";   // -100 and -90.5 on the -140..-44 scale
+    EXPECT_EQ(meter.Track(MetricKind::Rsrp).History(-140, -44), rsrpHistory);
+
+    SignalReading umts = Radio(RadioTech::Umts, 0, -80, 0, 0);
+    umts.unixMs = 1796659201123;
+    meter.Add(umts);
+    meter.Add(Radio(RadioTech::Unknown, 0, 0, 0, 0));   // unknown is no change
+    EXPECT_EQ(meter.Tech(), RadioTech::Umts);
+    EXPECT_TRUE(meter.LastTechChange().happened);
+    EXPECT_EQ(meter.LastTechChange().from, RadioTech::Lte);
+    EXPECT_EQ(meter.LastTechChange().unixMs, 1796659201123);
+    EXPECT_FALSE(meter.Band().known);
+    EXPECT_FALSE(meter.Pci().known);
+    EXPECT_EQ(meter.Summary(), "5 readings, min -77 dBm, avg -77.0 dBm, max -77 dBm\n"
+                               "RSRP: min -100 dBm, avg -95.2 dBm, max -90.5 dBm");
+}
+
 TEST(LiveScreen, LinesAreCutByCharactersNotBytes) {
     const std::string line = u8"  history      ▅··▁█";
     EXPECT_EQ(ColumnsOf(line), 20u);
