@@ -75,6 +75,9 @@ show "vesmarin-cli cell COM8"
 VESMARIN_PORTS=$work/ports "$cli" cell COM8
 show "vesmarin-cli cell --json COM8"
 VESMARIN_PORTS=$work/ports "$cli" cell --json COM8
+heading "Native: the live meter of the same LTE stick, RSRP, RSRQ, SINR and its cell (about 6 s)"
+show "vesmarin-cli watch --interval 0.3 --count 20 COM8"
+VESMARIN_PORTS=$work/ports "$cli" watch --interval 0.3 --count 20 COM8
 stop_modems
 
 heading "Windows build ($arch) under Wine"
