@@ -40,7 +40,7 @@ done
 [ $# -gt 0 ] || usage "no COMMAND after --"
 command="$*"
 case "$limit" in ''|*[!0-9]*) usage "--timeout takes whole seconds, not '$limit'" ;; esac
-[ "$((10#$limit))" -gt 0 ] || usage "--timeout must be at least 1 second"
+[ ${#limit} -le 6 ] && [ "$((10#$limit))" -gt 0 ] || usage "--timeout must be from 1 to 999999 seconds"
 limit=$((10#$limit))
 case "$screen" in [1-9]*x[1-9]*x[1-9]*) ;; *) usage "--screen takes WIDTHxHEIGHTxDEPTH, not '$screen'" ;; esac
 [ ${#modems[@]} -le 30 ] || usage "at most 30 --modem"

@@ -128,6 +128,7 @@ no value|--timeout
 no value before --|--screenshot -- true
 timeout 0|--timeout 0 -- true
 timeout not a number|--timeout 1e3 -- true
+timeout huge|--timeout 99999999999999999999 -- true
 no command|--modem 5=$profile --
 unknown option|--fast -- true
 CASES
