@@ -14,9 +14,14 @@ namespace {
 const std::string kFileName = "fuzz.profile";
 
 // Adds up one reply's bytes and pauses, checking the shape of each chunk.
-void CheckReply(const Reply& reply, size_t* bytes, size_t* pauses) {
+void CheckReply(const Reply& reply, size_t settings, size_t* bytes, size_t* pauses) {
     for (const ReplyChunk& chunk : reply.chunks) {
-        if (chunk.isPause) {
+        if (chunk.setting != kNoSetting) {
+            FuzzCheck(!chunk.isPause && chunk.bytes.empty(), "a setting's step carries bytes or a pause");
+            FuzzCheck(chunk.setting >= 0 && static_cast<size_t>(chunk.setting) < settings,
+                      "a reply names a setting that is not declared");
+            *bytes += kMaxSettingValueBytes;
+        } else if (chunk.isPause) {
             FuzzCheck(chunk.bytes.empty(), "a pause step carries bytes");
             FuzzCheck(chunk.pauseMs <= kMaxPauseMs, "a pause is longer than the limit");
             ++*pauses;
@@ -45,14 +50,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const auto& rule : profile.rules) {
         FuzzCheck(!rule.first.empty(), "a rule has an empty command");
         FuzzCheck(rule.first != "*", "the * rule was stored as a command");
-        CheckReply(rule.second, &bytes, &pauses);
+        CheckReply(rule.second, profile.settings.size(), &bytes, &pauses);
     }
     for (const auto& cycle : profile.cycles) {
         FuzzCheck(cycle.second.size() >= 2, "a cycle has fewer than two replies");
         FuzzCheck(profile.rules.count(cycle.first) == 0, "a command is both a rule and a cycle");
-        for (const auto& reply : cycle.second) CheckReply(reply, &bytes, &pauses);
+        for (const auto& reply : cycle.second) CheckReply(reply, profile.settings.size(), &bytes, &pauses);
     }
-    CheckReply(profile.defaultReply, &bytes, &pauses);
+    CheckReply(profile.defaultReply, profile.settings.size(), &bytes, &pauses);
+    FuzzCheck(profile.settings.size() <= kMaxSettings, "more settings than the limit");
+    for (const Setting& setting : profile.settings)
+        FuzzCheck(!setting.values.empty() && setting.values.size() <= kMaxSettingValues, "a setting's values");
+    for (const StatefulRule& rule : profile.statefulRules) {
+        FuzzCheck(rule.command.literals.size() == rule.command.placeholders.size() + 1, "a command pattern's shape");
+        for (const SettingCondition& condition : rule.conditions)
+            FuzzCheck(condition.setting < profile.settings.size(), "a condition names no setting");
+        CheckReply(rule.reply, profile.settings.size(), &bytes, &pauses);
+    }
+    for (const UnsolicitedReport& report : profile.reports) {
+        size_t reportPauses = 0;
+        CheckReply(report.text, profile.settings.size(), &bytes, &reportPauses);
+        FuzzCheck(reportPauses == 0 && !report.text.chunks.empty(), "an unsolicited text pauses or is empty");
+        FuzzCheck(report.afterCommand || report.everyMs > 0, "a periodic report without a period");
+    }
     // The built-in default reply is not part of the profile's budget.
     FuzzCheck(bytes <= kMaxProfileReplyBytes + 16, "the replies are larger than the limit");
     FuzzCheck(pauses <= kMaxProfilePauses, "more pauses than the limit");

@@ -11,7 +11,7 @@ have_cmd() { command -v "$1" >/dev/null 2>&1; }
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
 for p in cmake make ccache g++ clang libclang-rt-14-dev googletest libgtest-dev nlohmann-json3-dev \
-         libedit-dev libbenchmark-dev python3 python3-pefile g++-mingw-w64-i686 binutils-mingw-w64-i686 \
+         libedit-dev libcli11-dev libbenchmark-dev python3 python3-pefile g++-mingw-w64-i686 binutils-mingw-w64-i686 \
          g++-mingw-w64-x86-64 wine64 \
          xvfb xauth xdotool xclip x11-utils imagemagick fonts-liberation fonts-wine procps \
          zip unzip dpkg-dev lintian; do

@@ -14,6 +14,13 @@
 set -u
 
 usage() { echo "usage: run-bench.sh BUILD_DIR [--slow | --windows ARCH]" >&2; exit 2; }
+# The measurements against simulated modems run as the simulator's command: modemsim runs this
+# script again with --against-modems once its ports are up.
+against_modems=0
+if [ "${2:-}" = --against-modems ]; then
+  against_modems=1
+  set -- "$1"
+fi
 [ $# -ge 1 ] && [ $# -le 3 ] || usage
 slow=0
 windows_arch=
@@ -37,47 +44,33 @@ for program in "$sim" "$cli" "$bench"; do
   [ -x "$program" ] || { echo "run-bench: $program is missing (make native)" >&2; exit 1; }
 done
 
-work=$(mktemp -d)
-sim_pid=
-cleanup() {
-  if [ -n "$sim_pid" ]; then
-    kill -TERM "$sim_pid" 2>/dev/null
-    wait "$sim_pid" 2>/dev/null
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# start_modems N=PROFILE...: the simulator on a private ports directory, until it says ready.
-start_modems() {
-  mkdir -p "$work/ports"
-  "$sim" --ports "$work/ports" "$@" >"$work/sim.out" 2>"$work/sim.err" &
-  sim_pid=$!
-  for _ in $(seq 200); do
-    grep -qx ready "$work/sim.out" 2>/dev/null && return 0
-    kill -0 "$sim_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  echo "run-bench: the simulator did not start: $(cat "$work/sim.err")" >&2
-  exit 1
-}
-export VESMARIN_PORTS="$work/ports"
-# The port layer's lock files stay out of the system's /var/lock.
-mkdir -p "$work/locks"
-export VESMARIN_LOCK_DIR="$work/locks"
-
-if [ "$slow" -eq 1 ]; then
-  start_modems 7="$profiles/silent.profile"
-  timeout 200 "$bench" silent --port COM7
-  exit $?
-fi
-
-status=0
 full="$profiles/full-stick.profile"
 old="$profiles/old-stick.profile"
 lte="$profiles/lte-caret-stick.profile"
 standards="$profiles/standards-module.profile"
-start_modems 3="$full" 12="$old" 14="$lte" 15="$standards"
+
+if [ "$against_modems" -eq 0 ]; then
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  mkdir -p "$work/ports" "$work/locks"
+  export RUN_BENCH_WORK=$work
+  # The port layer's lock files stay out of the system's /var/lock.
+  export VESMARIN_PORTS="$work/ports" VESMARIN_LOCK_DIR="$work/locks"
+  if [ "$slow" -eq 1 ]; then
+    "$sim" --ports "$work/ports" 7="$profiles/silent.profile" -- timeout 200 "$bench" silent --port COM7
+    exit $?
+  fi
+  status=0
+  "$sim" --ports "$work/ports" 3="$full" 12="$old" 14="$lte" 15="$standards" -- "$0" "$build" --against-modems || status=1
+  if [ -n "$windows_arch" ]; then
+    "$root/scripts/run-window-bench.sh" "$windows_arch" "$root/build/$windows_arch" \
+      "$root/build/win32" || status=1
+  fi
+  exit $status
+fi
+work=$RUN_BENCH_WORK
+
+status=0
 echo "simulated modems: COM3 $(basename "$full"), COM12 $(basename "$old"), COM14 $(basename "$lte"), COM15 $(basename "$standards")"
 
 timeout 300 "$bench" info --entry "E173 (COM3)" --profile "$full" --runs "$runs" || status=1
@@ -182,10 +175,5 @@ peak_memory() {
 }
 peak_memory "peak memory of vesmarin-cli info COM3" "$memory_goal_kib" info COM3
 peak_memory "peak memory of vesmarin-cli scan" "" scan
-
-if [ -n "$windows_arch" ]; then
-  "$root/scripts/run-window-bench.sh" "$windows_arch" "$root/build/$windows_arch" \
-    "$root/build/win32" || status=1
-fi
 
 exit $status

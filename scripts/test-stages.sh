@@ -37,11 +37,23 @@ run_stage() {
     printf '[%4d s] %s: FAILED (exit %d) after %d s' $((SECONDS - started)) "$name" "$status" \
       $((SECONDS - begin))
   fi
-  # CTest's and the fuzzers' summaries, on the same line.
-  local summary
+  # CTest's and the fuzzers' summaries, on the same line, and how many tests passed only
+  # when run a second time.
+  local summary second
   summary=$(grep -E '^[0-9]+% tests passed|^fuzz: [0-9]+ passed' "$log" | tr '\n' ' ')
+  second=$(passed_on_second_run "$log")
+  case "$summary" in *'tests passed'*) summary="$summary($second passed only on their second run) " ;; esac
   printf '%s\n' "${summary:+  -- $summary}"
   return "$status"
+}
+
+# passed_on_second_run LOG: tests that CTest (--repeat until-pass:2) reports failed once and
+# then passed.
+passed_on_second_run() {
+  local failed passed
+  failed=$(sed -nE 's/.*Test +#[0-9]+: ([^ ]+) .*\*\*\*(Failed|Timeout|Exception).*/\1/p' "$1" | sort -u)
+  passed=$(sed -nE 's/.*Test +#[0-9]+: ([^ ]+) .* Passed .*/\1/p' "$1" | sort -u)
+  comm -12 <(printf '%s\n' "$failed") <(printf '%s\n' "$passed") | grep -c .
 }
 
 # skip_stage NAME WHY: a stage that cannot run because one it needs failed.

@@ -25,7 +25,11 @@ start=$SECONDS
 # check goes first: the modem tests replace the prefix's COM links.
 modems=()
 for n in 5 6 7 8 9 10 11 12; do modems+=(--modem "$n=tools/modemsim/profiles/full-stick.profile"); done
-# As on the host (the Makefile's CTEST): the guest's two processors, and a failed test once more.
+# The guest's two processors, and a failed test once more (as under Wine on the host, the
+# Makefile's CTEST_RETRY): the emulated PC runs at about a quarter of the host's pace on
+# processors that are threads of the host, which the builds of `make test` share, so the
+# machine can stretch a reply past the 50 ms that end a read; a fault of the program fails
+# both runs. scripts/test-stages.sh counts the tests that needed the second run.
 ctest_line=$(printf '%q ' scripts/guest/ctest-in-guest.sh build/win32 "$sim" --output-on-failure \
   --timeout 600 -j2 --repeat until-pass:2 "$@")
 scripts/win32-guest.sh --timeout "$limit" "${modems[@]}" -- \

@@ -6,6 +6,8 @@
 # named by VESMARIN_LOCK_DIR; under Wine the ports are linked into the prefix's dosdevices,
 # where \\.\COMn finds them.
 # The test finds the modems' transcripts (comN.log) in the folder VESMARIN_MODEM_LOGS names.
+# The simulator runs the test (modemsim -- COMMAND) and stops the modems when it ends; the
+# test's exit status is this script's.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 wine_arch= prefix= modemsim= layout= log_dir=
@@ -45,29 +47,19 @@ mkdir -p "$log_dir"
 log_dir=$(cd "$log_dir" && pwd)
 rm -f "$log_dir"/*.log
 
-mkfifo "$work/ready"
-"$modemsim" --ports "$ports" --log "$log_dir" "${modems[@]}" > "$work/ready" &
-sim=$!
-cleanup() {
-  if [ -n "$wine_arch" ]; then
-    # The Wine server holds the ptys; it must go before their masters close.
-    "$root/scripts/wine.sh" --arch "$wine_arch" --prefix "$prefix" --kill
-  fi
-  kill -TERM "$sim" 2>/dev/null
-  wait "$sim" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'rm -rf "$work"' EXIT
 
-if ! timeout 20 head -n 1 "$work/ready" | grep -qx ready; then
-  echo "run-with-modems: the simulator did not start" >&2
-  exit 1
-fi
-
-# Tests that check what a modem received read its transcript from here.
-export VESMARIN_MODEM_LOGS="$log_dir"
+# The simulator runs the test once its ports are up and ends with it, the test's status its own.
+export VESMARIN_MODEM_LOGS="$log_dir"   # tests that check what a modem received read it here
 if [ -n "$wine_arch" ]; then
-  "$root/scripts/wine.sh" --arch "$wine_arch" --prefix "$prefix" -- "$@"
+  # The Wine server holds the ptys: it must go before the simulator closes their masters.
+  "$modemsim" --ports "$ports" --log "$log_dir" "${modems[@]}" -- bash -c '
+    wine_sh=$0 arch=$1 prefix=$2; shift 2
+    "$@"; status=$?
+    "$wine_sh" --arch "$arch" --prefix "$prefix" --kill
+    exit $status' "$root/scripts/wine.sh" "$wine_arch" "$prefix" \
+    "$root/scripts/wine.sh" --arch "$wine_arch" --prefix "$prefix" -- "$@"
 else
-  VESMARIN_PORTS="$ports" VESMARIN_LOCK_DIR="$work/locks" "$@"
+  "$modemsim" --ports "$ports" --log "$log_dir" "${modems[@]}" -- \
+    env VESMARIN_PORTS="$ports" VESMARIN_LOCK_DIR="$work/locks" "$@"
 fi

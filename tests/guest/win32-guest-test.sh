@@ -90,7 +90,9 @@ wait "$pid"
 status=$?
 [ "$status" = 130 ] || fail "interrupt: status $status, not 130"
 expect_clean "interrupt"
-rm -f "$root"/build/guest/console-*-"$pid".log*
+console=$(grep -o "$root/build/guest/console-[^ )]*\.log" "$work/err" | head -n 1)
+[ -n "$console" ] || fail "interrupt: the console log is not named: $(cat "$work/err")"
+rm -f "$console" "$console.session"
 
 # Modems: each profile played by the host's simulator reaches qemu as a live pty, and the
 # guest learns the numbers; the simulator is gone afterwards.
@@ -102,6 +104,49 @@ if [ -x "$modemsim" ]; then
   grep -qx 'PORTS=(5 12)' <<<"$out" || fail "modems: the numbers: $out"
   expect_clean "modems"
 fi
+
+# Misuse is found before anything starts: without qemu and without an image (which would be
+# built first otherwise), each form exits 2 with a usage message.
+mkdir -p "$work/a-directory"
+profile=tools/modemsim/profiles/full-stick.profile
+while IFS='|' read -r name args; do
+  eval "set -- $args"
+  (cd "$root" && env -u VESMARIN_GUEST_IMAGE PATH=$work/noqemu "$guest" "$@") >"$work/out" 2>"$work/err"
+  status=$?
+  [ "$status" = 2 ] && grep -q '^usage: win32-guest.sh' "$work/err" ||
+    fail "misuse $name: status $status, $(cat "$work/err")"
+  expect_clean "misuse $name"
+done <<CASES
+bad|--modem bad -- true
+zero|--modem 0=$profile -- true
+too large|--modem 300=$profile -- true
+COM name|--modem COM5=$profile -- true
+no profile|--modem 5= -- true
+twice|--modem 5=$profile --modem 05=$profile -- true
+missing profile|--modem 5=tools/modemsim/profiles/none.profile -- true
+no value|--timeout
+no value before --|--screenshot -- true
+timeout 0|--timeout 0 -- true
+timeout not a number|--timeout 1e3 -- true
+timeout huge|--timeout 99999999999999999999 -- true
+no command|--modem 5=$profile --
+unknown option|--fast -- true
+CASES
+
+# The screenshot: saved when the guest made one; a target that cannot be written (found
+# before the boot) or a guest that made none fails with 123, never with success.
+guest_run shot --screenshot "$work/shot.png" -- true
+[ "$status" = 0 ] && [ "$(cat "$work/shot.png" 2>/dev/null)" = "a picture" ] || fail "screenshot: status $status, $err"
+for target in /dev/null/shot.png "$work/no-such-dir/shot.png" "$work/a-directory"; do
+  guest_run shot --screenshot "$target" -- true
+  [ "$status" = 123 ] && grep -q 'cannot be written' <<<"$err" || fail "screenshot to $target: status $status, $err"
+done
+guest_run run --screenshot "$work/none.png" -- true
+[ "$status" = 123 ] && grep -q 'made no screenshot' <<<"$err" && [ ! -e "$work/none.png" ] ||
+  fail "no screenshot made: status $status, $err"
+guest_run run --screenshot "$work/none.png" -- 'exit 5'
+[ "$status" = 5 ] || fail "no screenshot from a failed command: status $status, not 5"
+expect_clean "screenshots"
 
 if [ $failures -eq 0 ]; then echo "win32-guest.sh: all cases passed"; fi
 exit $((failures > 0))

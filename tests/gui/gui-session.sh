@@ -11,6 +11,8 @@
 # generous limit: a loaded two-core machine may be slow, but never makes a wait succeed wrongly.
 
 gui_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+# shellcheck source=../../scripts/modems.sh
+. "$gui_root/scripts/modems.sh"
 gui_reference_dir=$gui_root/tests/gui/reference
 
 # Wine draws the frame itself (no window manager): a fixed 3-pixel border, and below the top
@@ -41,7 +43,7 @@ GUI_FUZZ=${GUI_FUZZ:-3%}
 GUI_MAX_DIFFERENT_PIXELS=${GUI_MAX_DIFFERENT_PIXELS:-8}
 
 gui_arch= gui_prefix= gui_modemsim= gui_exe= gui_artifacts= gui_cli=
-gui_work= gui_sim_pid= GUI_PID= GUI_WID= gui_browser_log=
+gui_work= GUI_PID= GUI_WID= gui_browser_log=
 GUI_ORIGIN_X= GUI_ORIGIN_Y= GUI_WIN_X= GUI_WIN_Y=
 
 gui_log() { printf '[%s] %s\n' "$(date +%T.%3N)" "$*"; }
@@ -127,23 +129,11 @@ gui_start_modems() {
     assignments+=("$number=$profile")
   done
   mkdir -p "$gui_work/modem-logs"
-  mkfifo "$gui_work/ready"
-  "$gui_modemsim" --ports "$gui_prefix/dosdevices" --log "$gui_work/modem-logs" \
-    "${assignments[@]}" >"$gui_work/ready" 2>"$gui_work/modemsim.err" &
-  gui_sim_pid=$!
-  if ! timeout 60 head -n 1 "$gui_work/ready" | grep -qx ready; then
-    cat "$gui_work/modemsim.err" >&2
-    gui_fail "the modem simulator did not start"
-  fi
+  modems_start --sim "$gui_modemsim" --ports "$gui_prefix/dosdevices" --log "$gui_work/modem-logs" \
+    --stderr "$gui_work/modemsim.err" "${assignments[@]}" || gui_fail "the modem simulator did not start"
 }
 
-gui_stop_modems() {
-  if [ -n "$gui_sim_pid" ]; then
-    kill -TERM "$gui_sim_pid" 2>/dev/null
-    wait "$gui_sim_pid" 2>/dev/null
-    gui_sim_pid=
-  fi
-}
+gui_stop_modems() { modems_stop; }
 
 # gui_start_until_scan_end: starts the program and waits, with generous limits, until its
 # window is mapped and its first port scan has ended; what most tests do before anything else.

@@ -63,11 +63,26 @@ private:
     std::string bytes_;
 };
 
-TEST(ModemEngineEcho, EchoOnSendsCommandAndCarriageReturnFirst) {
-    Line line("latency 5\nAT+CSQ => \\r\\n+CSQ: 18,99\\r\\n\n");
+// The echo goes out with the reply's first bytes, in one write: no gap between them that a
+// late-scheduled simulator could stretch past the 50 ms that end a client's read.
+TEST(ModemEngineEcho, EchoGoesOutWithTheReplyAfterTheLatency) {
+    Line line("latency 5\nAT+CSQ => \\r\\n+CSQ: 18,99\\r\\n\nAT+P => {pause 30}x\n");
     line.Send("AT+CSQ\r", 0);
-    EXPECT_EQ(line.Transcript(), "@0:AT+CSQ\r|");
     line.RunTo(4);
+    EXPECT_EQ(line.Transcript(), "");
+    line.RunTo(100);
+    EXPECT_EQ(line.Transcript(), "@5:AT+CSQ\r\r\n+CSQ: 18,99\r\n|");
+    // A reply that starts with a pause: the echo at the latency, the pause after it.
+    line.Send("AT+P\r", 200);
+    line.Send("AT+SILENT\r", 300);
+    line.RunTo(1000);
+    EXPECT_EQ(line.Transcript(), "@5:AT+CSQ\r\r\n+CSQ: 18,99\r\n|@205:AT+P\r|@235:x|@305:AT+SILENT\r\r\nERROR\r\n|");
+}
+
+// Real modems echo as they read: `echo-timing early` keeps that, the reply `latency` later.
+TEST(ModemEngineEcho, EarlyEchoGoesOutWhenTheCommandIsTaken) {
+    Line line("echo-timing early\nlatency 5\nAT+CSQ => \\r\\n+CSQ: 18,99\\r\\n\n");
+    line.Send("AT+CSQ\r", 0);
     EXPECT_EQ(line.Transcript(), "@0:AT+CSQ\r|");
     line.RunTo(100);
     EXPECT_EQ(line.Transcript(), "@0:AT+CSQ\r|@5:\r\n+CSQ: 18,99\r\n|");
@@ -151,7 +166,7 @@ TEST(ModemEngineInput, CommandSplitAcrossReadsIsOneLine) {
     line.Send("T", 3);
     EXPECT_EQ(line.TakeBytes(), "");
     line.Send("I\r", 7);
-    EXPECT_EQ(line.Transcript(), "@7:ATI\r|@7:i|");
+    EXPECT_EQ(line.Transcript(), "@7:ATI\ri|");
 }
 
 TEST(ModemEngineInput, OverlongCommandLineIsCut) {
@@ -191,8 +206,8 @@ TEST(ModemEngineTiming, CommandArrivingDuringAReplyWaitsForItsEnd) {
     line.Send("A\r", 0);
     line.Send("B\r", 50);  // while A's reply pauses
     line.RunTo(1000);
-    // B's echo comes only after A's reply; its answer 10 ms after that reply ended.
-    EXPECT_EQ(line.Transcript(), "@0:A\r|@10:a|@110:A|@110:B\r|@120:b|");
+    // B's echo and answer come 10 ms after A's reply ended.
+    EXPECT_EQ(line.Transcript(), "@10:A\ra|@110:A|@120:B\rb|");
 }
 
 TEST(ModemEngineTiming, PauseStopsTheSendingForItsLength) {
@@ -223,7 +238,7 @@ TEST(ModemEngineTiming, SilentAndEmptyRepliesStillTakeTheirLatency) {
     Line line("latency 30\nS => <silent>\nE =>\nA => a\n");
     line.Send("S\rE\rA\r", 0);
     line.RunTo(1000);
-    EXPECT_EQ(line.Transcript(), "@0:S\r|@30:E\r|@60:A\r|@90:a|");
+    EXPECT_EQ(line.Transcript(), "@30:S\r|@60:E\r|@90:A\ra|");
 }
 
 TEST(ModemEngineTiming, NextDeadlineNamesTheNextStep) {
@@ -238,6 +253,36 @@ TEST(ModemEngineTiming, NextDeadlineNamesTheNextStep) {
     line.Engine().Sent(1);
     line.Engine().Advance(41);
     EXPECT_EQ(line.Engine().NextDeadline(), 141);
+}
+
+}  // namespace
+
+namespace {
+
+// A set command changes what a query answers, conditions pick the reply, and the change lasts.
+TEST(ModemEngineSettings, SetCommandsChangeLaterReplies) {
+    Line line("echo off\nlatency 0\nsetting n 0 1 2\n"
+              "AT+N={n} => OK\nAT+N? => +N: {n}\nwhen n=2 AT+N? => +N: {n},\"1A2B\"\n");
+    line.Send("AT+N?\rAT+N=2\rAT+N?\rAT+N=7\rAT+N?\rAT+N=0\rAT+N?\r", 0);
+    line.RunTo(100);
+    EXPECT_EQ(line.TakeBytes(), "+N: 0OK+N: 2,\"1A2B\"\r\nERROR\r\n+N: 2,\"1A2B\"OK+N: 0");
+    EXPECT_EQ(line.Engine().SettingValues(), (std::vector<std::string>{"n=0"}));
+    EXPECT_EQ(line.Engine().TakeNotes(), (std::vector<std::string>{"setting n: 0 -> 2", "setting n: 2 -> 0"}));
+}
+
+// Reports go out on their schedule between replies, never inside one; a report after a
+// command follows its reply's end, and both only while their conditions hold.
+TEST(ModemEngineReports, PeriodicAndAfterACommandBetweenReplies) {
+    Line line("echo off\nlatency 10\nsetting n 0 1\nAT+N={n} => OK\nAT+LONG => a{pause 300}b\n"
+              "unsolicited every 100 R{n}\nwhen n=1 unsolicited after 20 AT+N={n} -> U\n");
+    line.RunTo(250);
+    EXPECT_EQ(line.Transcript(), "@100:R0|@200:R0|");
+    line.Send("AT+LONG\r", 250);   // from 260 to 560: the reports at 300, 400, 500 wait
+    line.Send("AT+N=1\r", 255);    // answered at 570, its report 20 ms after
+    line.Send("AT+N=0\r", 256);    // at 580: no report, n is 0 when it would fall due
+    line.RunTo(720);
+    EXPECT_EQ(line.Transcript(),
+              "@100:R0|@200:R0|@260:a|@560:b|@560:R0|@570:OK|@580:OK|@600:R0|@700:R0|");
 }
 
 }  // namespace

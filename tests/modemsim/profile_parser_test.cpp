@@ -55,6 +55,7 @@ const ReplyCase kReplyCases[] = {
     {"PauseAtStartAndEnd", "X => {pause 5}a{pause 7}", "<P:5>a<P:7>"},
     {"PauseLeadingZeros", "X => {pause 007}", "<P:7>"},
     {"Repeat", "X => {repeat 3 ab}", "ababab"},
+    {"TabsAreBlanksInConstructs", "X => {pause\t5}{repeat\t2\tab}", "<P:5>abab"},
     {"RepeatWithEscapes", R"(X => {repeat 2 \r\n})", "\r\n\r\n"},
     {"RepeatClosingBraceAsHex", R"(X => {repeat 2 a\x7Db})", "a}ba}b"},
     {"RepeatNested", "X => {repeat 2 x{repeat 3 y}z}", "xyyyzxyyyz"},
@@ -142,7 +143,25 @@ const ErrorCase kErrorCases[] = {
     {"CommandOutside1251", u8"AT\u4E2D => OK", "t.profile:1: COMMAND has a character"},
     {"EmptyCommand", " => OK", "t.profile:1: empty COMMAND"},
     {"EmptyCommandWithBlanks", "   =>", "t.profile:1: empty COMMAND"},
-    {"NoSeparator", "ATI", "t.profile:1: not a rule (COMMAND => REPLY) nor an echo, latency or unplug line"},
+    {"NoSeparator", "ATI", "t.profile:1: not a rule (COMMAND => REPLY) nor an echo, echo-timing, latency"},
+    {"PauseTabCommits", "X => {pause\t}", "t.profile:1: {pause N}: N must be a decimal number"},
+    {"CycleTabCommits", "X => {cycle\ta}", "t.profile:1: a cycle needs at least two replies"},
+    {"EchoTimingUnknown", "echo-timing late", "t.profile:1: echo-timing must be followed by early or with-reply"},
+    {"SettingWithoutValue", "setting n", "t.profile:1: setting must be followed by a NAME and at least one VALUE"},
+    {"SettingBadName", "setting 1n 0", "t.profile:1: a setting's NAME is a letter"},
+    {"SettingReservedName", "setting pause 0", "t.profile:1: 'pause' cannot name a setting"},
+    {"SettingTwice", "setting n 0\nsetting n 1", "t.profile:2: setting n is declared twice"},
+    {"SettingValueWithBrace", "setting n {0}", "t.profile:1: a setting's VALUE is printable ASCII"},
+    {"WhenUnknownSetting", "setting n 0\nwhen m=0 X => a", "t.profile:2: when names no declared setting: m=0"},
+    {"WhenUnlistedValue", "setting n 0 1\nwhen n=2 X => a", "t.profile:2: when gives a value that setting n"},
+    {"WhenWithoutEquals", "setting n 0\nwhen n X => a", "t.profile:2: when must be followed by NAME=VALUE"},
+    {"SettingRuleCannotCycle", "setting n 0\nX={n} => {cycle a | b}", "t.profile:2: a rule with conditions"},
+    {"UnsolicitedEveryZero", "unsolicited every 0 x", "t.profile:1: unsolicited every takes milliseconds from 1"},
+    {"UnsolicitedWithoutText", "unsolicited every 5", "t.profile:1: an unsolicited line needs a TEXT"},
+    {"UnsolicitedAfterWithoutArrow", "unsolicited after 5 AT x", "t.profile:1: an unsolicited line is"},
+    {"UnsolicitedPause", "unsolicited every 5 a{pause 1}b", "t.profile:1: an unsolicited TEXT cannot pause"},
+    {"UnsolicitedUnknownKind", "unsolicited sometimes 5 x", "t.profile:1: an unsolicited line is"},
+    {"WhenWithoutSettings", "when n=1 unsolicited every 5 x", "t.profile:1: an unsolicited line is"},
     {"UnplugWithoutCommand", "unplug  ", "t.profile:1: unplug must be followed by a COMMAND"},
     {"UnplugCommandOutside1251", u8"unplug AT\u4E2D", "t.profile:1: COMMAND has a character"},
     {"SeparatorWithoutBlanks", "ATI=>OK", "t.profile:1: not a rule"},
@@ -260,7 +279,7 @@ TEST(ProfileLines, CycleRulesKeepTheirRepliesInOrder) {
     std::string error;
     ASSERT_TRUE(Parse("A => {cycle one | two\x7C | <silent> |  four{pause 5}{repeat 2 x}}\n"
                       "B => plain\nB => {cycle b1 | b2}\nC => {cycle c1 | c2}\nC => plain\n"
-                      "D => {cycles}\n",
+                      "D => {cycles}\nE => {cycle\te1 |\te2\t| e3}\n",
                       &profile, &error))
         << error;
     ASSERT_EQ(profile.cycles.count("A"), 1u);
@@ -276,6 +295,69 @@ TEST(ProfileLines, CycleRulesKeepTheirRepliesInOrder) {
     EXPECT_EQ(profile.cycles.count("C"), 0u);
     EXPECT_EQ(ReplyTo(profile, "C"), "plain");
     EXPECT_EQ(ReplyTo(profile, "D"), "{cycles}");
+    // Blanks are spaces or tabs, after "{cycle" as around the bars.
+    ASSERT_EQ(profile.cycles["E"].size(), 3u);
+    EXPECT_EQ(Render(profile.cycles["E"][1]), "e2");
+}
+
+// Settings, conditions, placeholders and unsolicited lines are new line kinds; in a profile
+// without `setting` lines "when" and braces keep the meaning they had.
+TEST(ProfileLines, SettingsConditionsAndReports) {
+    Profile profile;
+    std::string error;
+    ASSERT_TRUE(Parse("when n=1 X => a\nAT{n} => b\n", &profile, &error)) << error;
+    EXPECT_EQ(ReplyTo(profile, "when n=1 X"), "a");
+    EXPECT_EQ(ReplyTo(profile, "AT{n}"), "b");
+    ASSERT_TRUE(Parse("echo-timing early\nsetting n 0 1 2\nsetting fmt 0 2\n"
+                      "AT+N={n} => \\r\\nOK\\r\\n\n"
+                      "when n=2\twhen fmt=0 AT+N? => \\r\\n+N: {n},{fmt},{x}\\r\\n\n"
+                      "unsolicited every 500  +RSSI: {n}\n"
+                      "when n=1 unsolicited after 20 AT+N={n} -> \\r\\n+N: 1\\r\\n\n",
+                      &profile, &error))
+        << error;
+    EXPECT_EQ(profile.echoTiming, EchoTiming::Early);
+    ASSERT_EQ(profile.settings.size(), 2u);
+    EXPECT_EQ(profile.settings[0].values, (std::vector<std::string>{"0", "1", "2"}));
+    ASSERT_EQ(profile.statefulRules.size(), 2u);
+    EXPECT_EQ(profile.statefulRules[0].command.literals, (std::vector<std::string>{"AT+N=", ""}));
+    const StatefulRule& query = profile.statefulRules[1];
+    ASSERT_EQ(query.conditions.size(), 2u);
+    EXPECT_EQ(query.conditions[1].setting, 1u);
+    EXPECT_EQ(query.conditions[1].value, "0");
+    ASSERT_EQ(query.reply.chunks.size(), 5u);
+    EXPECT_EQ(query.reply.chunks[1].setting, 0);
+    EXPECT_EQ(query.reply.chunks[3].setting, 1);
+    EXPECT_EQ(query.reply.chunks[4].bytes, ",{x}\r\n");   // no such setting: text
+    ASSERT_EQ(profile.reports.size(), 2u);
+    EXPECT_EQ(profile.reports[0].everyMs, 500u);
+    EXPECT_EQ(profile.reports[0].text.chunks[0].bytes, " +RSSI: ");   // one blank after MS
+    EXPECT_TRUE(profile.reports[1].afterCommand);
+    EXPECT_EQ(profile.reports[1].afterMs, 20u);
+    EXPECT_EQ(profile.reports[1].conditions.size(), 1u);
+}
+
+TEST(ProfileLines, CommandPatternsTakeOnlyListedValues) {
+    Profile profile;
+    std::string error;
+    ASSERT_TRUE(Parse("setting a 1 12\nsetting b 2 x\nAT={a},{b} => ok\nAT+B={b}{a} => ok\n", &profile, &error))
+        << error;
+    const struct {
+        size_t rule;
+        const char* line;
+        std::vector<std::string> captured;  // empty: no match
+    } cases[] = {
+        {0, "AT=1,2", {"1", "2"}},     {0, "AT=12,x", {"12", "x"}}, {0, "AT=3,2", {}},
+        {0, "AT=1,2 ", {}},            {0, "AT=1,", {}},            {1, "AT+B=x12", {"x", "12"}},
+        {1, "AT+B=21", {"2", "1"}},    {1, "AT+B=2", {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> captured;
+        const bool matched = MatchCommand(profile.statefulRules[c.rule].command, profile.settings, c.line, &captured);
+        EXPECT_EQ(matched, !c.captured.empty()) << c.line;
+        if (matched) {
+            EXPECT_EQ(captured, c.captured) << c.line;
+        }
+    }
 }
 
 TEST(ProfileLines, CyrillicCommandIsKeyedBy1251Bytes) {

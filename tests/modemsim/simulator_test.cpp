@@ -345,8 +345,8 @@ TEST_F(SimulatorTest, LogRecordsEveryByteWithTimeAndDirection) {
     const std::string log = ReadWholeFile(logs_ + "/com5.log");
     EXPECT_EQ(log.rfind("# modemsim COM5 on /dev/pts/", 0), 0u) << log;
     EXPECT_NE(log.find(" rx AT+CSQ\\r\\x01\\\\\n"), std::string::npos) << log;
-    EXPECT_NE(log.find(" tx AT+CSQ\\r\n"), std::string::npos) << log;
-    EXPECT_NE(log.find(" tx \\r\\n+CSQ: 18,99\\r\\n\\r\\nOK\\r\\n\n"), std::string::npos) << log;
+    // The echo and the reply in one write.
+    EXPECT_NE(log.find(" tx AT+CSQ\\r\\r\\n+CSQ: 18,99\\r\\n\\r\\nOK\\r\\n\n"), std::string::npos) << log;
     // Each record starts with seconds and milliseconds since the simulator started.
     const size_t rx = log.find(" rx AT+CSQ");
     const size_t lineStart = log.rfind('\n', rx) + 1;
@@ -355,6 +355,36 @@ TEST_F(SimulatorTest, LogRecordsEveryByteWithTimeAndDirection) {
     EXPECT_EQ(stamp[stamp.size() - 4], '.') << stamp;
     EXPECT_EQ(simulator_.Stop(SIGINT), 0);
     EXPECT_TRUE(Exists(logs_ + "/com5.log"));  // the transcript outlives the simulator
+}
+
+// The bundled example of settings: a reader switches the registration reports on, gets the
+// location form and a report, and puts the mode back; the transcript ends with the value.
+TEST_F(SimulatorTest, SettingChangedBySetCommandShowsInRepliesAndTranscript) {
+    ASSERT_TRUE(simulator_.Start({"--ports", ports_, "--log", logs_,
+                                  "5=" + BundledProfile("registration-reports.profile")}))
+        << simulator_.Stderr();
+    PortClient port(Port(5));
+    const struct {
+        const char* command;
+        const char* expected;   // up to and including the reply's last line
+    } steps[] = {
+        {"AT+CEREG?", "AT+CEREG?\r\r\n+CEREG: 0,1\r\n\r\nOK\r\n"},
+        {"AT+CEREG=2", "AT+CEREG=2\r\r\nOK\r\n\r\n+CEREG: 1,\"2F1A\",\"01A2D101\",7\r\n"},
+        {"AT+CEREG?", "AT+CEREG?\r\r\n+CEREG: 2,1,\"2F1A\",\"01A2D101\",7\r\n\r\nOK\r\n"},
+        {"AT+CEREG=9", "AT+CEREG=9\r\r\nERROR\r\n"},
+        {"AT+CEREG=0", "AT+CEREG=0\r\r\nOK\r\n"},
+        {"AT+COPS=3,2", "AT+COPS=3,2\r\r\nOK\r\n"},
+        {"AT+COPS?", "AT+COPS?\r\r\n+COPS: 0,2,\"00101\",7\r\n\r\nOK\r\n"},
+    };
+    for (const auto& step : steps) {
+        ASSERT_TRUE(port.Write(std::string(step.command) + "\r"));
+        const std::string expected = step.expected;
+        EXPECT_EQ(port.ReadUntil(expected.substr(expected.size() - 6), 5000), expected) << step.command;
+    }
+    EXPECT_EQ(port.ReadQuiet(200, 1000), "");   // no report once they are off again
+    EXPECT_EQ(simulator_.Stop(SIGTERM), 0);
+    const std::string log = ReadWholeFile(logs_ + "/com5.log");
+    EXPECT_NE(log.find("-- settings at the end: cereg=0 copsfmt=2\n"), std::string::npos) << log;
 }
 
 TEST_F(SimulatorTest, UnpluggedModemHangsUpItsClientAndIsGone) {
@@ -518,13 +548,86 @@ const BadStart kBadStarts[] = {
     {"PortTwice", {"--ports", "$PORTS", "5=$DIR/good.profile", "5=$DIR/good.profile"}, "port 5 is given twice"},
     {"NoPorts", {"--ports", "$PORTS"}, "no N=PROFILE given"},
     {"NoProfileAfterEquals", {"--ports", "$PORTS", "5="}, "no profile given"},
-    {"UnknownOption", {"--ports", "$PORTS", "--fast", "5=$DIR/good.profile"}, "unknown option --fast"},
+    {"UnknownOption", {"--ports", "$PORTS", "--fast", "5=$DIR/good.profile"}, "not expected: --fast"},
+    {"CommandMissingAfterDashes", {"--ports", "$PORTS", "5=$DIR/good.profile", "--"}, "-- must be followed by a COMMAND"},
+    {"BadProfileWithCommand", {"--ports", "$PORTS", "6=$DIR/bad.profile", "--", "touch", "$DIR/ran"},
+     "bad.profile:3:"},
     {"FileWhereTheLinkGoes", {"--ports", "$PORTS", "--log", "$LOGS", "5=$DIR/good.profile", "8=$DIR/good.profile"},
      "com8: exists and is not a symbolic link"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Arguments, SimulatorBadStartTest, testing::ValuesIn(kBadStarts),
                          [](const testing::TestParamInfo<BadStart>& param) { return param.param.name; });
+
+// Misuse of the command line: exit 2 and exactly two lines, the reason and where help is.
+TEST(SimulatorMisuse, ExitsWithTwoAndTheSameTwoLines) {
+    const std::vector<std::vector<std::string>> forms = {
+        {"--ports"},       {"--ports", "/tmp", "--log"},       {"--bogus"},     {"--ports", "/tmp"},
+        {"5=x"},           {"--ports", "/tmp", "05x=p"},       {"--ports", "/tmp", "0x10=p"},
+        {"--ports", "/tmp", "1e2=p"}, {"--ports", "/tmp", "-5=p"}, {"--ports", "/tmp", "5=p", "--"},
+        {"--ports", "/a", "--ports", "/b", "5=p"},
+    };
+    for (const auto& form : forms) {
+        SimulatorProcess simulator;
+        EXPECT_FALSE(simulator.Start(form));
+        EXPECT_EQ(simulator.WaitExit(), 2) << form[0];
+        const std::string err = simulator.Stderr();
+        EXPECT_EQ(err.rfind("modemsim: ", 0), 0u) << err;
+        const size_t firstEnd = err.find('\n');
+        EXPECT_EQ(err.substr(firstEnd + 1), "See 'modemsim --help'.\n") << err;
+        EXPECT_EQ(simulator.Stdout(), "");
+    }
+}
+
+// With -- COMMAND the simulator runs COMMAND once the ports are up and ends with it: its
+// status is the simulator's, the links go, and standard output is the command's alone.
+TEST_F(SimulatorTest, RunsACommandOnceThePortsAreUpAndEndsWithIt) {
+    const std::string profile = dir_.WriteFile("p.profile", "setting n 0 2\nAT+N={n} => ok\n");
+    // Waits for the reply ("AT+N=2\r" echoed, "ok"), so the set command is surely taken.
+    const std::string script = "exec 3<>" + Port(5) + " && printf 'AT+N=2\\r' >&3 && head -c 9 <&3 >/dev/null && exit 7";
+    struct Case {
+        std::vector<std::string> command;
+        int status;
+    } cases[] = {
+        {{"sh", "-c", script}, 7},
+        {{"sh", "-c", "kill -TERM $$"}, 128 + SIGTERM},
+        {{dir_.Path() + "/no-such-program"}, 127},
+        {{dir_.Path()}, 126},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments = {"--ports", ports_, "--log", logs_, "5=" + profile, "--"};
+        arguments.insert(arguments.end(), c.command.begin(), c.command.end());
+        SimulatorProcess simulator;
+        EXPECT_FALSE(simulator.Start(arguments, 20000));   // no "ready": it ends with the command
+        EXPECT_EQ(simulator.WaitExit(20000), c.status) << c.command[0];
+        EXPECT_EQ(simulator.Stdout(), "");
+        EXPECT_FALSE(Exists(Port(5)));
+    }
+    // The first command's set command changed the setting; the transcript says so at the end.
+    SimulatorProcess simulator;
+    ASSERT_FALSE(simulator.Start({"--ports", ports_, "--log", logs_, "5=" + profile, "--", "sh", "-c", script}, 20000));
+    ASSERT_EQ(simulator.WaitExit(20000), 7);
+    const std::string log = ReadWholeFile(logs_ + "/com5.log");
+    EXPECT_NE(log.find("-- setting n: 0 -> 2\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("-- settings at the end: n=2\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("-- stopped: the command ended with status 7\n"), std::string::npos) << log;
+}
+
+// A stop signal sent to the simulator alone reaches the command, which ends; the simulator
+// waits for that, so a command can stop what uses the ports (a Wine server) first.
+TEST_F(SimulatorTest, PassesAStopSignalOnToTheCommand) {
+    const std::string profile = dir_.WriteFile("p.profile", "AT => ok\n");
+    const std::string marker = dir_.Path() + "/started";
+    SimulatorProcess simulator;
+    ASSERT_FALSE(simulator.Start({"--ports", ports_, "5=" + profile, "--", "sh", "-c",
+                                  "trap 'exit 42' TERM; touch " + marker + "; while :; do sleep 0.05; done"},
+                                 200));
+    const long long deadline = NowMs() + 20000;
+    while (!Exists(marker) && NowMs() < deadline) usleep(10000);
+    ASSERT_TRUE(Exists(marker));
+    EXPECT_EQ(simulator.Stop(SIGTERM, 20000), 42);
+    EXPECT_FALSE(Exists(Port(5)));
+}
 
 TEST(SimulatorHelp, PrintsUsageAndExitsWithZero) {
     SimulatorProcess simulator;

@@ -9,7 +9,7 @@ int main(int argc, char** argv) {
     Options options;
     std::string error;
     if (!ParseOptions(argc, argv, &options, &error)) {
-        std::fprintf(stderr, "modemsim: %s\n(modemsim --help shows the usage)\n", error.c_str());
+        std::fprintf(stderr, "modemsim: %s\nSee 'modemsim --help'.\n", error.c_str());
         return kExitBadInput;
     }
     if (options.help) {

@@ -7,6 +7,7 @@
 #include <deque>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "tools/modemsim/profile.h"
 
@@ -32,6 +33,8 @@ public:
     size_t OutgoingSize() const { return outgoingSize_; }
     // The first `count` outgoing bytes reached the port.
     void Sent(size_t count);
+    // Whether the outgoing bytes are an unsolicited line rather than a command's output.
+    bool SendingReport() const { return outgoingSize_ > 0 && sendingReport_; }
 
     // Nothing to send and no reply under way.
     bool Idle() const { return reply_ == nullptr && outgoingSize_ == 0; }
@@ -48,14 +51,33 @@ public:
     bool InputBacklogFull() const;
     bool EchoOn() const { return echo_ != EchoMode::Off; }
 
+    // "NAME=VALUE" per setting, in declaration order, as the modem holds them now.
+    std::vector<std::string> SettingValues() const;
+    // Events for the transcript since the last call (a setting changed, a report was sent).
+    std::vector<std::string> TakeNotes();
+
 private:
     struct CommandLine {
         std::string text;
         Millis end;  // when its carriage return arrived
     };
 
+    struct PendingReport {
+        Millis due;
+        size_t report;
+    };
+
     const Reply& ReplyFor(const std::string& command);
     void TakeCommand();
+    bool ConditionsHold(const std::vector<SettingCondition>& conditions) const;
+    // Puts one reply step on the way out; a setting's value is copied, everything else is sent
+    // from the profile.
+    void QueueStep(const ReplyChunk& chunk);
+    void StartReply(Millis now);
+    void FinishReply(Millis now);
+    // Sends the first report that is due, if any; true when one went out.
+    bool SendDueReport(Millis now);
+    Millis NextReportDue() const;
 
     Profile profile_;
     Reply okReply_;
@@ -76,9 +98,25 @@ private:
 
     std::map<std::string, size_t> cycleTurns_;   // the next reply of each cycle
 
+    bool echoPending_ = false;   // the echo waits to go out with the reply's first step
+    bool replyStarted_ = false;  // the reply's first step (or the echo with it) has gone out
+    std::string command_;        // the command whose reply is under way
+    std::string stepText_;       // a setting's value, or the echo with the first step, being sent
+
+    std::vector<std::string> values_;       // each setting's value now
+    std::vector<Millis> nextPeriodic_;      // per report: when an `every` report is due next
+    bool clockStarted_ = false;
+    std::deque<PendingReport> pendingReports_;  // `after` reports, in the order they fall due
+    std::string reportText_;
+    bool sendingReport_ = false;   // the outgoing bytes are reportText_
+    std::vector<std::string> notes_;
+
     uint64_t commandsTaken_ = 0;
     bool unplugged_ = false;
 };
 
 // Longer command lines are cut to this length; the rest of the line is dropped.
 constexpr size_t kMaxCommandLineBytes = 1024 * 1024;
+// `after` reports waiting to fall due; past this the oldest are dropped, so a client that
+// floods a triggering command cannot grow the simulator without bound.
+constexpr size_t kMaxPendingReports = 10000;

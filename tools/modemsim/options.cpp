@@ -1,24 +1,30 @@
 #include "tools/modemsim/options.h"
 
+#include <CLI/CLI.hpp>
+
 #include <cstring>
 
 const char kUsageText[] =
-    "Usage: modemsim --ports DIR [--log DIR] N=PROFILE [N=PROFILE...]\n"
+    "Usage: modemsim --ports DIR [--log DIR] N=PROFILE [N=PROFILE...] [-- COMMAND [ARG...]]\n"
     "\n"
     "Plays one simulated modem per N=PROFILE on a pseudo-terminal reached as DIR/comN\n"
-    "(N from 1 to 255). DIR may be a Wine prefix's dosdevices folder, which makes the\n"
-    "modem COMN for Windows programs in that prefix. An existing symbolic link of that\n"
-    "name is replaced; any other file of that name is an error.\n"
+    "(N a decimal number from 1 to 255). DIR may be a Wine prefix's dosdevices folder, which\n"
+    "makes the modem COMN for Windows programs in that prefix. An existing symbolic link of\n"
+    "that name is replaced; any other file of that name is an error.\n"
     "\n"
     "  --ports DIR   existing directory for the comN links\n"
     "  --log DIR     existing directory for transcripts: DIR/comN.log records every byte\n"
     "                received (rx) and sent (tx), with milliseconds since start\n"
-    "  --help        this text\n"
+    "  -h, --help    this text\n"
     "\n"
-    "Prints \"ready\" on standard output once every port is up, then runs until SIGINT,\n"
-    "SIGTERM or SIGHUP, removes the links it made and exits with 0. Bad arguments or a\n"
-    "bad profile: a message naming the file and line, exit code 2, nothing created.\n"
-    "Under Wine, stop the Wine server (wineserver -k or -w) before stopping modemsim.\n"
+    "Without COMMAND: prints \"ready\" on standard output once every port is up, then runs\n"
+    "until SIGINT, SIGTERM or SIGHUP, removes the links it made and exits with 0.\n"
+    "With -- COMMAND: runs COMMAND once every port is up (nothing on standard output), then\n"
+    "stops the modems and exits with COMMAND's status (128+N when signal N ended it; 127 when\n"
+    "it could not be started). A stop signal sent to modemsim alone is passed on to COMMAND.\n"
+    "Bad arguments: a message and exit code 2; a bad profile: a message naming the file and\n"
+    "line, exit code 2; nothing is created then.\n"
+    "Under Wine, stop the Wine server (wineserver -k or -w) before the modems stop.\n"
     "The profile format is described in tools/modemsim/README.md.\n";
 
 namespace {
@@ -52,60 +58,51 @@ bool ParsePortAssignment(const std::string& argument, PortAssignment* assignment
     return true;
 }
 
-// Takes the value of "--name VALUE" or "--name=VALUE"; `index` moves past what was used.
-bool TakeValue(const char* name, int argc, const char* const* argv, int* index, std::string* value,
-               std::string* error) {
-    const char* argument = argv[*index];
-    const size_t length = std::strlen(name);
-    if (argument[length] == '=') {
-        *value = argument + length + 1;
-    } else if (*index + 1 < argc) {
-        *value = argv[++*index];
-    } else {
-        *error = std::string(name) + " needs a directory";
-        return false;
-    }
-    if (value->empty()) {
-        *error = std::string(name) + " needs a directory";
-        return false;
-    }
-    return true;
-}
-
-bool IsOption(const char* argument, const char* name) {
-    const size_t length = std::strlen(name);
-    return std::strncmp(argument, name, length) == 0 &&
-           (argument[length] == '\0' || argument[length] == '=');
-}
+// CLI11's messages name options with their dashes already; only the first line is kept.
+std::string OneLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
 }  // namespace
 
 bool ParseOptions(int argc, const char* const* argv, Options* options, std::string* error) {
     *options = Options();
-    bool portsUsed[256] = {};
-    for (int i = 1; i < argc; ++i) {
-        const char* argument = argv[i];
-        if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) {
-            options->help = true;
-            return true;
-        }
-        if (IsOption(argument, "--ports")) {
-            if (!TakeValue("--ports", argc, argv, &i, &options->portsDirectory, error)) return false;
-        } else if (IsOption(argument, "--log")) {
-            if (!TakeValue("--log", argc, argv, &i, &options->logDirectory, error)) return false;
-        } else if (argument[0] == '-') {
-            *error = std::string("unknown option ") + argument;
+    // What follows the first "--" is the command, never options of the simulator: CLI11 would
+    // take it as more N=PROFILE arguments.
+    int own = 1;
+    while (own < argc && std::strcmp(argv[own], "--") != 0) ++own;
+    if (own < argc) {
+        for (int i = own + 1; i < argc; ++i) options->command.emplace_back(argv[i]);
+        if (options->command.empty()) {
+            *error = "-- must be followed by a COMMAND";
             return false;
-        } else {
-            PortAssignment assignment;
-            if (!ParsePortAssignment(argument, &assignment, error)) return false;
-            if (portsUsed[assignment.number]) {
-                *error = "port " + std::to_string(assignment.number) + " is given twice";
-                return false;
-            }
-            portsUsed[assignment.number] = true;
-            options->ports.push_back(assignment);
         }
+    }
+    std::vector<std::string> assignments;
+    try {
+        CLI::App app("modemsim", "modemsim");
+        app.set_help_flag();  // the usage text is our own
+        app.add_flag("-h,--help", options->help);
+        app.add_option("--ports", options->portsDirectory)->type_name("DIR");
+        app.add_option("--log", options->logDirectory)->type_name("DIR");
+        app.add_option("assignments", assignments);
+        app.parse(own, argv);
+    } catch (const CLI::ParseError& failure) {
+        *error = OneLine(failure.what());
+        return false;
+    } catch (const std::exception& failure) {
+        *error = OneLine(failure.what());
+        return false;
+    }
+    if (options->help) return true;
+    bool portsUsed[256] = {};
+    for (const std::string& argument : assignments) {
+        PortAssignment assignment;
+        if (!ParsePortAssignment(argument, &assignment, error)) return false;
+        if (portsUsed[assignment.number]) {
+            *error = "port " + std::to_string(assignment.number) + " is given twice";
+            return false;
+        }
+        portsUsed[assignment.number] = true;
+        options->ports.push_back(assignment);
     }
     if (options->portsDirectory.empty()) {
         *error = "--ports DIR is required";

@@ -14,6 +14,8 @@ struct Options {
     std::string portsDirectory;
     std::string logDirectory;  // empty: no transcripts
     std::vector<PortAssignment> ports;
+    // After "--": the command to run once the ports are up; empty: serve until a stop signal.
+    std::vector<std::string> command;
 };
 
 // Returns false with a one-line reason in `error`.

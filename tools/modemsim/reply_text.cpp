@@ -11,6 +11,9 @@ namespace {
 
 const char kSilent[] = "<silent>";
 
+// Blanks are spaces and tabs, here as everywhere in a profile.
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
 std::string HexByte(unsigned char byte) {
     char text[8];
     std::snprintf(text, sizeof text, "0x%02X", byte);
@@ -55,8 +58,9 @@ size_t DecodeUtf8(const std::string& text, size_t pos, uint32_t* codePoint) {
 
 class ReplyParser {
 public:
-    ReplyParser(const std::string& text, size_t* bytesLeft, size_t* pausesLeft, std::string* error)
-        : text_(text), bytesLeft_(bytesLeft), pausesLeft_(pausesLeft), error_(error) {}
+    ReplyParser(const std::string& text, size_t* bytesLeft, size_t* pausesLeft, std::string* error,
+                const std::vector<Setting>* settings)
+        : text_(text), bytesLeft_(bytesLeft), pausesLeft_(pausesLeft), error_(error), settings_(settings) {}
 
     bool Parse(Reply* out) { return ParseSequence(false, &out->chunks); }
 
@@ -76,6 +80,8 @@ private:
                 ok = ParsePause(out);
             } else if (c == '{' && StartsConstruct("repeat")) {
                 ok = ParseRepeat(out);
+            } else if (c == '{' && SettingAt() != kNoSetting) {
+                ok = AppendSetting(out);
             } else if (c == '{' && StartsConstruct("cycle")) {
                 return Fail("{cycle ...} must be the whole reply (write \\x7B for a literal '{')");
             } else if (c == '<' && text_.compare(pos_, sizeof kSilent - 1, kSilent) == 0) {
@@ -92,13 +98,36 @@ private:
         return true;
     }
 
-    // "{pause", "{repeat" or "{cycle" followed by a blank or '}' commits to the construct, so a mistyped
-    // one is reported instead of being sent as text; "{pauses}" or "{Pause 5}" are plain text.
+    // "{pause", "{repeat" or "{cycle" followed by a blank (space or tab) or '}' commits to the
+    // construct, so a mistyped one is reported instead of being sent as text; "{pauses}" or
+    // "{Pause 5}" are plain text.
     bool StartsConstruct(const char* keyword) const {
         const std::string word = std::string("{") + keyword;
         if (text_.compare(pos_, word.size(), word) != 0) return false;
         const size_t after = pos_ + word.size();
-        return after < text_.size() && (text_[after] == ' ' || text_[after] == '}');
+        return after < text_.size() && (IsBlank(text_[after]) || text_[after] == '}');
+    }
+
+    // "{NAME}" of a declared setting at pos_: its index, else kNoSetting (then it is text, as
+    // in profiles without settings).
+    int SettingAt() const {
+        if (settings_ == nullptr || settings_->empty()) return kNoSetting;
+        const size_t close = text_.find('}', pos_);
+        if (close == std::string::npos) return kNoSetting;
+        const std::string name = text_.substr(pos_ + 1, close - pos_ - 1);
+        for (size_t i = 0; i < settings_->size(); ++i)
+            if ((*settings_)[i].name == name) return static_cast<int>(i);
+        return kNoSetting;
+    }
+
+    bool AppendSetting(std::vector<ReplyChunk>* out) {
+        ReplyChunk chunk;
+        chunk.setting = SettingAt();
+        pos_ = text_.find('}', pos_) + 1;
+        if (*bytesLeft_ < kMaxSettingValueBytes) return Fail("the profile's replies are larger than 64 MiB");
+        *bytesLeft_ -= kMaxSettingValueBytes;
+        out->push_back(chunk);
+        return true;
     }
 
     bool ParseEscape(std::vector<ReplyChunk>* out) {
@@ -156,7 +185,7 @@ private:
         pos_ += 7;  // "{repeat"
         uint32_t count = 0;
         if (!ParseBlankAndNumber("{repeat N TEXT}", kMaxRepeatCount, &count)) return false;
-        if (pos_ >= text_.size() || text_[pos_] != ' ')
+        if (pos_ >= text_.size() || !IsBlank(text_[pos_]))
             return Fail("{repeat N TEXT} needs one blank between N and TEXT");
         ++pos_;
         const size_t bytesBefore = *bytesLeft_;
@@ -190,7 +219,7 @@ private:
 
     // Reads " N" at pos_: one blank, then 1 to 10 decimal digits with a value up to `limit`.
     bool ParseBlankAndNumber(const char* construct, uint32_t limit, uint32_t* value) {
-        if (pos_ >= text_.size() || text_[pos_] != ' ')
+        if (pos_ >= text_.size() || !IsBlank(text_[pos_]))
             return Fail(std::string(construct) + " needs one blank before N");
         ++pos_;
         uint64_t number = 0;
@@ -225,7 +254,7 @@ private:
     bool AppendByte(char byte, std::vector<ReplyChunk>* out) {
         if (*bytesLeft_ == 0) return Fail("the profile's replies are larger than 64 MiB");
         --*bytesLeft_;
-        if (out->empty() || out->back().isPause) out->emplace_back();
+        if (out->empty() || out->back().isPause || out->back().setting != kNoSetting) out->emplace_back();
         out->back().bytes.push_back(byte);
         return true;
     }
@@ -233,7 +262,7 @@ private:
     // Takes `bytes` over when they start a new step, so a flood is not copied again.
     static void AppendBytes(std::string bytes, std::vector<ReplyChunk>* out) {
         if (bytes.empty()) return;
-        if (out->empty() || out->back().isPause) {
+        if (out->empty() || out->back().isPause || out->back().setting != kNoSetting) {
             out->emplace_back();
             out->back().bytes = std::move(bytes);
         } else {
@@ -242,7 +271,7 @@ private:
     }
 
     static void AppendChunk(const ReplyChunk& chunk, std::vector<ReplyChunk>* out) {
-        if (chunk.isPause)
+        if (chunk.isPause || chunk.setting != kNoSetting)
             out->push_back(chunk);
         else
             AppendBytes(chunk.bytes, out);
@@ -258,6 +287,7 @@ private:
     size_t* bytesLeft_;
     size_t* pausesLeft_;
     std::string* error_;
+    const std::vector<Setting>* settings_;
 };
 
 }  // namespace
@@ -275,35 +305,43 @@ std::string Reply::Bytes() const {
 }
 
 bool ParseReplyText(const std::string& text, Reply* out, size_t* bytesLeft, size_t* pausesLeft,
-                    std::string* error) {
+                    std::string* error, const std::vector<Setting>* settings) {
     out->chunks.clear();
     if (text == kSilent) return true;
     const size_t firstNonBlank = text.find_first_not_of(" \t");
     if (firstNonBlank != 0 && firstNonBlank != std::string::npos &&
         text.compare(firstNonBlank, std::string::npos, kSilent) == 0)
         return (*error = "<silent> must follow ' => ' directly, without more blanks"), false;
-    ReplyParser parser(text, bytesLeft, pausesLeft, error);
+    ReplyParser parser(text, bytesLeft, pausesLeft, error, settings);
     return parser.Parse(out);
 }
 
 namespace {
 
 const char kCycleOpen[] = "{cycle";
-const char kCycleSeparator[] = " | ";
+
+// The next " | " from `from`: blank, bar, blank, each blank a space or a tab.
+size_t FindCycleSeparator(const std::string& body, size_t from) {
+    for (size_t bar = body.find('|', from); bar != std::string::npos; bar = body.find('|', bar + 1)) {
+        if (bar >= from + 1 && bar + 1 < body.size() && IsBlank(body[bar - 1]) && IsBlank(body[bar + 1]))
+            return bar - 1;
+    }
+    return std::string::npos;
+}
 
 }  // namespace
 
-// "{cycle" then a blank or '}' commits, as "{pause" and "{repeat" do.
+// "{cycle" then a blank (space or tab) or '}' commits, as "{pause" and "{repeat" do.
 bool IsCycleReply(const std::string& text) {
     const size_t open = sizeof kCycleOpen - 1;
     return text.compare(0, open, kCycleOpen) == 0 && text.size() > open &&
-           (text[open] == ' ' || text[open] == '}');
+           (IsBlank(text[open]) || text[open] == '}');
 }
 
 bool ParseCycleText(const std::string& text, std::vector<Reply>* out, size_t* bytesLeft,
-                    size_t* pausesLeft, std::string* error) {
+                    size_t* pausesLeft, std::string* error, const std::vector<Setting>* settings) {
     const size_t open = sizeof kCycleOpen - 1;
-    if (text.size() < open + 2 || text[open] != ' ' || text.back() != '}') {
+    if (text.size() < open + 2 || !IsBlank(text[open]) || text.back() != '}') {
         *error = "a cycle is written {cycle REPLY | REPLY ...}: one blank after {cycle, the replies "
                  "separated by ' | ', and '}' ending the line";
         return false;
@@ -312,18 +350,18 @@ bool ParseCycleText(const std::string& text, std::vector<Reply>* out, size_t* by
     out->clear();
     size_t start = 0;
     while (true) {
-        const size_t separator = body.find(kCycleSeparator, start);
+        const size_t separator = FindCycleSeparator(body, start);
         const std::string part = body.substr(start, separator == std::string::npos ? std::string::npos
                                                                                     : separator - start);
         Reply reply;
         std::string reason;
-        if (!ParseReplyText(part, &reply, bytesLeft, pausesLeft, &reason)) {
+        if (!ParseReplyText(part, &reply, bytesLeft, pausesLeft, &reason, settings)) {
             *error = "reply " + std::to_string(out->size() + 1) + " of the cycle: " + reason;
             return false;
         }
         out->push_back(std::move(reply));
         if (separator == std::string::npos) break;
-        start = separator + sizeof kCycleSeparator - 1;
+        start = separator + 3;
     }
     if (out->size() < 2) {
         *error = "a cycle needs at least two replies separated by ' | ' (a literal '|' is written \\x7C)";

@@ -5,6 +5,7 @@
 #include <string.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -26,8 +27,17 @@
 namespace {
 
 volatile sig_atomic_t StopSignal = 0;
+// A stop signal that another process sent (not the terminal, which signals the command's
+// process group, the command included), waiting to be passed on to the command.
+volatile sig_atomic_t SignalToPassOn = 0;
+volatile sig_atomic_t ChildEnded = 0;
 
-void OnStopSignal(int signalNumber) { StopSignal = signalNumber; }
+void OnStopSignal(int signalNumber, siginfo_t* info, void*) {
+    StopSignal = signalNumber;
+    if (info == nullptr || info->si_code != SI_KERNEL) SignalToPassOn = signalNumber;
+}
+
+void OnChildSignal(int) { ChildEnded = 1; }
 
 // A port gets at most this many bytes written per turn of the loop, so that a flood on one
 // port, above all one that nobody reads and the pty therefore never holds back, cannot keep
@@ -90,15 +100,26 @@ public:
             std::fprintf(stderr, "modemsim: COM%d = %s -> %s (%s)\n", port->assignment.number,
                          port->linkPath.c_str(), port->pty.slavePath.c_str(),
                          port->assignment.profilePath.c_str());
-        std::fputs("ready\n", stdout);
-        std::fflush(stdout);
-        Serve();
+        int status = kExitOk;
+        if (options_.command.empty()) {
+            std::fputs("ready\n", stdout);
+            std::fflush(stdout);
+        } else if (!StartCommand(&error)) {
+            std::fprintf(stderr, "modemsim: %s\n", error.c_str());
+            status = kExitCannotRun;
+        }
+        if (status == kExitOk) Serve();
+        if (child_ > 0) status = commandStatus_;
+        const std::string reason = options_.command.empty() || child_ <= 0
+                                       ? "stopped by signal " + std::to_string(StopSignal)
+                                       : "stopped: the command ended with status " + std::to_string(status);
         for (auto& port : ports_) {
             port->log.EndReply(NowMs() - start_);
-            port->log.Note("stopped by signal " + std::to_string(StopSignal), NowMs() - start_);
+            NoteFinalSettings(port.get());
+            port->log.Note(reason, NowMs() - start_);
         }
         TearDown(false);
-        return kExitOk;
+        return status;
     }
 
 private:
@@ -123,25 +144,69 @@ private:
         return true;
     }
 
-    // Stop signals are only delivered inside ppoll, so the loop never misses one between its
-    // check of the flag and its wait.
+    // Stop signals (and the command's end) are only delivered inside ppoll, so the loop never
+    // misses one between its check of the flag and its wait.
     void BlockStopSignals() {
         sigset_t stopSignals;
         sigemptyset(&stopSignals);
-        sigaddset(&stopSignals, SIGINT);
-        sigaddset(&stopSignals, SIGTERM);
-        sigaddset(&stopSignals, SIGHUP);
-        sigprocmask(SIG_BLOCK, &stopSignals, &waitMask_);
-        sigdelset(&waitMask_, SIGINT);
-        sigdelset(&waitMask_, SIGTERM);
-        sigdelset(&waitMask_, SIGHUP);
+        for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGCHLD}) sigaddset(&stopSignals, signalNumber);
+        sigprocmask(SIG_BLOCK, &stopSignals, &startMask_);
+        waitMask_ = startMask_;
+        for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGCHLD}) sigdelset(&waitMask_, signalNumber);
         struct sigaction action {};
-        action.sa_handler = OnStopSignal;
+        action.sa_sigaction = OnStopSignal;
+        action.sa_flags = SA_SIGINFO;
         sigemptyset(&action.sa_mask);
         sigaction(SIGINT, &action, nullptr);
         sigaction(SIGTERM, &action, nullptr);
         sigaction(SIGHUP, &action, nullptr);
+        struct sigaction childAction {};
+        childAction.sa_handler = OnChildSignal;
+        sigemptyset(&childAction.sa_mask);
+        sigaction(SIGCHLD, &childAction, nullptr);
         signal(SIGPIPE, SIG_IGN);
+    }
+
+    // The command runs with the signal state modemsim was started with; every descriptor of
+    // the simulator is close-on-exec, so the command holds no pty open.
+    bool StartCommand(std::string* error) {
+        std::vector<char*> argv;
+        for (const std::string& argument : options_.command) argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        child_ = fork();
+        if (child_ < 0) {
+            *error = std::string("cannot start the command: ") + strerror(errno);
+            return false;
+        }
+        if (child_ == 0) {
+            signal(SIGPIPE, SIG_DFL);
+            for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGCHLD}) signal(signalNumber, SIG_DFL);
+            sigprocmask(SIG_SETMASK, &startMask_, nullptr);
+            execvp(argv[0], argv.data());
+            const int failure = errno;
+            std::fprintf(stderr, "modemsim: %s: %s\n", argv[0], strerror(failure));
+            _exit(failure == ENOENT ? kExitCommandNotFound : kExitCannotRun);
+        }
+        return true;
+    }
+
+    // True once the command has ended; its status is then in commandStatus_.
+    bool CommandEnded() {
+        if (child_ <= 0) return false;
+        int status = 0;
+        const pid_t done = waitpid(child_, &status, WNOHANG);
+        if (done != child_) return false;
+        commandStatus_ = WIFEXITED(status) ? WEXITSTATUS(status)
+                                           : (WIFSIGNALED(status) ? 128 + WTERMSIG(status) : kExitFailure);
+        return true;
+    }
+
+    void NoteFinalSettings(SimulatedPort* port) {
+        const std::vector<std::string> values = port->engine->SettingValues();
+        if (values.empty()) return;
+        std::string line = "settings at the end:";
+        for (const std::string& value : values) line += " " + value;
+        port->log.Note(line, NowMs() - start_);
     }
 
     bool BringUp(std::string* error) {
@@ -185,7 +250,20 @@ private:
         pollfd& watchFd = fds.back();
         watchFd.fd = clientWatch_.Fd();
         watchFd.events = POLLIN;
-        while (StopSignal == 0) {
+        const bool commandMode = !options_.command.empty();
+        while (true) {
+            if (commandMode) {
+                if (SignalToPassOn != 0) {
+                    kill(child_, SignalToPassOn);
+                    SignalToPassOn = 0;
+                }
+                if (ChildEnded != 0) {
+                    ChildEnded = 0;
+                    if (CommandEnded()) break;
+                }
+            } else if (StopSignal != 0) {
+                break;
+            }
             Millis now = NowMs();
             Millis wake = -1;
             for (size_t i = 0; i < ports_.size(); ++i) {
@@ -302,6 +380,7 @@ private:
         size_t budget = kMaxBytesPerTurn;
         while (budget > 0) {
             engine.Advance(now);
+            for (const std::string& note : engine.TakeNotes()) port->log.Note(note, now - start_);
             if (engine.CommandsTaken() != port->commandsLogged) {
                 port->commandsLogged = engine.CommandsTaken();
                 port->log.StartReply(now - start_);
@@ -318,7 +397,11 @@ private:
             const ssize_t n = write(port->pty.master, engine.OutgoingData(), size);
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) return;  // the client's side is full: wait for POLLOUT
-            port->log.RecordSent(engine.OutgoingData(), static_cast<size_t>(n), now - start_);
+            // An unsolicited line is recorded whole and counts toward no reply's record.
+            if (engine.SendingReport())
+                port->log.Record("tx", engine.OutgoingData(), static_cast<size_t>(n), now - start_);
+            else
+                port->log.RecordSent(engine.OutgoingData(), static_cast<size_t>(n), now - start_);
             engine.Sent(static_cast<size_t>(n));
             budget -= static_cast<size_t>(n);
             // Like a line with no one listening: the bytes go out and are lost.
@@ -345,7 +428,10 @@ private:
     std::vector<std::unique_ptr<SimulatedPort>> ports_;
     ClientWatch clientWatch_;
     sigset_t waitMask_{};
+    sigset_t startMask_{};
     Millis start_ = 0;
+    pid_t child_ = -1;
+    int commandStatus_ = kExitFailure;
 };
 
 }  // namespace
