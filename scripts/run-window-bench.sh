@@ -4,6 +4,9 @@
 #   first scan ends), under Wine, against empty-window.exe, which only opens a window of the
 #   same size and place in the same Wine; medians of several runs and their ratio, and the
 #   same empty window after loading the libraries the window program loads first;
+# - start-up phases: the window program's start-up timestamped phase by phase
+#   (vesmarin-startup-trace.exe), from process start, with the moment the face is seen
+#   painted among them; medians of several runs;
 # - hover: one WM_MOUSEMOVE over the read button (enter, stay, leave), timed in-process;
 # - size: the stripped 32-bit Vesmarin.exe.
 #   run-window-bench.sh ARCH WINDOWS_BUILD_DIR WIN32_BUILD_DIR [--runs N]
@@ -30,8 +33,9 @@ exe=$build/Vesmarin.exe
 empty=$build/bench/empty-window.exe
 libraries=$build/bench/libraries-window.exe
 hover=$build/bench/vesmarin-hover-bench.exe
+trace=$build/bench/vesmarin-startup-trace.exe
 exe32=$build32/Vesmarin.exe
-for program in "$exe" "$empty" "$libraries" "$hover" "$exe32"; do
+for program in "$exe" "$empty" "$libraries" "$hover" "$trace" "$exe32"; do
   [ -f "$program" ] || { echo "run-window-bench: $program is missing (make $arch win32)" >&2; exit 1; }
 done
 
@@ -79,12 +83,14 @@ wait_colour=$(convert -size 256x256 xc:'#F0F0F0' "$root/res/wait.png" -composite
   -format '%[hex:p{128,128}]' info:)
 empty_colour=208040
 
-# one_start PROGRAM COLOUR: milliseconds from starting the program until the middle of its
-# client area shows COLOUR; the program is then killed. Painted is seen from outside, the same
-# way for both programs: a pixel of the screen polled every few milliseconds.
+# one_start PROGRAM COLOUR [PROBE OPTIONS]: milliseconds from starting the program until the
+# middle of its client area shows COLOUR; the program is then killed. Painted is seen from
+# outside, the same way for all programs: a pixel of the screen polled every few milliseconds.
 one_start() {
-  "$root/bench/window/paint_probe.py" --x "$centre_x" --y "$centre_y" --colour "$2" \
-    --limit 120 -- "$root/scripts/wine.sh" --arch "$arch" --prefix "$prefix" -- "$1"
+  local program=$1 colour=$2
+  shift 2
+  "$root/bench/window/paint_probe.py" --x "$centre_x" --y "$centre_y" --colour "$colour" \
+    --limit 120 "$@" -- "$root/scripts/wine.sh" --arch "$arch" --prefix "$prefix" -- "$program"
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
@@ -116,6 +122,29 @@ if [ "$status" -eq 0 ]; then
   # and the common controls, as the window program does first.
   awk -v e="$empty_ms" -v l="$(median <"$work/libraries")" 'BEGIN {
     printf "  of which the libraries the window program loads first: the empty window after loading them median %d ms (%+d ms)\n", l, l - e }'
+fi
+
+# ---- start-up, phase by phase
+# The program's own timestamps share the probe's start; it runs on a second after its face is
+# painted, so that the phases after the paint (the first scan) are in the trace as well.
+if [ "$status" -eq 0 ]; then
+  one_start "$trace" "$wait_colour" >/dev/null
+  traces=()
+  for run in $(seq "$runs"); do
+    if painted=$(one_start "$trace" "$wait_colour" --origin-env VESMARIN_TRACE_ORIGIN_US \
+                   --output "$work/trace.$run" --linger 1); then
+      echo "$painted face painted (seen from outside)" >>"$work/trace.$run"
+      traces+=("$work/trace.$run")
+    else
+      echo "run-window-bench: the traced start-up never showed the waiting picture" >&2
+      status=1
+      break
+    fi
+  done
+  if [ "$status" -eq 0 ]; then
+    echo "start-up of the window program phase by phase under Wine, ms from process start:"
+    "$root/bench/window/startup_phases.py" "${traces[@]}"
+  fi
 fi
 wine --kill
 
