@@ -250,6 +250,11 @@ int RunMessageLoop() {
         DispatchMessageA(&message);
     }
     // WM_QUIT comes only from the shutdown, which ends the process right after posting it, so
-    // the loop ends here only when GetMessageA itself fails.
+    // the loop ends here only when GetMessageA itself fails; the drawing contexts that
+    // start-up made are released all the same.
+    delete Ui.windowGraphics;
+    delete Ui.backBufferGraphics;
+    Ui.windowGraphics = nullptr;
+    Ui.backBufferGraphics = nullptr;
     return static_cast<int>(message.wParam);
 }

@@ -113,3 +113,13 @@ TEST(GuiWindowStartup, CreditsLineFollowsTheDateGate) {
     }
     TestDate = {2026, 12, 7};
 }
+
+TEST(GuiWindowStartup, TheLoopReleasesTheDrawingContextsOfStartUpWhenItEnds) {
+    // Nothing draws through them after start-up, so the tests that follow do not miss them.
+    ASSERT_NE(Ui.windowGraphics, nullptr);
+    ASSERT_NE(Ui.backBufferGraphics, nullptr);
+    PostQuitMessage(7);
+    EXPECT_EQ(RunMessageLoop(), 7);
+    EXPECT_EQ(Ui.windowGraphics, nullptr);
+    EXPECT_EQ(Ui.backBufferGraphics, nullptr);
+}
