@@ -125,14 +125,15 @@ if [ "$status" -eq 0 ]; then
 fi
 
 # ---- start-up, phase by phase
-# The program's own timestamps share the probe's start; it runs on a second after its face is
-# painted, so that the phases after the paint (the first scan) are in the trace as well.
+# The program's own timestamps share the probe's start. It runs on a moment after its face is
+# painted, so the trace shows where the paint fell among the phases; the first scan, which
+# follows it, lasts seconds and is not waited for.
 if [ "$status" -eq 0 ]; then
   one_start "$trace" "$wait_colour" >/dev/null
   traces=()
   for run in $(seq "$runs"); do
     if painted=$(one_start "$trace" "$wait_colour" --origin-env VESMARIN_TRACE_ORIGIN_US \
-                   --output "$work/trace.$run" --linger 1); then
+                   --output "$work/trace.$run" --linger 0.2); then
       echo "$painted face painted (seen from outside)" >>"$work/trace.$run"
       traces+=("$work/trace.$run")
     else

@@ -32,6 +32,14 @@ DWORD EffectsAt(HWND pane, int position) {
 
 }  // namespace
 
+TEST(GuiWindowStartup, PhasesRunInTheirFixedOrder) {
+    // The waiting picture must be up before the first scan, and the list shown only after it.
+    EXPECT_EQ(AtStartup.phases,
+              "rich edit;GDI+;common controls;class;window;surfaces;tab control;credits pane;"
+              "credits line;skin;skin surfaces;list;list fill;port combo;terminal controls;"
+              "update window;waiting picture;show credits;first scan;show list;");
+}
+
 TEST(GuiWindowStartup, WindowIsCentredAtTheTopWithFixedSize) {
     RECT frame;
     GetWindowRect(Ui.mainWindow, &frame);
