@@ -18,7 +18,7 @@ bool OnTabStrip(HWND tabControl, LPARAM lParam) {
 // The page must show the window class's background, which start-up sets to the skin's colour,
 // as the classic control does. Some implementations paint the page in a colour of their own
 // (a theme's), which would only be painted over, and a theme may stretch a picture over the
-// whole page to do it: under Wine that alone took a third of the start-up. So the control
+// whole page to do it: under Wine that alone took a quarter of the start-up. So the control
 // paints only the tab strip and the border, in the bands around the page, each clipped to its
 // band (a clip no larger than the band is what makes the stretch cheap: it is worked out for
 // the clip's bounding box), and the page is filled here with the class brush.
