@@ -5,8 +5,9 @@
 #   same size and place in the same Wine; medians of several runs and their ratio, and the
 #   same empty window after loading the libraries the window program loads first;
 # - start-up phases: the window program's start-up timestamped phase by phase
-#   (vesmarin-startup-trace.exe), from process start, with the moment the face is seen
-#   painted among them; medians of several runs;
+#   (vesmarin-startup-trace.exe), and the yardsticks' WinMain and window, from process start,
+#   with the moment the face is seen painted among them; medians of several runs and means of
+#   their fastest third;
 # - hover: one WM_MOUSEMOVE over the read button (enter, stay, leave), timed in-process;
 # - size: the stripped 32-bit Vesmarin.exe.
 #   run-window-bench.sh ARCH WINDOWS_BUILD_DIR WIN32_BUILD_DIR [--runs N]
@@ -103,11 +104,20 @@ one_start "$empty" "$empty_colour" >/dev/null
 one_start "$libraries" "$empty_colour" >/dev/null
 one_start "$exe" "$wait_colour" >/dev/null
 : >"$work/empty" ; : >"$work/libraries" ; : >"$work/window"
-for _ in $(seq "$runs"); do
+# traced_start PROGRAM COLOUR TRACE: one_start, the program's own marks kept in TRACE (their
+# times counted from the probe's start), with the moment the face was seen added to them.
+traced_start() {
+  local painted
+  painted=$(one_start "$1" "$2" --origin-env VESMARIN_TRACE_ORIGIN_US --output "$3" \
+              --linger 0.2) || return 1
+  echo "$painted face painted (seen from outside)" >>"$3"
+  echo "$painted"
+}
+for run in $(seq "$runs"); do
   # In turn, so all see the same machine.
-  one_start "$empty" "$empty_colour" >>"$work/empty" ||
+  traced_start "$empty" "$empty_colour" "$work/empty-trace.$run" >>"$work/empty" ||
     { echo "run-window-bench: empty-window.exe never showed its face" >&2; status=1; break; }
-  one_start "$libraries" "$empty_colour" >>"$work/libraries" ||
+  traced_start "$libraries" "$empty_colour" "$work/libraries-trace.$run" >>"$work/libraries" ||
     { echo "run-window-bench: libraries-window.exe never showed its face" >&2; status=1; break; }
   one_start "$exe" "$wait_colour" >>"$work/window" ||
     { echo "run-window-bench: Vesmarin.exe never showed the waiting picture" >&2; status=1; break; }
@@ -134,25 +144,23 @@ fi
 # ---- start-up, phase by phase
 # The program's own timestamps share the probe's start. It runs on a moment after its face is
 # painted, so the trace shows where the paint fell among the phases; the first scan, which
-# follows it, lasts seconds and is not waited for.
+# follows it, lasts seconds and is not waited for. The yardsticks' marks were taken above.
 if [ "$status" -eq 0 ]; then
   one_start "$trace" "$wait_colour" >/dev/null
-  traces=()
   for run in $(seq "$runs"); do
-    if painted=$(one_start "$trace" "$wait_colour" --origin-env VESMARIN_TRACE_ORIGIN_US \
-                   --output "$work/trace.$run" --linger 0.2); then
-      echo "$painted face painted (seen from outside)" >>"$work/trace.$run"
-      traces+=("$work/trace.$run")
-    else
-      echo "run-window-bench: the traced start-up never showed the waiting picture" >&2
-      status=1
-      break
-    fi
+    traced_start "$trace" "$wait_colour" "$work/trace.$run" >/dev/null ||
+      { echo "run-window-bench: the traced start-up never showed the waiting picture" >&2
+        status=1; break; }
   done
-  if [ "$status" -eq 0 ]; then
-    echo "start-up of the window program phase by phase under Wine, ms from process start:"
-    "$root/bench/window/startup_phases.py" "${traces[@]}"
-  fi
+fi
+if [ "$status" -eq 0 ]; then
+  echo "start-up phase by phase under Wine, ms from process start:"
+  echo " the empty window:"
+  "$root/bench/window/startup_phases.py" "$work"/empty-trace.*
+  echo " the empty window after loading the libraries:"
+  "$root/bench/window/startup_phases.py" "$work"/libraries-trace.*
+  echo " the window program (vesmarin-startup-trace.exe):"
+  "$root/bench/window/startup_phases.py" "$work"/trace.*
 fi
 wine --kill
 

@@ -1,68 +1,16 @@
 // The window program with a timestamp at the end of each start-up phase, for the start-up
-// benchmark. The same start-up and loop as Vesmarin.exe; only the trace hook is set.
-// Each line on standard output is "MILLISECONDS PHASE", the milliseconds counted from the
-// moment given in VESMARIN_TRACE_ORIGIN_US (microseconds since 1970 by the system clock, set
-// by the launcher just before it starts the program), or from the first mark without it.
+// benchmark: the same start-up and loop as Vesmarin.exe, with the trace hook set. The marks
+// go to standard output (bench/window/trace_marks.h).
 #include <windows.h>
 
-#include <cstdio>
-#include <cstdlib>
-
+#include "bench/window/trace_marks.h"
 #include "ui/startup.h"
 #include "ui/startup_trace.h"
 
-namespace {
-
-using PreciseTimeFunction = VOID(WINAPI*)(LPFILETIME);
-
-// 100-ns steps between 1601-01-01 (FILETIME) and 1970-01-01 (the launcher's clock).
-constexpr long long kUnixEpochInFileTime = 116444736000000000LL;
-
-PreciseTimeFunction PreciseTime = nullptr;
-long long OriginMicroseconds = -1;
-HANDLE Output = INVALID_HANDLE_VALUE;
-
-long long NowMicroseconds() {
-    FILETIME now;
-    if (PreciseTime != nullptr) {
-        PreciseTime(&now);
-    } else {
-        GetSystemTimeAsFileTime(&now);
-    }
-    ULARGE_INTEGER steps;
-    steps.LowPart = now.dwLowDateTime;
-    steps.HighPart = now.dwHighDateTime;
-    return (static_cast<long long>(steps.QuadPart) - kUnixEpochInFileTime) / 10;
-}
-
-// Written at once, unbuffered: the benchmark kills the program once its face is painted.
-void WriteMark(const char* phase) {
-    long long now = NowMicroseconds();
-    if (OriginMicroseconds < 0) OriginMicroseconds = now;
-    char line[128];
-    int length = snprintf(line, sizeof(line), "%.1f %s\n",
-                          static_cast<double>(now - OriginMicroseconds) / 1000.0, phase);
-    if (length <= 0) return;
-    if (length >= static_cast<int>(sizeof(line))) length = static_cast<int>(sizeof(line)) - 1;
-    DWORD written = 0;
-    WriteFile(Output, line, static_cast<DWORD>(length), &written, nullptr);
-}
-
-}  // namespace
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    if (kernel != nullptr) {
-        PreciseTime = reinterpret_cast<PreciseTimeFunction>(
-            reinterpret_cast<void*>(GetProcAddress(kernel, "GetSystemTimePreciseAsFileTime")));
-    }
-    Output = GetStdHandle(STD_OUTPUT_HANDLE);
-    char origin[32] = {};
-    DWORD length = GetEnvironmentVariableA("VESMARIN_TRACE_ORIGIN_US", origin, sizeof(origin));
-    if (length > 0 && length < sizeof(origin)) OriginMicroseconds = strtoll(origin, nullptr, 10);
-
-    WriteMark("process start to WinMain");
-    SetStartupTraceHook(WriteMark);
+    StartTraceMarks();
+    WriteTraceMark("process start to WinMain");
+    SetStartupTraceHook(WriteTraceMark);
     StartApplication(instance, SystemUtcDate);
     return RunMessageLoop();
 }
