@@ -38,27 +38,35 @@ bool OpenClipboardPatiently() {
     return false;
 }
 
+enum class Placement { Placed, ClipboardBusy, Failed };
+
+constexpr char kCopiedText[] = "Информация скопирована в буфер обмена.";
+constexpr char kClipboardBusyText[] =
+    "Информация не скопирована: буфер обмена занят другой программой.";
+// The clipboard opened, so it was not another program: the cause is not named.
+constexpr char kCopyFailedText[] = "Не удалось скопировать информацию в буфер обмена.";
+
 // The block belongs to the clipboard once handed over; when it cannot be handed over it is
-// freed again instead of being lost. Whether the text is on the clipboard now.
-bool PlaceOnClipboard(size_t length) {
+// freed again instead of being lost.
+Placement PlaceOnClipboard(size_t length) {
     SIZE_T bytes = (length + 1) * sizeof(wchar_t);
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, bytes);
-    if (block == nullptr) return false;
+    if (block == nullptr) return Placement::Failed;
     void* target = GlobalLock(block);
     if (target == nullptr) {
         GlobalFree(block);
-        return false;
+        return Placement::Failed;
     }
     memcpy(target, UnicodeText, bytes);
     GlobalUnlock(block);
     if (!OpenClipboardPatiently()) {
         GlobalFree(block);
-        return false;
+        return Placement::ClipboardBusy;
     }
     bool placed = EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, block) != nullptr;
     if (!placed) GlobalFree(block);
     CloseClipboard();
-    return placed;
+    return placed ? Placement::Placed : Placement::Failed;
 }
 
 }  // namespace
@@ -69,9 +77,12 @@ int CopyTable() {
     memset(UnicodeText, 0, sizeof(UnicodeText));
     MultiByteToWideChar(kProgramCodePage, 0, CopyText, static_cast<int>(length + 1),
                         UnicodeText, kCopyUnicodeBufferUnits);
-    if (!PlaceOnClipboard(length)) {
-        // The confirmation would be untrue: the user would paste whatever was there before.
-        return MessageBoxA(nullptr, kCopyFailedText, "Информация", MB_OK | MB_ICONWARNING);
+    Placement placement = PlaceOnClipboard(length);
+    if (placement == Placement::Placed) {
+        return MessageBoxA(nullptr, kCopiedText, "Информация", MB_OK);
     }
-    return MessageBoxA(nullptr, "Информация скопирована в буфер обмена.", "Информация", MB_OK);
+    // The confirmation would be untrue: the user would paste whatever was there before.
+    const char* text =
+        placement == Placement::ClipboardBusy ? kClipboardBusyText : kCopyFailedText;
+    return MessageBoxA(nullptr, text, "Информация", MB_OK | MB_ICONWARNING);
 }

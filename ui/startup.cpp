@@ -10,6 +10,7 @@
 #include "ui/resource_numbers.h"
 #include "ui/rich_text.h"
 #include "ui/skin.h"
+#include "ui/startup_trace.h"
 #include "ui/tab_forwarding.h"
 #include "ui/terminal_window.h"
 #include "ui/window_proc.h"
@@ -166,23 +167,29 @@ HWND StartApplication(HINSTANCE instance, UtcClock clock) {
     Ui.richEditLibrary = LoadLibraryA("riched20.dll");
     Ui.windowWidth = kMainWindowWidth;
     Ui.windowHeight = kMainWindowHeight;
+    MarkStartupPhase("rich edit");
 
     Gdiplus::GdiplusStartupInput gdiplusInput;
     Gdiplus::GdiplusStartup(&Ui.gdiplusToken, &gdiplusInput, nullptr);
+    MarkStartupPhase("GDI+");
 
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
+    MarkStartupPhase("common controls");
 
     Ui.icon = LoadIconA(instance, MAKEINTRESOURCEA(VESMARIN_ICON_RESOURCE));
     RegisterMainClass();
+    MarkStartupPhase("class");
     Ui.mainWindow = CreateWindowExA(
         WS_EX_APPWINDOW, kClassName, kWindowTitle,
         WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
         GetSystemMetrics(SM_CXSCREEN) / 2 - kMainWindowWidth / 2, 10, Ui.windowWidth,
         Ui.windowHeight, nullptr, nullptr, instance, nullptr);
+    MarkStartupPhase("window");
 
     CreateSurfaces();
     CreateUiFont();
+    MarkStartupPhase("surfaces");
 
     RECT client;
     GetClientRect(Ui.mainWindow, &client);
@@ -190,25 +197,39 @@ HWND StartApplication(HINSTANCE instance, UtcClock clock) {
     Ui.clientHeight = client.bottom;
 
     CreateTabControl();
+    MarkStartupPhase("tab control");
     CreateCreditsPane();
+    MarkStartupPhase("credits pane");
     PrepareRichTextFormat();
     WriteCreditsLine();
+    MarkStartupPhase("credits line");
 
     ComposeBackBuffer(Ui.clientWidth, Ui.clientHeight);
+    MarkStartupPhase("skin");
     CreateSkinSurfaces();
+    MarkStartupPhase("skin surfaces");
 
     Ui.infoList = CreateInfoList(Ui.mainWindow, 10, 72, Ui.clientWidth - 30,
                                  Ui.clientHeight - 102);
+    MarkStartupPhase("list");
     FillInfoList();
+    MarkStartupPhase("list fill");
 
     CreatePortCombo();
+    MarkStartupPhase("port combo");
     CreateTerminalControls();
+    MarkStartupPhase("terminal controls");
 
     UpdateWindow(Ui.mainWindow);
+    MarkStartupPhase("update window");
     DrawWaitPicture(client);
+    MarkStartupPhase("waiting picture");
     ShowWindow(Ui.creditsPane, SW_SHOW);
+    MarkStartupPhase("show credits");
     ScanPorts();
+    MarkStartupPhase("first scan");
     ShowWindow(Ui.infoList, SW_SHOW);
+    MarkStartupPhase("show list");
     return Ui.mainWindow;
 }
 
@@ -229,6 +250,11 @@ int RunMessageLoop() {
         DispatchMessageA(&message);
     }
     // WM_QUIT comes only from the shutdown, which ends the process right after posting it, so
-    // the loop ends here only when GetMessageA itself fails.
+    // the loop ends here only when GetMessageA itself fails; the drawing contexts that
+    // start-up made are released all the same.
+    delete Ui.windowGraphics;
+    delete Ui.backBufferGraphics;
+    Ui.windowGraphics = nullptr;
+    Ui.backBufferGraphics = nullptr;
     return static_cast<int>(message.wParam);
 }

@@ -4,7 +4,11 @@
 // Built a second time with VESMARIN_BENCH_LOAD_LIBRARIES, it first loads what the window
 // program loads before its first window (rich edit, GDI+, the common controls), which tells
 // how much of the window program's start-up those libraries account for.
+// Both mark on standard output when they reach WinMain and when their window is up, as the
+// window program's trace does (bench/window/trace_marks.h).
 #include <windows.h>
+
+#include "bench/window/trace_marks.h"
 
 #ifdef VESMARIN_BENCH_LOAD_LIBRARIES
 #include <commctrl.h>
@@ -30,6 +34,8 @@ LRESULT CALLBACK EmptyWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    StartTraceMarks();
+    WriteTraceMark("process start to WinMain");
 #ifdef VESMARIN_BENCH_LOAD_LIBRARIES
     LoadLibraryA("riched20.dll");
     Gdiplus::GdiplusStartupInput gdiplusInput;
@@ -37,6 +43,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
+    WriteTraceMark("libraries");
 #endif
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof(windowClass);
@@ -54,6 +61,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                                   WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, x, 10,
                                   kWidth, kHeight, nullptr, nullptr, instance, nullptr);
     UpdateWindow(window);
+    WriteTraceMark("window shown");
 
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {

@@ -2,12 +2,16 @@
 """Start a program and measure, from outside, how long it takes until a screen pixel shows
 the colour of its finished face.
 
-    paint_probe.py --x X --y Y --colour RRGGBB [--tolerance N] [--limit S] -- COMMAND ARGS...
+    paint_probe.py --x X --y Y --colour RRGGBB [--tolerance N] [--limit S]
+                   [--origin-env NAME] [--output FILE] [--linger S] -- COMMAND ARGS...
 
 Prints the milliseconds from just before the program starts until the pixel (X, Y) of the
 X display's root window is within N steps (sum over red, green and blue) of the colour, then
-kills the program. Exit status 0 measured, 1 the colour never came (or the program ended
-first), 2 misuse. The pixel is read through libX11 every few milliseconds: an ImageMagick
+kills the program (--linger S seconds later). --origin-env NAME hands the program the moment
+it is started, in microseconds since 1970 by the system clock, in the environment variable
+NAME, so that times the program takes itself share the measurement's start; --output FILE
+keeps what the program writes to its standard output (dropped otherwise). Exit status 0
+measured, 1 the colour never came (or the program ended first), 2 misuse. The pixel is read through libX11 every few milliseconds: an ImageMagick
 call per read would take a hundred times longer than the differences being measured.
 """
 import argparse
@@ -79,6 +83,9 @@ def main():
     parser.add_argument("--colour", type=parse_colour, required=True)
     parser.add_argument("--tolerance", type=int, default=12)
     parser.add_argument("--limit", type=float, default=120.0)
+    parser.add_argument("--origin-env")
+    parser.add_argument("--output")
+    parser.add_argument("--linger", type=float, default=0.0)
     parser.add_argument("command", nargs=argparse.REMAINDER)
     args = parser.parse_args()
     command = args.command[1:] if args.command[:1] == ["--"] else args.command
@@ -86,14 +93,19 @@ def main():
         parser.error("no program to start")
 
     screen = Screen()
+    output = open(args.output, "wb") if args.output else subprocess.DEVNULL
+    environment = dict(os.environ)
     started = time.monotonic()
-    program = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                               stderr=subprocess.DEVNULL)
+    if args.origin_env:
+        environment[args.origin_env] = "%d" % (time.time_ns() // 1000)
+    program = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=output,
+                               stderr=subprocess.DEVNULL, env=environment)
     try:
         while time.monotonic() - started < args.limit:
             seen = screen.pixel(args.x, args.y)
             if seen and sum(abs(a - b) for a, b in zip(seen, args.colour)) <= args.tolerance:
-                print("%d" % round((time.monotonic() - started) * 1000))
+                print("%d" % round((time.monotonic() - started) * 1000), flush=True)
+                time.sleep(args.linger)
                 return 0
             if program.poll() is not None:
                 print("paint_probe: the program ended first", file=sys.stderr)
@@ -106,6 +118,8 @@ def main():
         if program.poll() is None:
             program.send_signal(signal.SIGKILL)
         program.wait()
+        if args.output:
+            output.close()
 
 
 if __name__ == "__main__":

@@ -36,6 +36,7 @@ void DialogCloser::Watch() {
     if (menuKeys_.empty()) {
         HWND box = WaitForWindowOfClass("#32770");
         if (box == nullptr) return;
+        seenAt_ = std::chrono::steady_clock::now();
         seen_ = true;
         caption_ = TextOf(box);
         // The message text is the box's static control (identifier 0xFFFF).
@@ -44,6 +45,7 @@ void DialogCloser::Watch() {
     } else {
         HWND menu = WaitForWindowOfClass("#32768");
         if (menu == nullptr) return;
+        seenAt_ = std::chrono::steady_clock::now();
         seen_ = true;
         for (char key : menuKeys_) PostMessageA(menu, WM_KEYDOWN, static_cast<WPARAM>(key), 0);
     }
@@ -60,6 +62,10 @@ std::string DialogCloser::Caption() {
 std::string DialogCloser::Text() {
     if (watcher_.joinable()) watcher_.join();
     return text_;
+}
+std::chrono::steady_clock::time_point DialogCloser::SeenAt() {
+    if (watcher_.joinable()) watcher_.join();
+    return seenAt_;
 }
 
 std::wstring ClipboardUnicode() {

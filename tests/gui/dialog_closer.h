@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <string>
 #include <thread>
 
@@ -27,11 +28,14 @@ public:
     bool Seen();
     std::string Caption();
     std::string Text();
+    // When the box or menu was found (polled every 10 ms).
+    std::chrono::steady_clock::time_point SeenAt();
 
 private:
     void Watch();
     std::string menuKeys_;
     bool seen_ = false;
+    std::chrono::steady_clock::time_point seenAt_;
     std::string caption_;
     std::string text_;
     std::thread watcher_;

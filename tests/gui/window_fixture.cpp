@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "ui/startup.h"
+#include "ui/startup_trace.h"
 
 UtcDate TestDate = {2026, 12, 7};
 StartupSnapshot AtStartup = {};
@@ -13,10 +14,14 @@ namespace {
 
 UtcDate ReadTestDate() { return TestDate; }
 
+void RecordPhase(const char* phase) { AtStartup.phases += std::string(phase) + ";"; }
+
 class WindowEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
+        SetStartupTraceHook(RecordPhase);
         StartApplication(GetModuleHandleA(nullptr), ReadTestDate);
+        SetStartupTraceHook(nullptr);
         PumpMessages();
         TakeSnapshot();
     }

@@ -22,6 +22,7 @@ struct StartupSnapshot {
     int portCount;
     int portSelection;
     bool visible[16];
+    std::string phases;   // start-up's phases in the order they ended, each followed by ';'
 };
 extern StartupSnapshot AtStartup;
 

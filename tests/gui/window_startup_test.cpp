@@ -32,6 +32,14 @@ DWORD EffectsAt(HWND pane, int position) {
 
 }  // namespace
 
+TEST(GuiWindowStartup, PhasesRunInTheirFixedOrder) {
+    // The waiting picture must be up before the first scan, and the list shown only after it.
+    EXPECT_EQ(AtStartup.phases,
+              "rich edit;GDI+;common controls;class;window;surfaces;tab control;credits pane;"
+              "credits line;skin;skin surfaces;list;list fill;port combo;terminal controls;"
+              "update window;waiting picture;show credits;first scan;show list;");
+}
+
 TEST(GuiWindowStartup, WindowIsCentredAtTheTopWithFixedSize) {
     RECT frame;
     GetWindowRect(Ui.mainWindow, &frame);
@@ -112,4 +120,14 @@ TEST(GuiWindowStartup, CreditsLineFollowsTheDateGate) {
         EXPECT_EQ(!PaneText(Ui.creditsPane).empty(), c.filled) << c.date.year << "-" << c.date.month;
     }
     TestDate = {2026, 12, 7};
+}
+
+TEST(GuiWindowStartup, TheLoopReleasesTheDrawingContextsOfStartUpWhenItEnds) {
+    // Nothing draws through them after start-up, so the tests that follow do not miss them.
+    ASSERT_NE(Ui.windowGraphics, nullptr);
+    ASSERT_NE(Ui.backBufferGraphics, nullptr);
+    PostQuitMessage(7);
+    EXPECT_EQ(RunMessageLoop(), 7);
+    EXPECT_EQ(Ui.windowGraphics, nullptr);
+    EXPECT_EQ(Ui.backBufferGraphics, nullptr);
 }
