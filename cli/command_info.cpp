@@ -4,7 +4,7 @@
 
 #include "cli/captured_rows.h"
 #include "cli/commands.h"
-#include "cli/console_output.h"
+#include "cli/report/console_output.h"
 #include "cli/port_argument.h"
 #include "common/cp1251.h"
 #include "info/buy_code_url.h"
