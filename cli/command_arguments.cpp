@@ -2,27 +2,27 @@
 
 #include <cstdio>
 
-#include "cli/report/console_output.h"
 #include "cli/port_argument.h"
+#include "cli/report/console_output.h"
 #include "common/cp1251.h"
 
-bool WantsHelp(const Arguments& args) {
-    for (const auto& arg : args) {
-        if (arg == "--help" || arg == "-h") return true;
-    }
-    return false;
-}
-
-bool ReadPortArgument(const std::string& utf8, PortArgument* port) {
+bool PortFromArgument(const std::string& utf8, PortArgument* port, std::string* error) {
     std::string text;
-    std::string error;
     if (!Utf8ToCp1251(utf8, &text)) {
-        WriteUtf8Message(stderr, "vesmarin-cli: '" + utf8 + "' is not a port name the program can use\n");
+        *error = "'" + utf8 + "' is not a port name the program can use";
         return false;
     }
-    if (!ParsePortArgument(text, port, &error)) {
-        Write1251(stderr, "vesmarin-cli: " + error + "\n");
+    std::string error1251;
+    if (!ParsePortArgument(text, port, &error1251)) {
+        *error = Cp1251ToUtf8(error1251);
         return false;
     }
     return true;
+}
+
+bool ReadPortArgument(const std::string& utf8, PortArgument* port) {
+    std::string error;
+    if (PortFromArgument(utf8, port, &error)) return true;
+    WriteUtf8Message(stderr, "vesmarin-cli: " + error + "\n");
+    return false;
 }

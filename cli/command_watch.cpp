@@ -4,7 +4,8 @@
 #include <string>
 
 #include "cli/captured_rows.h"
-#include "cli/commands.h"
+#include "cli/command_arguments.h"
+#include "cli/exit_codes.h"
 #include "cli/report/console_output.h"
 #include "cli/port_argument.h"
 #include "cli/report/signal_meter.h"
@@ -19,24 +20,6 @@
 #include "link/transact.h"
 
 namespace {
-
-constexpr char kWatchHelp[] =
-    "usage: vesmarin-cli watch [--interval SECONDS] [--count N] [--json] PORT\n"
-    "\n"
-    "Reads the signal level of the modem on PORT again and again (AT+CSQ on a port kept open)\n"
-    "and shows it as the information table's signal row does; every 10th reading, the first\n"
-    "included, also reads the system mode (AT^SYSINFO).\n"
-    "  --interval SECONDS  time between readings, at least 0.2 (default 1; 0.5 and the like\n"
-    "                      allowed)\n"
-    "  --count N           stop after N readings (default: until Ctrl-C)\n"
-    "  --json              one JSON object per reading: time, csq, dbm, text, mode\n"
-    "On a terminal a live screen shows the level, a bar, the last 60 readings, the session's\n"
-    "minimum, average and maximum, the system mode and the time; Ctrl-C ends it with a\n"
-    "summary. Elsewhere each reading is one line: time, csq, dBm and text, tab-separated.\n"
-    "A reading without a reply shows as \"no reply\" and the watch goes on.\n"
-    "PORT is COM1..COM254, a port entry such as \"E173 (COM5)\", or on Linux a device path.\n"
-    "Exit status: 0 ended by Ctrl-C or after N readings, 1 the modem went away, 2 bad\n"
-    "arguments or the port cannot be opened.\n";
 
 // The table rows the two decoders write.
 constexpr int kSignalIndex = 17;
@@ -94,13 +77,13 @@ public:
         for (const auto& line : lines) frame += line + "\x1b[K\n";
         drawnLines_ = lines.size();
         WriteUtf8(stdout, frame);
-        std::fflush(stdout);
+        FlushOutput();
     }
     // The cursor comes back; a "^C" the terminal echoed is erased.
     void End() {
         if (!on_) return;
         WriteUtf8(stdout, "\r\x1b[K\x1b[?25h");
-        std::fflush(stdout);
+        FlushOutput();
         on_ = false;
     }
     ~LiveScreen() { End(); }
@@ -112,26 +95,16 @@ private:
 
 }  // namespace
 
-int RunWatch(const Arguments& args) {
-    if (WantsHelp(args)) {
-        std::fputs(kWatchHelp, stdout);
-        return 0;
-    }
-    WatchOptions options;
-    std::string error;
-    if (!ParseWatchOptions(args, &options, &error)) {
-        WriteUtf8Message(stderr, "vesmarin-cli watch: " + error + " (see --help)\n");
-        return 2;
-    }
+int RunWatch(const WatchOptions& options) {
     PortArgument port;
-    if (!ReadPortArgument(options.port, &port)) return 2;
+    if (!ReadPortArgument(options.port, &port)) return kExitUsage;
 
     PortSession session(port.devicePath.c_str());
     if (!session.IsOpen()) {
         char reason[512];
         PortErrorText(reason, sizeof reason);
         Write1251(stderr, "vesmarin-cli watch: cannot open " + port.display + ": " + reason + "\n");
-        return 2;
+        return kExitUsage;
     }
     NoteUnlockedUse("watch", port.display);
     const PortHandle handle = session.Handle();
@@ -150,7 +123,7 @@ int RunWatch(const Arguments& args) {
 
     bool lost = PortFailed(handle);
     uint64_t slot = 0;
-    while (!lost && !StopRequested()) {
+    while (!lost && !StopRequested() && OutputGoesOn()) {
         SignalReading reading;
         if (TakeReading(handle, meter.Readings(), rows, &reading) == Outcome::PortFailed) {
             lost = true;
@@ -163,7 +136,7 @@ int RunWatch(const Arguments& args) {
             screen.Draw(meter.Screen(portUtf8, options.intervalMs, elapsed.count()));
         } else {
             WriteUtf8(stdout, (options.json ? ReadingAsJson(reading) : ReadingAsTabLine(reading)) + "\n");
-            std::fflush(stdout);
+            FlushOutput();
         }
         if (options.count != 0 && meter.Readings() >= options.count) break;
         // The slots lie on the clock from the start, so a slow reading never shifts the ones
@@ -180,13 +153,13 @@ int RunWatch(const Arguments& args) {
     } else if (StopRequested()) {
         WriteUtf8(stderr, meter.Summary() + "\n");
     }
-    std::fflush(stdout);
+    FlushOutput();
     if (lost) {
         char reason[512];
         PortErrorText(reason, sizeof reason);
         Write1251(stderr, "vesmarin-cli watch: the modem on " + port.display + " went away at reading " +
                               std::to_string(meter.Readings() + 1) + ": " + reason + "\n");
-        return 1;
+        return kExitModemFailed;
     }
-    return 0;
+    return kExitSuccess;
 }

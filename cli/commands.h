@@ -1,11 +1,11 @@
-// The tool's commands. Each takes the arguments after its own name (UTF-8) and returns the
-// process exit status.
+// The tool's commands. Each command file declares its subcommand and options on the command
+// line (cli/command_line.h) and is listed once in cli/command_table.cpp.
 #pragma once
 
-#include "cli/command_arguments.h"
+class CommandLine;
 
-int RunScan(const Arguments& args);
-int RunAt(const Arguments& args);
-int RunInfo(const Arguments& args);
-int RunTerm(const Arguments& args);
-int RunWatch(const Arguments& args);
+void DeclareScan(CommandLine* line);
+void DeclareAt(CommandLine* line);
+void DeclareInfo(CommandLine* line);
+void DeclareTerm(CommandLine* line);
+void DeclareWatch(CommandLine* line);
