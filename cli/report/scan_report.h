@@ -25,7 +25,7 @@ struct PortResult {
 };
 
 // The device facts as a line of their own under a port's line, and as JSON ("device":
-// path, byId, usb), so the port lines keep their form.
+// path, by_id, usb; null for what the system did not say), so the port lines keep their form.
 std::string DeviceLine(const DeviceIdentity& device);
 nlohmann::ordered_json DeviceJson(const DeviceIdentity& device);
 
