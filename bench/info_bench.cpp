@@ -8,13 +8,13 @@
 #include "bench/bench_report.h"
 #include "bench/benches.h"
 #include "bench/protocol_floor.h"
+#include "info/captured_rows.h"
 #include "info/info_run.h"
 #include "info/info_table.h"
 
 namespace {
 
 constexpr double kInfoGoalRatio = 1.10;
-constexpr int kModelRow = 1;
 
 struct SentQuery {
     std::string command;
@@ -23,11 +23,6 @@ struct SentQuery {
 
 void RecordQuery(int, const char* command, void* context) {
     static_cast<std::vector<SentQuery>*>(context)->push_back({command, NowMs()});
-}
-
-void KeepRow(int position, const char* text, void* context) {
-    const int index = TableIndexAtPosition(position);
-    if (index >= 0) static_cast<std::string*>(context)[index] = text;
 }
 
 void PrintSteps(const std::vector<std::vector<double>>& stepMs, const std::vector<SentQuery>& queries,
@@ -47,8 +42,7 @@ int RunInfoBench(const std::string& entry, const std::string& profilePath, int r
     Profile profile;
     if (!LoadBenchProfile(profilePath, &profile)) return 1;
 
-    std::string rows[kInfoRowCount];
-    InstallRowStore(&KeepRow, rows);
+    CapturedRows rows;
     std::vector<SentQuery> queries;
     SetInfoRunProgress(&RecordQuery, &queries);
 
@@ -58,7 +52,7 @@ int RunInfoBench(const std::string& entry, const std::string& profilePath, int r
     int status = 0;
     for (int run = 0; run < runs && status == 0; ++run) {
         queries.clear();
-        rows[kModelRow].clear();
+        rows.Reset();
         const double start = NowMs();
         const int result = ReadModemInfo(entry.c_str());
         const double end = NowMs();
@@ -69,7 +63,7 @@ int RunInfoBench(const std::string& entry, const std::string& profilePath, int r
             std::fprintf(stderr, "vesmarin-bench info: the run sent %zu queries, not %d\n", queries.size(),
                          kInfoQueryCount);
             status = 1;
-        } else if (rows[kModelRow].empty()) {
+        } else if (rows.Value(InfoRow::Model).empty()) {
             std::fprintf(stderr, "vesmarin-bench info: the run read no model: the modem did not answer\n");
             status = 1;
         } else {
@@ -81,7 +75,6 @@ int RunInfoBench(const std::string& entry, const std::string& profilePath, int r
         }
     }
     SetInfoRunProgress(nullptr, nullptr);
-    InstallRowStore(nullptr, nullptr);
     if (status != 0) return status;
 
     bool cut = false;

@@ -1,19 +1,4 @@
-// The tool's row store: the information table's values, kept in memory in table order.
+// The tool's row store lives in info/ beside the table, shared with the tests.
 #pragma once
 
-#include <string>
-
-#include "info/info_table.h"
-
-class CapturedRows {
-public:
-    CapturedRows();
-    ~CapturedRows();
-    CapturedRows(const CapturedRows&) = delete;
-    CapturedRows& operator=(const CapturedRows&) = delete;
-    const std::string& Value(int tableIndex) const { return values_[tableIndex]; }
-
-private:
-    static void Write(int position, const char* text, void* context);
-    std::string values_[kInfoRowCount];
-};
+#include "info/captured_rows.h"

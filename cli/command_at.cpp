@@ -11,7 +11,7 @@
 #include "cli/report/console_output.h"
 #include "cli/report/visible_text.h"
 #include "common/cp1251.h"
-#include "link/serial_port.h"
+#include "link/port_error.h"
 #include "link/transact.h"
 #include "terminal/terminal_send.h"
 
@@ -86,9 +86,7 @@ int RunAt(const AtOptions& options) {
     const SendOutcome outcome = SendTerminalCommandAtPath(port.devicePath.c_str(), command.c_str(),
                                                           &ReplyPieces::Append, &pieces, SendOptions(), &report);
     if (outcome == SendOutcome::OpenFailed) {
-        char reason[512];
-        PortErrorText(reason, sizeof reason);
-        Write1251(stderr, "vesmarin-cli at: cannot open " + port.display + ": " + reason + "\n");
+        Write1251(stderr, "vesmarin-cli at: cannot open " + port.display + ": " + LastPortError() + "\n");
         return kExitUsage;
     }
     NoteUnlockedUse("at", port.display);
@@ -103,9 +101,7 @@ int RunAt(const AtOptions& options) {
     if (report.replyBytes >= kReplyCapacity) WarnReplyCut(stderr, "at");
     if (report.portFailed) {
         // Whatever arrived before the device went away is still the modem's, and was shown.
-        char reason[512];
-        PortErrorText(reason, sizeof reason);
-        Write1251(stderr, "vesmarin-cli at: the port " + port.display + " failed: " + reason + "\n");
+        Write1251(stderr, "vesmarin-cli at: the port " + port.display + " failed: " + LastPortError() + "\n");
         return kExitModemFailed;
     }
     if (outcome != SendOutcome::Replied) {

@@ -1,8 +1,6 @@
 #include <cstdio>
-#include <ctime>
 #include <nlohmann/json.hpp>
 
-#include "cli/captured_rows.h"
 #include "cli/command_arguments.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
@@ -10,10 +8,12 @@
 #include "cli/port_argument.h"
 #include "cli/report/console_output.h"
 #include "common/cp1251.h"
+#include "common/utc_time.h"
 #include "info/buy_code_url.h"
+#include "info/captured_rows.h"
 #include "info/info_run.h"
 #include "info/info_table.h"
-#include "link/serial_port.h"
+#include "link/port_error.h"
 
 namespace {
 
@@ -42,23 +42,12 @@ void ShowStep(int step, const char* command, void*) {
                                ": waiting for the reply to " + command);
 }
 
-constexpr int kModelIndex = 1;
-constexpr int kVersionsIndex = 4;
-
 // The page the window's buy-code cell would open for these rows, by the same rule and the same
 // date gate (today in UTC); empty when the window would show a plain cell.
 std::string BuyCodePage(const CapturedRows& rows) {
-    const std::time_t now = std::time(nullptr);
-    std::tm utc{};
-#ifdef _WIN32
-    if (gmtime_s(&utc, &now) != 0) return "";
-#else
-    if (gmtime_r(&now, &utc) == nullptr) return "";
-#endif
-    if (!BuyCodeDateOpen(utc.tm_year + 1900, utc.tm_mon + 1)) return "";
     char address[kPageAddressSize] = {};
-    BuildBuyCodeUrl(rows.Value(kModelIndex).c_str(), rows.Value(kVersionsIndex).c_str(), address,
-                    sizeof address);
+    OfferedBuyCodePage(rows.Value(InfoRow::Model).c_str(), rows.Value(InfoRow::Versions).c_str(),
+                       UtcToday(), address, sizeof address);
     return address;
 }
 
@@ -102,9 +91,8 @@ int RunInfo(const InfoOptions& options) {
     if (progress) ShowStatusLine(stderr, "");
 
     if (result != 0) {
-        char reason[512];
-        PortErrorText(reason, sizeof reason);
-        Write1251(stderr, "vesmarin-cli info: cannot open " + port.display + ": " + reason + "\n");
+        Write1251(stderr, "vesmarin-cli info: cannot open " + port.display + ": " + LastPortError() +
+                              "\n");
         return kExitUsage;
     }
     NoteUnlockedUse("info", port.display);
@@ -118,11 +106,10 @@ int RunInfo(const InfoOptions& options) {
     int lostStep = 0;
     const char* lostCommand = "";
     if (InfoRunLostThePort(&lostStep, &lostCommand)) {
-        char reason[512];
-        PortErrorText(reason, sizeof reason);
         Write1251(stderr, "vesmarin-cli info: the modem on " + port.display + " went away at query " +
                               std::to_string(lostStep) + " of " + std::to_string(kInfoQueryCount) + " (" +
-                              lostCommand + "): " + reason + "; the rows above were read before that\n");
+                              lostCommand + "): " + LastPortError() +
+                              "; the rows above were read before that\n");
         return kExitModemFailed;
     }
     return kExitSuccess;

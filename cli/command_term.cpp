@@ -10,6 +10,7 @@
 #include "cli/port_argument.h"
 #include "cli/report/console_output.h"
 #include "common/cp1251.h"
+#include "link/port_error.h"
 #include "link/serial_port.h"
 #include "link/transact.h"
 #include "terminal/terminal_send.h"
@@ -67,9 +68,7 @@ bool IsExit(const std::string& line) {
 }
 
 std::string OpenFailure(const PortArgument& port) {
-    char reason[512];
-    PortErrorText(reason, sizeof reason);
-    return "cannot open " + port.display + ": " + reason;
+    return "cannot open " + port.display + ": " + LastPortError();
 }
 
 int RunTerm(const TermOptions& arguments) {
@@ -121,9 +120,7 @@ int RunTerm(const TermOptions& arguments) {
         if (report.replyBytes >= kReplyCapacity) WarnReplyCut(stderr, "term");
         if (outcome != SendOutcome::Replied) everyLineAnswered = false;
         if (report.portFailed) {
-            char reason[512];
-            PortErrorText(reason, sizeof reason);
-            Write1251(stderr, "vesmarin-cli term: the port " + port.display + " failed: " + reason + "\n");
+            Write1251(stderr, "vesmarin-cli term: the port " + port.display + " failed: " + LastPortError() + "\n");
             break;
         }
         if (outcome == SendOutcome::OpenFailed) {

@@ -3,97 +3,21 @@
 #include <cstdio>
 #include <string>
 
-#include "cli/captured_rows.h"
 #include "cli/command_arguments.h"
 #include "cli/exit_codes.h"
-#include "cli/report/console_output.h"
 #include "cli/port_argument.h"
-#include "cli/report/signal_meter.h"
+#include "cli/report/console_output.h"
+#include "cli/signal_meter.h"
+#include "cli/watch_lines.h"
 #include "cli/watch_options.h"
+#include "cli/watch_reading.h"
+#include "cli/watch_redraw.h"
+#include "cli/watch_screen.h"
 #include "cli/watch_wait.h"
 #include "common/cp1251.h"
-#include "info/answer_decode.h"
-#include "info/status_decoders.h"
-#include "info/info_table.h"
 #include "link/port_session.h"
 #include "link/serial_port.h"
 #include "link/transact.h"
-
-namespace {
-
-// The table rows the two decoders write.
-constexpr int kSignalIndex = 17;
-constexpr int kSystemModeIndex = 11;
-constexpr uint64_t kModeEvery = 10;
-
-enum class Outcome { Read, PortFailed };
-
-int64_t UnixMsNow() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
-// One question to the modem; its decoder writes the row, which is read back as the window
-// would show it. False when the port failed.
-bool Ask(PortHandle port, const char* command, const char* prefix, void (*decode)(const char*),
-         int rowIndex, const CapturedRows& rows, uint32_t* received, std::string* rowText) {
-    SetRowValue(rowIndex, "");
-    *received = Transact(port, command, true, kTerminalTimeLimitMs);
-    if (*received != 0) DecodeAnswer(prefix, decode);
-    *rowText = rows.Value(rowIndex);
-    return !PortFailed(port);
-}
-
-Outcome TakeReading(PortHandle port, uint64_t number, const CapturedRows& rows, SignalReading* reading) {
-    *reading = SignalReading{};
-    reading->timeUtc = IsoUtcTime(UnixMsNow());
-    uint32_t received = 0;
-    std::string row;
-    if (!Ask(port, "AT+CSQ", "+CSQ", DecodeSignal, kSignalIndex, rows, &received, &row))
-        return Outcome::PortFailed;
-    ReadSignalRow(row, reading);
-    if (!reading->answered) reading->gapText = received == 0 ? "no reply" : "no signal value in the reply";
-    if (number % kModeEvery == 0) {
-        reading->modeAsked = true;
-        if (!Ask(port, "AT^SYSINFO", "^SYSINFO", DecodeSystemInfo, kSystemModeIndex, rows, &received,
-                 &reading->mode))
-            return Outcome::PortFailed;
-    }
-    return Outcome::Read;
-}
-
-// The live screen is redrawn in place: back to its first line, each line rewritten and the
-// rest of it erased, all in one write so the terminal never shows half a frame.
-class LiveScreen {
-public:
-    explicit LiveScreen(bool on) : on_(on) {
-        if (on_) WriteUtf8(stdout, "\x1b[?25l");
-    }
-    void Draw(const std::vector<std::string>& lines) {
-        if (!on_) return;
-        std::string frame;
-        if (drawnLines_ > 0) frame += "\r\x1b[" + std::to_string(drawnLines_) + "A";
-        for (const auto& line : lines) frame += line + "\x1b[K\n";
-        drawnLines_ = lines.size();
-        WriteUtf8(stdout, frame);
-        FlushOutput();
-    }
-    // The cursor comes back; a "^C" the terminal echoed is erased.
-    void End() {
-        if (!on_) return;
-        WriteUtf8(stdout, "\r\x1b[K\x1b[?25h");
-        FlushOutput();
-        on_ = false;
-    }
-    ~LiveScreen() { End(); }
-
-private:
-    bool on_;
-    size_t drawnLines_ = 0;
-};
-
-}  // namespace
 
 int RunWatch(const WatchOptions& options) {
     PortArgument port;
@@ -108,42 +32,45 @@ int RunWatch(const WatchOptions& options) {
     }
     NoteUnlockedUse("watch", port.display);
     const PortHandle handle = session.Handle();
+
+    const bool live = !options.json && StartTerminalSequences(stdout);
+    // The screen first: it hides the cursor and registers showing it again for every end of
+    // the program, before Ctrl-C and SIGTERM become stop requests of the watch itself.
+    LiveScreen screen(live);
+    CatchStopRequest();
+    if (live) FollowTerminalSize();
+    SignalMeter meter;
+    const std::string portUtf8 = Cp1251ToUtf8(port.display);
+    const auto start = WatchClock::now();
+    const auto drawScreen = [&] {
+        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(WatchClock::now() - start);
+        screen.Draw(WatchScreenLines(meter, portUtf8, options.intervalMs, elapsed.count()));
+    };
+    if (live) drawScreen();
     // As the information run does: an echoed command would hide the reply's prefix.
     session.Transact("ATE0", true, kTerminalTimeLimitMs);
 
-    CapturedRows rows;
-    CatchStopRequest();
-    const bool live = !options.json && StartTerminalSequences(stdout);
-    SignalMeter meter;
-    LiveScreen screen(live);
-    const std::string portUtf8 = Cp1251ToUtf8(port.display);
-    const auto interval = std::chrono::milliseconds(options.intervalMs);
-    const auto start = WatchClock::now();
-    if (live) screen.Draw(meter.Screen(portUtf8, options.intervalMs, 0));
-
+    SignalReader reader(handle);
+    WatchSchedule schedule(start, options.intervalMs);
     bool lost = PortFailed(handle);
-    uint64_t slot = 0;
     while (!lost && !StopRequested() && OutputGoesOn()) {
         SignalReading reading;
-        if (TakeReading(handle, meter.Readings(), rows, &reading) == Outcome::PortFailed) {
+        if (reader.Take(meter.Readings(), &reading) == ReadingOutcome::PortFailed) {
             lost = true;
             break;
         }
         meter.Add(reading);
-        const auto now = WatchClock::now();
         if (live) {
-            const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - start);
-            screen.Draw(meter.Screen(portUtf8, options.intervalMs, elapsed.count()));
+            drawScreen();
         } else {
             WriteUtf8(stdout, (options.json ? ReadingAsJson(reading) : ReadingAsTabLine(reading)) + "\n");
             FlushOutput();
         }
         if (options.count != 0 && meter.Readings() >= options.count) break;
-        // The slots lie on the clock from the start, so a slow reading never shifts the ones
-        // after it; slots a reply outlasted are skipped rather than caught up in a burst.
-        ++slot;
-        while (start + slot * interval <= now) ++slot;
-        if (!WaitUntil(start + slot * interval)) break;
+        const auto next = schedule.NextSlotAfter(WatchClock::now());
+        WaitEnd end;
+        while ((end = WaitUntil(next)) == WaitEnd::Resized) drawScreen();
+        if (end == WaitEnd::Stopped) break;
     }
 
     screen.End();

@@ -1,4 +1,5 @@
-// Waiting for the next reading of `watch` on the monotonic clock, cut short by Ctrl-C.
+// Waiting for the next reading of `watch` on the monotonic clock, cut short by Ctrl-C and, on
+// POSIX terminals, by a change of the terminal's size (so the live screen is redrawn at once).
 #pragma once
 
 #include <chrono>
@@ -9,6 +10,11 @@ using WatchClock = std::chrono::steady_clock;
 void CatchStopRequest();
 bool StopRequested();
 
-// Sleeps until `deadline` on the monotonic clock; returns false at once when a stop is
-// requested before or during the wait.
-bool WaitUntil(WatchClock::time_point deadline);
+// From now on a change of the terminal's size ends a wait (where the system tells of one).
+void FollowTerminalSize();
+
+enum class WaitEnd { Due, Stopped, Resized };
+
+// Sleeps until `deadline` on the monotonic clock; ends at once when a stop is requested before
+// or during the wait, and early when the terminal's size changed since the last wait.
+WaitEnd WaitUntil(WatchClock::time_point deadline);

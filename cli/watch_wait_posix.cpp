@@ -8,33 +8,46 @@
 namespace {
 
 volatile sig_atomic_t StopRequestedFlag = 0;
+volatile sig_atomic_t ResizedFlag = 0;
 
 void OnStopSignal(int) { StopRequestedFlag = 1; }
+void OnResize(int) { ResizedFlag = 1; }
+
+// No SA_RESTART: the signal must end the sleep at once. The port layer takes EINTR in its
+// stride.
+void Catch(int signalNumber, void (*handler)(int)) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;
+    sigaction(signalNumber, &action, nullptr);
+}
 
 }  // namespace
 
 void CatchStopRequest() {
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;   // no SA_RESTART: the signal must end the sleep at once
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    Catch(SIGINT, OnStopSignal);
+    Catch(SIGTERM, OnStopSignal);
 }
 
 bool StopRequested() { return StopRequestedFlag != 0; }
 
+void FollowTerminalSize() { Catch(SIGWINCH, OnResize); }
+
 // steady_clock is CLOCK_MONOTONIC with glibc, so the deadline is slept on with an absolute
 // time and never drifts by the cost of the readings.
-bool WaitUntil(WatchClock::time_point deadline) {
+WaitEnd WaitUntil(WatchClock::time_point deadline) {
     const auto sinceEpoch = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline.time_since_epoch());
     timespec until{};
     until.tv_sec = static_cast<time_t>(sinceEpoch.count() / 1000000000);
     until.tv_nsec = static_cast<long>(sinceEpoch.count() % 1000000000);
-    while (!StopRequested()) {
+    for (;;) {
+        if (StopRequested()) return WaitEnd::Stopped;
+        if (ResizedFlag != 0) {
+            ResizedFlag = 0;
+            return WaitEnd::Resized;
+        }
         const int result = clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr);
-        if (result == 0) return !StopRequested();
-        if (result != EINTR) return !StopRequested();
+        if (result != EINTR) return StopRequested() ? WaitEnd::Stopped : WaitEnd::Due;
     }
-    return false;
 }

@@ -23,11 +23,14 @@ void CatchStopRequest() { SetConsoleCtrlHandler(OnConsoleControl, TRUE); }
 
 bool StopRequested() { return InterlockedCompareExchange(&StopRequestedFlag, 0, 0) != 0; }
 
-bool WaitUntil(WatchClock::time_point deadline) {
+// The console tells of no resize; the next reading's redraw takes the new width.
+void FollowTerminalSize() {}
+
+WaitEnd WaitUntil(WatchClock::time_point deadline) {
     while (!StopRequested()) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - WatchClock::now());
-        if (left.count() <= 0) return true;
+        if (left.count() <= 0) return WaitEnd::Due;
         Sleep(left.count() < kSliceMs ? static_cast<DWORD>(left.count()) : kSliceMs);
     }
-    return false;
+    return WaitEnd::Stopped;
 }

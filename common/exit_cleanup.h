@@ -11,7 +11,10 @@
 using ExitCleanupStep = void (*)();
 
 // Registers `step` (at most a small fixed number; false when full). Steps run in the reverse
-// order of registration. Registering installs the handlers on first use.
+// order of registration. Registering installs the handlers on first use. A step registered
+// again is not added twice. A signal that already has a handler of the program's own when
+// the handlers are installed keeps it: that handler decides how the program ends. On POSIX
+// the steps run only in the process that registered them, not in a child made by fork().
 bool AddExitCleanup(ExitCleanupStep step);
 
 // Runs the registered steps now, once (later calls and signals do nothing more).

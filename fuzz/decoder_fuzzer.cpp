@@ -10,6 +10,7 @@
 #include "fuzz/fuzz_checks.h"
 #include "info/answer_decode.h"
 #include "info/config_decoders.h"
+#include "info/info_table.h"
 #include "info/status_decoders.h"
 #include "link/answer.h"
 #include "link/transact.h"
@@ -19,22 +20,22 @@ namespace {
 struct DecoderCase {
     void (*decode)(const char* value);
     const char* prefix;
-    int firstRow;   // the rows the decoder may write
-    int lastRow;
+    InfoRow firstRow;   // the rows the decoder may write
+    InfoRow lastRow;
 };
 
 const DecoderCase kDecoders[] = {
-    {DecodeSystemInfo, "^SYSINFO", 8, 14},
-    {DecodeFunctionality, "+CFUN", 16, 16},
-    {DecodeSignal, "+CSQ", 17, 17},
-    {DecodeOperator, "+COPS", 18, 19},
-    {DecodeSystemConfig, "^SYSCFG", 20, 23},
-    {DecodeCardLock, "^CARDLOCK", 26, 27},
+    {DecodeSystemInfo, "^SYSINFO", InfoRow::ServiceStatus, InfoRow::SimLockState},
+    {DecodeFunctionality, "+CFUN", InfoRow::Functionality, InfoRow::Functionality},
+    {DecodeSignal, "+CSQ", InfoRow::Signal, InfoRow::Signal},
+    {DecodeOperator, "+COPS", InfoRow::SelectionMode, InfoRow::Operator},
+    {DecodeSystemConfig, "^SYSCFG", InfoRow::NetworkTechnology, InfoRow::RoamingSupport},
+    {DecodeCardLock, "^CARDLOCK", InfoRow::LockStatus, InfoRow::AttemptsLeft},
 };
 constexpr size_t kDecoderCount = sizeof kDecoders / sizeof kDecoders[0];
 
 bool MayWrite(const DecoderCase& decoder, int tableIndex) {
-    return tableIndex >= decoder.firstRow && tableIndex <= decoder.lastRow;
+    return tableIndex >= RowIndex(decoder.firstRow) && tableIndex <= RowIndex(decoder.lastRow);
 }
 
 void CopyBounded(char* buffer, size_t capacity, const uint8_t* data, size_t size) {

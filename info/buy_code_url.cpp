@@ -106,3 +106,10 @@ int BuildBuyCodeUrl(const char* model, const char* versions, char* output, size_
 }
 
 bool BuyCodeDateOpen(int year, int month) { return year > 2014 || (year == 2014 && month >= 8); }
+
+bool OfferedBuyCodePage(const char* model, const char* versions, UtcDate today, char* output,
+                        size_t outputSize) {
+    if (output != nullptr && outputSize > 0) output[0] = '\0';
+    if (!BuyCodeDateOpen(today.year, today.month)) return false;
+    return BuildBuyCodeUrl(model, versions, output, outputSize) == 0;
+}

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+#include "common/utc_time.h"
+
 constexpr size_t kPageAddressSize = 256;   // the callers' address buffer, NUL included
 
 // The shop's origin (a deployment setting) followed by the fixed path and query key, and the
@@ -31,3 +33,10 @@ int BuildBuyCodeUrl(const char* model, const char* versions, char* output, size_
 
 // The offer exists from August 2014 on; the date is the computer's date in UTC.
 bool BuyCodeDateOpen(int year, int month);
+
+// The page the buy-code offer opens for a model and its versions text on `today` (UTC): the
+// model's page while the date gate is open. Writes it into `output` as BuildBuyCodeUrl does
+// and returns true; otherwise writes the empty text (when there is room) and returns false.
+// The window passes its clock, the command-line tool UtcToday().
+bool OfferedBuyCodePage(const char* model, const char* versions, UtcDate today, char* output,
+                        size_t outputSize);

@@ -5,13 +5,6 @@
 
 namespace {
 
-constexpr int kNetworkTechnologyRow = 20;
-constexpr int kSearchOrderRow = 21;
-constexpr int kBandRow = 22;
-constexpr int kRoamingSupportRow = 23;
-constexpr int kLockStatusRow = 26;
-constexpr int kAttemptsLeftRow = 27;
-
 constexpr CodeText kNetworkTechnologyCodes[] = {
     {"2", "Автоматический поиск"},
     {"13", "Только 2G"},
@@ -59,16 +52,16 @@ constexpr CodeTable kLockStatusTable = MakeCodeTable(kLockStatusCodes);
 
 // Field 5, the service domain setting, is not shown.
 constexpr FieldRule kSystemConfigRules[] = {
-    {FieldHandling::Decoded, kNetworkTechnologyRow, &kNetworkTechnologyTable},
-    {FieldHandling::Decoded, kSearchOrderRow, &kSearchOrderTable},
-    {FieldHandling::Decoded, kBandRow, &kBandTable},
-    {FieldHandling::Decoded, kRoamingSupportRow, &kRoamingSupportTable},
+    {FieldHandling::Decoded, InfoRow::NetworkTechnology, &kNetworkTechnologyTable},
+    {FieldHandling::Decoded, InfoRow::SearchOrder, &kSearchOrderTable},
+    {FieldHandling::Decoded, InfoRow::Band, &kBandTable},
+    {FieldHandling::Decoded, InfoRow::RoamingSupport, &kRoamingSupportTable},
 };
 
 // Field 3, the operator part of the lock, is not shown.
 constexpr FieldRule kCardLockRules[] = {
-    {FieldHandling::Decoded, kLockStatusRow, &kLockStatusTable},
-    {FieldHandling::AsIs, kAttemptsLeftRow, nullptr},
+    {FieldHandling::Decoded, InfoRow::LockStatus, &kLockStatusTable},
+    {FieldHandling::AsIs, InfoRow::AttemptsLeft, nullptr},
 };
 
 }  // namespace

@@ -2,5 +2,7 @@
 // placed) and writes its rows with SetRowValue; none of them stops the information run.
 #pragma once
 
-void DecodeSystemConfig(const char* value);    // ^SYSCFG  -> rows 20..23
-void DecodeCardLock(const char* value);        // ^CARDLOCK -> rows 26, 27
+// ^SYSCFG -> InfoRow::NetworkTechnology .. InfoRow::RoamingSupport
+void DecodeSystemConfig(const char* value);
+// ^CARDLOCK -> InfoRow::LockStatus, InfoRow::AttemptsLeft
+void DecodeCardLock(const char* value);

@@ -38,17 +38,17 @@ const char* LookUpCode(FieldView field, const CodeTable& table) {
     return nullptr;
 }
 
-void WriteDecodedField(int tableIndex, FieldView field, const CodeTable& table) {
+void WriteDecodedField(InfoRow row, FieldView field, const CodeTable& table) {
     const char* text = LookUpCode(field, table);
-    if (text != nullptr) SetRowValue(tableIndex, text);
+    if (text != nullptr) SetRowValue(row, text);
 }
 
-void WriteFieldAsIs(int tableIndex, FieldView field) {
+void WriteFieldAsIs(InfoRow row, FieldView field) {
     size_t length = field.length;
     if (length > sizeof FieldText - 1) length = sizeof FieldText - 1;
     std::memcpy(FieldText, field.text, length);
     FieldText[length] = '\0';
-    SetRowValue(tableIndex, FieldText);
+    SetRowValue(row, FieldText);
 }
 
 void DecodeFields(const char* value, const FieldRule* rules, size_t ruleCount) {
@@ -59,10 +59,10 @@ void DecodeFields(const char* value, const FieldRule* rules, size_t ruleCount) {
         const FieldRule& rule = rules[i];
         switch (rule.handling) {
             case FieldHandling::Decoded:
-                WriteDecodedField(rule.tableIndex, field, *rule.codes);
+                WriteDecodedField(rule.row, field, *rule.codes);
                 break;
             case FieldHandling::AsIs:
-                WriteFieldAsIs(rule.tableIndex, field);
+                WriteFieldAsIs(rule.row, field);
                 break;
             case FieldHandling::Ignored:
                 break;

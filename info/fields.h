@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+#include "info/info_table.h"
+
 struct FieldView {
     const char* text;   // not NUL-terminated: the field ends after `length` characters
     size_t length;
@@ -45,17 +47,17 @@ const char* LookUpCode(FieldView field, const CodeTable& table);
 
 // Writes the text of the field's code into the row; a field without a code leaves the row as
 // it was.
-void WriteDecodedField(int tableIndex, FieldView field, const CodeTable& table);
+void WriteDecodedField(InfoRow row, FieldView field, const CodeTable& table);
 
 // Writes the field itself into the row, also when it is empty.
-void WriteFieldAsIs(int tableIndex, FieldView field);
+void WriteFieldAsIs(InfoRow row, FieldView field);
 
 // How one field of an answer reaches its row.
 enum class FieldHandling { Decoded, AsIs, Ignored };
 
 struct FieldRule {
     FieldHandling handling;
-    int tableIndex;            // unused for Ignored
+    InfoRow row;               // unused for Ignored
     const CodeTable* codes;    // only for Decoded
 };
 

@@ -23,7 +23,7 @@ constexpr const char* kPathWithoutPort = "\\\\.\\";
 
 struct PlacedPrefix {
     const char* prefix;   // "" takes the first line of the reply
-    int tableIndex;
+    InfoRow row;
 };
 
 // One step of the sequence: a reply's values are either placed in rows as they are or, for a
@@ -41,22 +41,28 @@ struct InfoQuery {
 const InfoQuery kInfoQueries[kInfoQueryCount] = {
     {"ATE0", {}, 0, nullptr, nullptr},
     {"ATI",
-     {{"Manufacturer", 0}, {"Model", 1}, {"Revision", 2}, {"IMEI", 5}, {"+GCAP", 7}},
+     {{"Manufacturer", InfoRow::Manufacturer},
+      {"Model", InfoRow::Model},
+      {"Revision", InfoRow::FirmwareVersion},
+      {"IMEI", InfoRow::Imei},
+      {"+GCAP", InfoRow::CommandSets}},
      5, nullptr, nullptr},
-    {"AT^FHVER", {{"^FHVER", 4}}, 1, nullptr, nullptr},
-    {"AT+CGMI", {{"", 0}}, 1, nullptr, nullptr},
-    {"AT+CGMM", {{"", 1}}, 1, nullptr, nullptr},
-    {"AT+CGMR", {{"", 2}}, 1, nullptr, nullptr},
-    {"AT+CIMI", {{"", 6}}, 1, nullptr, nullptr},
-    {"AT+CGSN", {{"", 5}}, 1, nullptr, nullptr},
-    {"AT^HWVER", {{"^HWVER", 3}}, 1, nullptr, nullptr},
+    {"AT^FHVER", {{"^FHVER", InfoRow::Versions}}, 1, nullptr, nullptr},
+    {"AT+CGMI", {{"", InfoRow::Manufacturer}}, 1, nullptr, nullptr},
+    {"AT+CGMM", {{"", InfoRow::Model}}, 1, nullptr, nullptr},
+    {"AT+CGMR", {{"", InfoRow::FirmwareVersion}}, 1, nullptr, nullptr},
+    {"AT+CIMI", {{"", InfoRow::Imsi}}, 1, nullptr, nullptr},
+    {"AT+CGSN", {{"", InfoRow::Imei}}, 1, nullptr, nullptr},
+    {"AT^HWVER", {{"^HWVER", InfoRow::HardwareVersion}}, 1, nullptr, nullptr},
     {"AT^SYSINFO", {}, 0, "^SYSINFO", DecodeSystemInfo},
-    {"AT+CPIN?", {{"+CPIN", 15}}, 1, nullptr, nullptr},
+    {"AT+CPIN?", {{"+CPIN", InfoRow::PinStatus}}, 1, nullptr, nullptr},
     {"AT+CFUN?", {}, 0, "+CFUN", DecodeFunctionality},
     {"AT+CSQ", {}, 0, "+CSQ", DecodeSignal},
     {"AT+COPS?", {}, 0, "+COPS", DecodeOperator},
     {"AT^SYSCFG?", {}, 0, "^SYSCFG", DecodeSystemConfig},
-    {"AT^VERSION?", {{"^VERSION:BDT", 24}, {"^VERSION:EXTD", 25}}, 2, nullptr, nullptr},
+    {"AT^VERSION?",
+     {{"^VERSION:BDT", InfoRow::BuildDate}, {"^VERSION:EXTD", InfoRow::DashboardVersion}},
+     2, nullptr, nullptr},
     {"AT^CARDLOCK?", {}, 0, "^CARDLOCK", DecodeCardLock},
 };
 
@@ -66,7 +72,7 @@ int LostAtStep = 0;   // 1-based; 0 while the last run kept its port
 
 void HandleReply(const InfoQuery& query) {
     for (int i = 0; i < query.placedCount; ++i) {
-        ExtractAnswer(query.placed[i].prefix, query.placed[i].tableIndex, true);
+        ExtractAnswer(query.placed[i].prefix, RowIndex(query.placed[i].row), true);
     }
     if (query.decode != nullptr) DecodeAnswer(query.decodedPrefix, query.decode);
 }

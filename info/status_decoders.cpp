@@ -1,24 +1,12 @@
 // Network status answers: ^SYSINFO, +CFUN, +CSQ and +COPS.
-#include <cstdint>
-#include <cstdio>
-
 #include "info/status_decoders.h"
+
+#include "common/signal_level.h"
 #include "info/fields.h"
 #include "info/info_table.h"
+#include "info/signal_text.h"
 
 namespace {
-
-constexpr int kServiceStatusRow = 8;
-constexpr int kServiceDomainRow = 9;
-constexpr int kRoamingStateRow = 10;
-constexpr int kSystemModeRow = 11;
-constexpr int kSystemSubmodeRow = 12;
-constexpr int kSimStateRow = 13;
-constexpr int kSimLockStateRow = 14;
-constexpr int kFunctionalityRow = 16;
-constexpr int kSignalRow = 17;
-constexpr int kSelectionModeRow = 18;
-constexpr int kOperatorRow = 19;
 
 constexpr CodeText kServiceStatusCodes[] = {
     {"0", "Нет сервиса"},
@@ -102,52 +90,18 @@ constexpr CodeTable kSelectionModeTable = MakeCodeTable(kSelectionModeCodes);
 // The answer lists fields 5 to 7 as SIM state, lock state and submode, while the table shows
 // the submode above the SIM rows; hence the rows out of order.
 constexpr FieldRule kSystemInfoRules[] = {
-    {FieldHandling::Decoded, kServiceStatusRow, &kServiceStatusTable},
-    {FieldHandling::Decoded, kServiceDomainRow, &kServiceDomainTable},
-    {FieldHandling::Decoded, kRoamingStateRow, &kRoamingTable},
-    {FieldHandling::Decoded, kSystemModeRow, &kSystemModeTable},
-    {FieldHandling::Decoded, kSimStateRow, &kSimStateTable},
-    {FieldHandling::AsIs, kSimLockStateRow, nullptr},
-    {FieldHandling::Decoded, kSystemSubmodeRow, &kSubmodeTable},
+    {FieldHandling::Decoded, InfoRow::ServiceStatus, &kServiceStatusTable},
+    {FieldHandling::Decoded, InfoRow::ServiceDomain, &kServiceDomainTable},
+    {FieldHandling::Decoded, InfoRow::RoamingState, &kRoamingTable},
+    {FieldHandling::Decoded, InfoRow::SystemMode, &kSystemModeTable},
+    {FieldHandling::Decoded, InfoRow::SimState, &kSimStateTable},
+    {FieldHandling::AsIs, InfoRow::SimLockState, nullptr},
+    {FieldHandling::Decoded, InfoRow::SystemSubmode, &kSubmodeTable},
 };
 
 constexpr FieldRule kFunctionalityRules[] = {
-    {FieldHandling::Decoded, kFunctionalityRow, &kFunctionalityTable},
+    {FieldHandling::Decoded, InfoRow::Functionality, &kFunctionalityTable},
 };
-
-// +CSQ reports 99 when the modem has no measurement (3GPP TS 27.007).
-constexpr long long kSignalUnknown = 99;
-constexpr const char* kSignalUnknownText = "Неизвестно";
-
-bool IsFormatBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// Reads the field as "%d" would (leading blanks, an optional sign, digits up to the first
-// non-digit; 0 when there is no number), but saturates instead of overflowing.
-long long ReadSignalValue(FieldView field) {
-    constexpr long long kLimit = 1000000000000LL;   // far beyond any level, far below overflow
-    size_t i = 0;
-    while (i < field.length && IsFormatBlank(field.text[i])) ++i;
-    bool negative = false;
-    if (i < field.length && (field.text[i] == '+' || field.text[i] == '-')) {
-        negative = field.text[i] == '-';
-        ++i;
-    }
-    long long magnitude = 0;
-    for (; i < field.length && field.text[i] >= '0' && field.text[i] <= '9'; ++i) {
-        if (magnitude < kLimit) magnitude = magnitude * 10 + (field.text[i] - '0');
-    }
-    if (magnitude > kLimit) magnitude = kLimit;
-    return negative ? -magnitude : magnitude;
-}
-
-const char* SignalGrade(long long level) {
-    if (level <= -95) return "Плохо";
-    if (level <= -85) return "Удовлетворительно";
-    if (level <= -75) return "Хорошо";
-    return "Отлично";
-}
 
 }  // namespace
 
@@ -164,24 +118,16 @@ void DecodeSignal(const char* value) {
     FieldReader reader(value);
     FieldView field{};
     if (!reader.Next(&field)) return;
-    const long long signal = ReadSignalValue(field);
-    if (signal == kSignalUnknown) {
-        SetRowValue(kSignalRow, kSignalUnknownText);
-        return;
-    }
-    long long level = 2 * signal - 113;
-    if (level > INT32_MAX) level = INT32_MAX;
-    if (level < INT32_MIN) level = INT32_MIN;
-    char text[64];
-    std::snprintf(text, sizeof text, "%d dBm (%s)", static_cast<int>(level), SignalGrade(level));
-    SetRowValue(kSignalRow, text);
+    char text[kSignalTextSize];
+    SignalLevelText(SignalLevelFromCsq(field.text, field.length), text, sizeof text);
+    SetRowValue(InfoRow::Signal, text);
 }
 
 void DecodeOperator(const char* value) {
     FieldReader reader(value);
     FieldView field{};
     if (!reader.Next(&field)) return;
-    WriteDecodedField(kSelectionModeRow, field, kSelectionModeTable);
+    WriteDecodedField(InfoRow::SelectionMode, field, kSelectionModeTable);
     if (!reader.Next(&field)) return;   // field 2, the name format, is not shown
     if (!reader.Next(&field)) return;
     // A quoted name loses its quotes. A field already ends at the next comma, so a name that
@@ -191,5 +137,5 @@ void DecodeOperator(const char* value) {
         --field.length;
     }
     if (field.length > 0 && field.text[field.length - 1] == '"') --field.length;
-    WriteFieldAsIs(kOperatorRow, field);
+    WriteFieldAsIs(InfoRow::Operator, field);
 }

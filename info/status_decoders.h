@@ -2,7 +2,12 @@
 // and writes its rows with SetRowValue; none of them stops the information run.
 #pragma once
 
-void DecodeSystemInfo(const char* value);      // ^SYSINFO -> rows 8..14
-void DecodeFunctionality(const char* value);   // +CFUN    -> row 16
-void DecodeSignal(const char* value);          // +CSQ     -> row 17
-void DecodeOperator(const char* value);        // +COPS    -> rows 18, 19
+// ^SYSINFO -> InfoRow::ServiceStatus .. InfoRow::SimLockState
+void DecodeSystemInfo(const char* value);
+// +CFUN -> InfoRow::Functionality
+void DecodeFunctionality(const char* value);
+// +CSQ -> InfoRow::Signal: the level of its first field (SignalLevelFromCsq) in the row's
+// words (signal_text.h)
+void DecodeSignal(const char* value);
+// +COPS -> InfoRow::SelectionMode, InfoRow::Operator
+void DecodeOperator(const char* value);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "info/buy_code_url.h"
+#include "info/info_table.h"
 #include "ui/buy_code_layout.h"
 #include "ui/gdiplus_include.h"
 #include "ui/info_list.h"
@@ -13,8 +14,6 @@
 
 namespace {
 
-constexpr int kModelPosition = 1;
-constexpr int kVersionsPosition = 2;
 constexpr size_t kCellTextSize = 256;
 constexpr COLORREF kButtonFillColour = RGB(160, 255, 160);
 constexpr unsigned int kButtonTextColour = 0xFFA00000u;
@@ -25,12 +24,10 @@ constexpr int kButtonTextSize = 14;
 void OfferedPage(char* address, size_t addressSize) {
     char model[kCellTextSize] = {};
     char versions[kCellTextSize] = {};
-    ReadListCell(kModelPosition, 1, model, sizeof(model));
-    ReadListCell(kVersionsPosition, 1, versions, sizeof(versions));
+    ReadListCell(RowPosition(InfoRow::Model), 1, model, sizeof(model));
+    ReadListCell(RowPosition(InfoRow::Versions), 1, versions, sizeof(versions));
     memset(address, 0, addressSize);
-    BuildBuyCodeUrl(model, versions, address, addressSize);
-    UtcDate today = Ui.clock();
-    if (!BuyCodeDateOpen(today.year, today.month)) address[0] = '\0';
+    OfferedBuyCodePage(model, versions, Ui.clock(), address, addressSize);
 }
 
 }  // namespace

@@ -2,10 +2,12 @@
 // the list's drawing, its click handling and the tests share these numbers.
 #pragma once
 
+#include "info/info_table.h"
+
 // Where the buy-code cell lies in the information list (row position, value column) and the
 // fixed client x positions that split it: the status text keeps up to kBuyCodeStatusRight,
 // the button starts at kBuyCodeButtonLeft.
-constexpr int kBuyCodeRowPosition = 6;
+constexpr int kBuyCodeRowPosition = RowPosition(InfoRow::LockStatus);
 constexpr int kBuyCodeColumn = 1;
 constexpr int kBuyCodeStatusRight = 500;
 constexpr int kBuyCodeButtonLeft = 502;

@@ -2,6 +2,7 @@
 
 #include "info/info_table.h"
 #include "ui/buy_code_cell.h"
+#include "ui/buy_code_layout.h"
 #include "ui/skin.h"
 #include "ui/ui_state.h"
 
@@ -13,7 +14,6 @@ constexpr COLORREF kValueBackgroundColour = RGB(255, 255, 200);
 constexpr COLORREF kNameTextColour = RGB(0, 0, 160);
 constexpr COLORREF kCellFrameColour = RGB(160, 160, 160);
 constexpr LONG kCheckBoxCoverRight = 22;
-constexpr int kLockStatusPosition = 6;
 
 void FillWithBackground(HDC context, const RECT& area) {
     HBRUSH brush = CreateSolidBrush(kSkinBackgroundGdi);
@@ -65,7 +65,7 @@ void FinishRow(int position) {
         cell.left = LVIR_BOUNDS;
         SendMessageA(Ui.infoList, LVM_GETSUBITEMRECT, position, reinterpret_cast<LPARAM>(&cell));
         cell.bottom -= 1;
-        if (position == kLockStatusPosition) {
+        if (position == kBuyCodeRowPosition) {
             DrawBuyCodeCell(context, cell);
         } else {
             FrameCell(context, cell);

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "common/utc_time.h"
+
 namespace Gdiplus {
 class Bitmap;
 class Graphics;
@@ -30,12 +32,7 @@ struct ImageButton {
     int32_t highlightEnabled;
 };
 
-// The date that gates the credits line and the buy-code button, in UTC.
-struct UtcDate {
-    int year;
-    int month;
-    int day;
-};
+// The clock of the date (UTC) that gates the credits line and the buy-code button.
 using UtcClock = UtcDate (*)();
 
 struct UiState {

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/wait.h>
+#include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <functional>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -140,13 +143,17 @@ TEST(CliTermPiped, BadPortsAndArgumentsAreExitTwo) {
     EXPECT_NE(help.out.find("Exit status"), std::string::npos);
 }
 
-// The tool on a pseudo-terminal of its own, typed at like a keyboard.
+// A program on a pseudo-terminal of its own, typed at like a keyboard: the tool itself, or a
+// shell that starts it.
 class TypedSession {
 public:
-    explicit TypedSession(const std::string& port) {
+    explicit TypedSession(const std::string& port)
+        : TypedSession(std::vector<std::string>{VESMARIN_CLI, "term", port}) {}
+    explicit TypedSession(const std::vector<std::string>& argv) {
         master_ = posix_openpt(O_RDWR | O_NOCTTY);
         if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
         const std::string slave = ptsname(master_);
+        tcgetattr(master_, &found_);
         child_ = fork();
         if (child_ == 0) {
             setsid();
@@ -155,7 +162,14 @@ public:
             dup2(fd, 1);
             dup2(fd, 2);
             setenv("TERM", "xterm", 1);
-            execl(VESMARIN_CLI, VESMARIN_CLI, "term", port.c_str(), static_cast<char*>(nullptr));
+            setenv("PS1", "shell$ ", 1);
+            const rlimit noCore{0, 0};   // SIGQUIT ends the tool without a core file
+            setrlimit(RLIMIT_CORE, &noCore);
+            std::vector<std::string> strings = argv;
+            std::vector<char*> args;
+            for (auto& text : strings) args.push_back(&text[0]);
+            args.push_back(nullptr);
+            execv(args[0], args.data());
             _exit(127);
         }
     }
@@ -172,16 +186,21 @@ public:
 
     // Reads the screen output until `text` has appeared `times` times in all, or 10 s pass.
     bool WaitFor(const std::string& text, size_t times = 1) {
+        return WaitUntil([&] { return Count(screen_, text) >= times; });
+    }
+
+    // Reads the screen output until `done` holds, or 10 s pass.
+    bool WaitUntil(const std::function<bool()>& done) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (Count(screen_, text) < times) {
+        while (!done()) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now()).count();
             if (left <= 0) return false;
             pollfd p{master_, POLLIN, 0};
-            if (poll(&p, 1, static_cast<int>(left)) <= 0) continue;
+            if (poll(&p, 1, static_cast<int>(std::min<long long>(left, 20))) <= 0) continue;
             char chunk[4096];
             const ssize_t n = read(master_, chunk, sizeof chunk);
-            if (n <= 0) return false;
+            if (n <= 0) return done();
             screen_.append(chunk, static_cast<size_t>(n));
         }
         return true;
@@ -194,17 +213,19 @@ public:
     // (a pty's master reads the settings of its slave).
     bool WaitForPrompt(size_t times) {
         if (!WaitFor("\ncmd> ", times)) return false;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        termios settings{};
-        while (tcgetattr(master_, &settings) == 0 && (settings.c_lflag & ICANON) != 0) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            usleep(2000);
-        }
-        return true;
+        return WaitUntil([&] { return !InFoundMode(); });
     }
 
-    // The exit status, reading the screen meanwhile so the tool never blocks on a full
-    // terminal; -1 when it has not ended within 10 s (it is then killed).
+    // Whether the terminal's modes are those it had before the program started.
+    bool InFoundMode() const {
+        termios now{};
+        if (tcgetattr(master_, &now) != 0) return false;
+        return now.c_lflag == found_.c_lflag && now.c_iflag == found_.c_iflag && now.c_oflag == found_.c_oflag;
+    }
+
+    // The exit status, reading the screen meanwhile so the program never blocks on a full
+    // terminal; -1 when a signal ended it (Signal() tells which) or when it has not ended
+    // within 10 s (it is then killed).
     int Wait() {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         int status = 0;
@@ -218,14 +239,18 @@ public:
             }
         }
         exited_ = true;
+        if (WIFSIGNALED(status)) signal_ = WTERMSIG(status);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
+    int Signal() const { return signal_; }
     const std::string& Screen() const { return screen_; }
 
 private:
     int master_ = -1;
     pid_t child_ = -1;
     bool exited_ = false;
+    int signal_ = 0;
+    termios found_{};
     std::string screen_;
 };
 
@@ -257,6 +282,81 @@ TEST(CliTermTyped, CtrlCDropsTheLineAndExitEnds) {
     session.Type("exit\r");
     EXPECT_EQ(session.Wait(), 0) << session.Screen();
     EXPECT_EQ(ReceivedSince(5, before), "");
+}
+
+// A script started the tool: they share a process group. SIGTERM at the prompt ends the tool
+// alone, the terminal put back, and the script goes on.
+TEST(CliTermTyped, SigtermAtThePromptEndsOnlyTheTool) {
+    const std::string script = std::string("sh -c 'echo tool $$; exec ") + VESMARIN_CLI +
+                               " term COM5'; echo \"script goes on after $?\"";
+    TypedSession session(std::vector<std::string>{"/bin/bash", "-c", script});
+    ASSERT_TRUE(session.Started());
+    ASSERT_TRUE(session.WaitForPrompt(1)) << session.Screen();
+    const size_t at = session.Screen().find("tool ");
+    ASSERT_NE(at, std::string::npos);
+    const pid_t tool = static_cast<pid_t>(std::atol(session.Screen().c_str() + at + 5));
+    ASSERT_GT(tool, 0);
+    session.Type("ATI");
+    ASSERT_TRUE(session.WaitFor("ATI")) << session.Screen();
+    kill(tool, SIGTERM);
+    EXPECT_EQ(session.Wait(), 0) << session.Screen();
+    EXPECT_NE(session.Screen().find("script goes on after 143"), std::string::npos) << session.Screen();
+    EXPECT_TRUE(session.InFoundMode());
+}
+
+// While a command runs the terminal is as found: what is typed ahead is echoed, and Ctrl-C ends
+// the tool (the line typed ahead is never sent).
+TEST(CliTermTyped, DuringACommandTheTerminalIsAsFoundAndCtrlCEndsTheTool) {
+    const size_t before = ReadsSoFar(4);
+    TypedSession session("COM4");
+    ASSERT_TRUE(session.Started());
+    ASSERT_TRUE(session.WaitForPrompt(1)) << session.Screen();
+    session.Type("ATI\r");
+    ASSERT_TRUE(session.WaitUntil([&] { return ReceivedSince(4, before) == "ATI\\r|"; }));
+    EXPECT_TRUE(session.InFoundMode());
+    session.Type("AT+CSQ");
+    EXPECT_TRUE(session.WaitFor("AT+CSQ")) << session.Screen();
+    session.Type("\x03");
+    EXPECT_EQ(session.Wait(), -1) << session.Screen();
+    EXPECT_EQ(session.Signal(), SIGINT);
+    EXPECT_TRUE(session.InFoundMode());
+    EXPECT_EQ(ReceivedSince(4, before), "ATI\\r|");
+}
+
+TEST(CliTermTyped, CtrlBackslashAtThePromptEndsTheTool) {
+    TypedSession session("COM5");
+    ASSERT_TRUE(session.Started());
+    ASSERT_TRUE(session.WaitForPrompt(1)) << session.Screen();
+    session.Type("AT\x1c");
+    EXPECT_EQ(session.Wait(), -1) << session.Screen();
+    EXPECT_EQ(session.Signal(), SIGQUIT);
+    EXPECT_TRUE(session.InFoundMode());
+}
+
+// In a shell with job control: Ctrl-Z in the middle of a line stops the tool, and after `fg`
+// the line is drawn again and goes on; `fg` itself never reaches the modem.
+TEST(CliTermTyped, CtrlZSuspendsAndFgResumesTheLine) {
+    const size_t before = ReadsSoFar(5);
+    TypedSession shell(std::vector<std::string>{"/bin/bash", "--norc", "--noprofile", "-i"});
+    ASSERT_TRUE(shell.Started());
+    ASSERT_TRUE(shell.WaitFor("shell$ ")) << shell.Screen();
+    shell.Type(std::string(VESMARIN_CLI) + " term COM5\r");
+    ASSERT_TRUE(shell.WaitForPrompt(1)) << shell.Screen();
+    shell.Type("AT+CF");
+    ASSERT_TRUE(shell.WaitFor("AT+CF")) << shell.Screen();
+    shell.Type("\x1a");
+    ASSERT_TRUE(shell.WaitFor("Stopped")) << shell.Screen();
+    ASSERT_TRUE(shell.WaitFor("shell$ ", 2)) << shell.Screen();
+    shell.Type("fg\r");
+    ASSERT_TRUE(shell.WaitFor("cmd> AT+CF", 2)) << shell.Screen();
+    ASSERT_TRUE(shell.WaitUntil([&] { return !shell.InFoundMode(); }));
+    shell.Type("UN?\r");
+    ASSERT_TRUE(shell.WaitFor("ERROR")) << shell.Screen();
+    shell.Type("\x04");
+    ASSERT_TRUE(shell.WaitFor("shell$ ", 3)) << shell.Screen();
+    shell.Type("exit\r");
+    EXPECT_EQ(shell.Wait(), 0) << shell.Screen();
+    EXPECT_EQ(ReceivedSince(5, before), "AT+CFUN?\\r|");
 }
 
 }  // namespace

@@ -1,15 +1,19 @@
 // vesmarin-cli watch against simulated modems. Layout CliWatch: COM5's signal drifts through
 // a cycle of replies (levels, the unknown level, a silent turn, an error), COM6 goes away at
-// the first signal reading, COM4 stays silent.
+// the first signal reading, COM4 stays silent, COM7 gives odd values, COM8 steady ones.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <csignal>
+#include <cstring>
+#include <functional>
 #include <cstdio>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -19,6 +23,7 @@
 #include <vector>
 
 #include "tests/cli/run_cli.h"
+#include "tests/support/modem_transcript.h"
 
 namespace {
 
@@ -33,36 +38,93 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-// Runs the tool on a terminal of its own; once `waitFor` has appeared on it, sends SIGINT as
-// Ctrl-C would (when `interrupt`), then reads to the end. Gives up after 60 s.
-Outcome RunOnTerminal(const std::vector<std::string>& args, const std::string& waitFor, bool interrupt) {
-    Outcome outcome;
+struct TerminalOutcome {
+    int status = -1;   // the exit status, -1 when a signal ended the tool
+    int signal = 0;    // that signal
+    std::string out;
+};
+
+// One step of a run on a terminal: once `when` holds for what the screen got so far, `then`
+// acts on the tool (a signal) or on its terminal (a new size).
+struct TerminalStep {
+    std::function<bool(const std::string& screen)> when;
+    std::function<void(pid_t tool, int terminal)> then;
+};
+
+TerminalStep Once(const std::string& shown, std::function<void(pid_t, int)> then) {
+    return {[shown](const std::string& screen) { return screen.find(shown) != std::string::npos; }, then};
+}
+
+std::function<void(pid_t, int)> Send(int signalNumber) {
+    return [signalNumber](pid_t tool, int) { kill(tool, signalNumber); };
+}
+
+// Runs the tool on a terminal of its own, `columns` wide, taking the steps in turn, then reads
+// to the end. Gives up after 60 s.
+TerminalOutcome RunOnTerminal(const std::vector<std::string>& args, std::vector<TerminalStep> steps,
+                              unsigned short columns = 80) {
+    TerminalOutcome outcome;
     int master = -1;
-    const pid_t child = forkpty(&master, nullptr, nullptr, nullptr);
+    winsize size{};
+    size.ws_row = 24;
+    size.ws_col = columns;
+    const pid_t child = forkpty(&master, nullptr, nullptr, &size);
     if (child < 0) return outcome;
     if (child == 0) {
         setenv("TERM", "xterm", 1);
+        const rlimit noCore{0, 0};   // SIGQUIT ends the tool without a core file
+        setrlimit(RLIMIT_CORE, &noCore);
         ExecCli(args);
     }
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    bool sent = !interrupt;
+    size_t step = 0;
     char chunk[4096];
     while (std::chrono::steady_clock::now() < giveUp) {
+        if (step < steps.size() && steps[step].when(outcome.out)) {
+            steps[step].then(child, master);
+            ++step;
+            continue;
+        }
         pollfd ready{master, POLLIN, 0};
         if (poll(&ready, 1, 200) <= 0) continue;
         const ssize_t n = read(master, chunk, sizeof chunk);
         if (n <= 0) break;   // EIO once the child has closed the terminal
         outcome.out.append(chunk, static_cast<size_t>(n));
-        if (!sent && outcome.out.find(waitFor) != std::string::npos) {
-            kill(child, SIGINT);
-            sent = true;
-        }
     }
     close(master);
     int status = 0;
     waitpid(child, &status, 0);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) outcome.signal = WTERMSIG(status);
     return outcome;
+}
+
+// The lines the live screen wrote, escape sequences and carriage returns taken out.
+std::vector<std::string> ScreenLines(const std::string& out) {
+    const std::string plain = std::regex_replace(out, std::regex("\x1b\\[[0-9;?]*[A-Za-z]|\r"), "");
+    return Lines(plain);
+}
+
+size_t Columns(const std::string& utf8) {
+    size_t columns = 0;
+    for (unsigned char byte : utf8) columns += (byte & 0xC0) != 0x80 ? 1 : 0;
+    return columns;
+}
+
+size_t ModemReadsSoFar(int port) {
+    std::vector<std::string> lines;
+    ReceivedByModem(port, &lines);
+    return lines.size();
+}
+
+// Whether the modem received `command` after its first `skip` reads.
+bool ModemReceived(int port, size_t skip, const std::string& command) {
+    std::vector<std::string> lines;
+    ReceivedByModem(port, &lines);
+    for (size_t i = skip; i < lines.size(); ++i) {
+        if (lines[i].find(command) != std::string::npos) return true;
+    }
+    return false;
 }
 
 TEST(CliWatch, JsonLinesFollowTheModemReadingByReading) {
@@ -146,8 +208,8 @@ TEST(CliWatch, BadArgumentsAreExitTwoBeforeThePortIsOpened) {
 }
 
 TEST(CliWatch, OnATerminalTheScreenIsRedrawnInPlaceAndCtrlCRestoresIt) {
-    const Outcome watch =
-        RunOnTerminal({"watch", "--interval", "0.2", "COM5"}, "(3 readings)", true);
+    const TerminalOutcome watch =
+        RunOnTerminal({"watch", "--interval", "0.2", "COM5"}, {Once("(3 readings)", Send(SIGINT))});
     EXPECT_EQ(watch.status, 0) << watch.out;
     const std::string& out = watch.out;
     EXPECT_EQ(out.rfind("\x1b[?25l", 0), 0u) << "the cursor is hidden first";
@@ -159,6 +221,92 @@ TEST(CliWatch, OnATerminalTheScreenIsRedrawnInPlaceAndCtrlCRestoresIt) {
     EXPECT_TRUE(std::regex_search(after, std::regex("[0-9]+ readings, min -?[0-9]+ dBm, avg -?[0-9.]+ dBm, max -?[0-9]+ dBm\r?\n$")))
         << after;
     EXPECT_NE(out.find(u8"  history      "), std::string::npos) << out;
+}
+
+TEST(CliWatch, ValuesBeyondTheUsualOnesAreReadAsNumbersNeverFromText) {
+    const Outcome watch = RunCli("watch --json --count 5 --interval 0.2 COM7");
+    ASSERT_EQ(watch.status, 0) << watch.err;
+    const std::vector<std::string> lines = Lines(watch.out);
+    ASSERT_EQ(lines.size(), 5u) << watch.out;
+    const struct {
+        nlohmann::json csq;
+        nlohmann::json dbm;
+    } expected[] = {{2147483647, nullptr}, {151, -65}, {100, -116}, {191, -25}, {199, nullptr}};
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const auto line = nlohmann::json::parse(lines[i], nullptr, false);
+        ASSERT_TRUE(line.is_object()) << lines[i];
+        EXPECT_EQ(line["csq"], expected[i].csq) << lines[i];
+        EXPECT_EQ(line["dbm"], expected[i].dbm) << lines[i];
+    }
+}
+
+// 50 columns: the bar line alone is 70 characters. Every line is cut to fit, one column to
+// spare, so none wraps onto a row the next redraw would not go back over.
+TEST(CliWatch, OnANarrowTerminalEveryLineFits) {
+    for (unsigned short columns : {50, 72}) {
+        const TerminalOutcome watch = RunOnTerminal({"watch", "--interval", "0.2", "COM8"},
+                                                    {Once("(15 readings)", Send(SIGINT))}, columns);
+        EXPECT_EQ(watch.status, 0) << watch.out;
+        const std::string screen = watch.out.substr(0, watch.out.rfind("\x1b[?25h"));   // the summary may wrap
+        for (const auto& line : ScreenLines(screen)) EXPECT_LT(Columns(line), columns) << line;
+        EXPECT_EQ(std::regex_search(watch.out, std::regex("\x1b\\[(?!8A)[0-9]+A")), false) << watch.out;
+    }
+}
+
+// Narrowed from 100 to 50 columns, a terminal that reflows puts the 70-character bar line on
+// two rows: the next frame starts one row higher, at once, not at the next reading.
+TEST(CliWatch, ATerminalMadeNarrowerIsRedrawnFromTheFrameTop) {
+    const auto narrow = [](pid_t, int terminal) {
+        winsize size{};
+        size.ws_row = 24;
+        size.ws_col = 50;
+        ioctl(terminal, TIOCSWINSZ, &size);
+    };
+    const TerminalOutcome watch = RunOnTerminal({"watch", "--interval", "60", "COM8"},
+                                                {Once("(1 reading)", narrow), Once("\r\x1b[9A", Send(SIGINT))}, 100);
+    EXPECT_EQ(watch.status, 0) << watch.out;
+    const size_t redrawn = watch.out.find("\r\x1b[9A");
+    ASSERT_NE(redrawn, std::string::npos) << watch.out;
+    const std::string screen = watch.out.substr(redrawn, watch.out.rfind("\x1b[?25h") - redrawn);
+    for (const auto& line : ScreenLines(screen)) EXPECT_LT(Columns(line), 50u) << line;
+}
+
+// Whatever signal ends the live screen, the cursor comes back: the ones that stop the watch
+// (it then prints its summary) and the ones that end the tool at once.
+TEST(CliWatch, EverySignalThatEndsTheScreenShowsTheCursorAgain) {
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGALRM}) {
+        const TerminalOutcome watch = RunOnTerminal({"watch", "--interval", "0.2", "COM8"},
+                                                    {Once("(1 reading)", Send(signalNumber))});
+        const bool stops = signalNumber == SIGINT || signalNumber == SIGTERM;
+        EXPECT_EQ(watch.status, stops ? 0 : -1) << strsignal(signalNumber);
+        EXPECT_EQ(watch.signal, stops ? 0 : signalNumber) << strsignal(signalNumber);
+        const size_t hidden = watch.out.rfind("\x1b[?25l");
+        ASSERT_NE(hidden, std::string::npos) << strsignal(signalNumber);
+        EXPECT_NE(watch.out.find("\x1b[?25h", hidden), std::string::npos)
+            << strsignal(signalNumber) << ": " << watch.out;
+    }
+}
+
+// SIGPIPE is ignored, so that a reader that goes away shows as a failed write and the watch
+// ends through its normal path; sent on its own it changes nothing.
+TEST(CliWatch, ASigpipeOfItsOwnDoesNotEndTheWatch) {
+    const TerminalOutcome watch = RunOnTerminal({"watch", "--interval", "0.2", "COM8"},
+                                                {Once("(1 reading)", Send(SIGPIPE)), Once("(3 readings)", Send(SIGINT))});
+    EXPECT_EQ(watch.status, 0) << watch.out;
+    EXPECT_NE(watch.out.find("\x1b[?25h", watch.out.rfind("\x1b[?25l")), std::string::npos) << watch.out;
+}
+
+// A silent modem: Ctrl-C while the signal query waits for its reply ends the watch with that
+// reply window; the mode query of the first reading is never sent.
+TEST(CliWatch, CtrlCWithASilentModemSendsNoFurtherCommand) {
+    const size_t before = ModemReadsSoFar(4);
+    const TerminalStep asked{[before](const std::string&) { return ModemReceived(4, before, "AT+CSQ"); },
+                             Send(SIGINT)};
+    const TerminalOutcome watch = RunOnTerminal({"watch", "COM4"}, {asked});
+    EXPECT_EQ(watch.status, 0) << watch.out;
+    EXPECT_TRUE(ModemReceived(4, before, "AT+CSQ"));
+    EXPECT_FALSE(ModemReceived(4, before, "AT^SYSINFO")) << "a query went out after the stop";
+    EXPECT_NE(watch.out.find("1 reading, no signal level"), std::string::npos) << watch.out;
 }
 
 }  // namespace

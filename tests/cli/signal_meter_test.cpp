@@ -1,79 +1,118 @@
-// What watch makes of the signal row: levels, gaps, the history line and the figures. The
-// JSON and tab-separated lines are checked on the built tool (cli_watch_test).
+// What watch makes of a +CSQ answer: levels, gaps, the history line and the figures, and how
+// its live screen's lines are fitted to a terminal. The JSON and tab-separated lines are
+// checked on the built tool (cli_watch_test).
 #include <gtest/gtest.h>
 
-#include "cli/report/signal_meter.h"
+#include <climits>
+
+#include "cli/signal_meter.h"
+#include "cli/watch_lines.h"
+#include "cli/watch_reading.h"
+#include "cli/watch_redraw.h"
 
 namespace {
 
-SignalReading FromRow(const std::string& row) {
+// A reading from the value of a +CSQ answer; nullptr for a reading the modem left unanswered.
+SignalReading FromAnswer(const char* value) {
+    CapturedRows rows;
     SignalReading reading;
-    ReadSignalRow(row, &reading);
-    if (!reading.answered) reading.gapText = "no reply";
+    if (value == nullptr) {
+        reading.gapText = "no reply";
+    } else {
+        ReadSignalAnswer(value, rows, &reading);
+    }
     return reading;
 }
 
-TEST(SignalMeter, TheRowTextGivesCsqAndDbm) {
+TEST(SignalMeter, TheAnswerGivesCsqAndDbmAsNumbers) {
     const struct {
-        std::string row;
-        bool answered;
+        const char* value;
         int csq;
-        bool hasDbm;
+        bool known;
         int dbm;
+        const char* text;   // nullptr: the row's words are the row's business here
     } cases[] = {
-        {"-113 dBm (Плохо)", true, 0, true, -113},
-        {"-51 dBm (Отлично)", true, 31, true, -51},
-        {"-77 dBm (Хорошо)", true, 18, true, -77},
-        {"Неизвестно", true, 99, false, 0},
-        {"", false, 0, false, 0},
-        {"-23 dBm (Отлично)", true, 45, true, -23},   // an odd modem's value, shown as the row does
+        {"0,99", 0, true, -113, "-113 dBm (Плохо)"},
+        {"31,99", 31, true, -51, "-51 dBm (Отлично)"},
+        {"18,99", 18, true, -77, "-77 dBm (Хорошо)"},
+        {"99,99", 99, false, 0, "Неизвестно"},
+        {"abc,0", 0, true, -113, "-113 dBm (Плохо)"},   // no number reads as 0, as the row does
+        {"100,99", 100, true, -116, nullptr},
+        {"151,99", 151, true, -65, nullptr},
+        {"191,99", 191, true, -25, nullptr},
+        // Undefined values have no level, whatever their text once suggested.
+        {"45,99", 45, false, 0, nullptr},
+        {"199,99", 199, false, 0, nullptr},
+        {"-5,0", -5, false, 0, nullptr},
+        {"99999999999999999999,0", INT_MAX, false, 0, nullptr},
     };
     for (const auto& c : cases) {
-        const SignalReading reading = FromRow(c.row);
-        EXPECT_EQ(reading.answered, c.answered) << c.row;
-        if (c.answered) {
-            EXPECT_EQ(reading.csq, c.csq) << c.row;
+        const SignalReading reading = FromAnswer(c.value);
+        EXPECT_TRUE(reading.answered) << c.value;
+        EXPECT_EQ(reading.level.csq, c.csq) << c.value;
+        EXPECT_EQ(reading.level.known, c.known) << c.value;
+        if (c.known) {
+            EXPECT_EQ(reading.level.dbm, c.dbm) << c.value;
         }
-        EXPECT_EQ(reading.hasDbm, c.hasDbm) << c.row;
-        if (c.hasDbm) {
-            EXPECT_EQ(reading.dbm, c.dbm) << c.row;
+        if (c.text != nullptr) {
+            EXPECT_EQ(reading.text, c.text) << c.value;
         }
     }
 }
 
-TEST(SignalMeter, FiguresCountOnlyLevelsAModemCanReport) {
+TEST(SignalMeter, FiguresCountOnlyKnownLevels) {
     SignalMeter meter;
-    for (const char* row : {"-77 dBm (Хорошо)", "", "Неизвестно", "-23 dBm (Отлично)", "-113 dBm (Плохо)",
-                            "-51 dBm (Отлично)"}) {
-        meter.Add(FromRow(row));
+    for (const char* value : {"18,99", static_cast<const char*>(nullptr), "99,99", "45,99", "0,99", "31,99",
+                              "151,99"}) {
+        meter.Add(FromAnswer(value));
     }
-    EXPECT_EQ(meter.Readings(), 6u);
-    EXPECT_EQ(meter.Levels(), 3u);
+    EXPECT_EQ(meter.Readings(), 7u);
+    EXPECT_EQ(meter.Levels(), 4u);
     EXPECT_EQ(meter.MinDbm(), -113);
     EXPECT_EQ(meter.MaxDbm(), -51);
-    EXPECT_DOUBLE_EQ(meter.AverageDbm(), (-77 - 113 - 51) / 3.0);
-    EXPECT_EQ(meter.Summary(), "6 readings, min -113 dBm, avg -80.3 dBm, max -51 dBm");
+    EXPECT_DOUBLE_EQ(meter.AverageDbm(), (-77 - 113 - 51 - 65) / 4.0);
+    EXPECT_EQ(meter.Summary(), "7 readings, min -113 dBm, avg -76.5 dBm, max -51 dBm");
     // Outside the macro: its text of the expression is an ordinary literal, which the execution
     // character set cannot hold.
-    const std::string history = u8"▅···▁█";
+    const std::string history = u8"▅···▁█▆";
     EXPECT_EQ(meter.History(), history);
     EXPECT_EQ(SignalMeter().Summary(), "0 readings, no signal level");
-    SignalReading line = FromRow("-77 dBm (Хорошо)");
-    line.timeUtc = IsoUtcTime(1796659201123);
+    SignalReading line = FromAnswer("18,99");
+    line.unixMs = 1796659201123;
     const std::string tabLine = u8"2026-12-07T16:00:01.123Z\t18\t-77\t-77 dBm (Хорошо)";
     EXPECT_EQ(ReadingAsTabLine(line), tabLine);
 }
 
 TEST(SignalMeter, HistoryKeepsTheLastSixtyOldestLeft) {
     SignalMeter meter;
-    meter.Add(FromRow("-113 dBm (Плохо)"));
-    for (size_t i = 0; i < kMeterHistoryLength; ++i) meter.Add(FromRow("-51 dBm (Отлично)"));
+    meter.Add(FromAnswer("0,99"));
+    for (size_t i = 0; i < kMeterHistoryLength; ++i) meter.Add(FromAnswer("31,99"));
     std::string full;
     for (size_t i = 0; i < kMeterHistoryLength; ++i) full += u8"█";
     EXPECT_EQ(meter.History(), full);   // the lowest, oldest reading has scrolled out
-    meter.Add(FromRow(""));
+    meter.Add(FromAnswer(nullptr));
     const std::string gap = u8"·";
     EXPECT_EQ(meter.History(), full.substr(3) + gap);
+}
+
+TEST(LiveScreen, LinesAreCutByCharactersNotBytes) {
+    const std::string line = u8"  history      ▅··▁█";
+    EXPECT_EQ(ColumnsOf(line), 20u);
+    EXPECT_EQ(FitToColumns(line, 20), line);
+    EXPECT_EQ(FitToColumns(line, 100), line);
+    const std::string cut = u8"  history      ▅·";   // outside the macro, as above
+    EXPECT_EQ(FitToColumns(line, 17), cut);
+    EXPECT_EQ(FitToColumns(line, 0), "");
+    EXPECT_EQ(FitToColumns("", 5), "");
+}
+
+TEST(LiveScreen, AFrameTakesMoreRowsOnceTheTerminalIsNarrower) {
+    const std::vector<size_t> drawn = {49, 0, 71, 72, 10};
+    EXPECT_EQ(RowsTakenNow(drawn, 100), 5u);
+    EXPECT_EQ(RowsTakenNow(drawn, 72), 5u);
+    EXPECT_EQ(RowsTakenNow(drawn, 50), 7u);    // 71 and 72 columns wrap once
+    EXPECT_EQ(RowsTakenNow(drawn, 24), 11u);   // 49: 3 rows, 71: 3, 72: 3
+    EXPECT_EQ(RowsTakenNow({}, 80), 0u);
 }
 
 }  // namespace

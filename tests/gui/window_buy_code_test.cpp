@@ -7,11 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "tests/gui/window_fixture.h"
 #include "info/buy_code_url.h"
+#include "info/info_table.h"
+#include "tests/gui/window_fixture.h"
+#include "ui/buy_code_layout.h"
 #include "ui/web_page.h"
 
 namespace {
+
+constexpr int kModelPosition = RowPosition(InfoRow::Model);
+constexpr int kVersionsPosition = RowPosition(InfoRow::Versions);
 
 std::vector<std::string> OpenedPages;
 void RecordPage(const char* address) { OpenedPages.push_back(address); }
@@ -19,23 +24,23 @@ void RecordPage(const char* address) { OpenedPages.push_back(address); }
 class GuiWindowBuyCode : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedModel_ = ListCell(1, 1);
-        savedVersions_ = ListCell(2, 1);
+        savedModel_ = ListCell(kModelPosition, 1);
+        savedVersions_ = ListCell(kVersionsPosition, 1);
         OpenedPages.clear();
         ReplaceWebPageOpener(RecordPage);
     }
     void TearDown() override {
-        SetListCell(1, 1, savedModel_.c_str());
-        SetListCell(2, 1, savedVersions_.c_str());
+        SetListCell(kModelPosition, 1, savedModel_.c_str());
+        SetListCell(kVersionsPosition, 1, savedVersions_.c_str());
         ReplaceWebPageOpener(nullptr);
         TestDate = {2026, 12, 7};
     }
     static void ShowModel(const char* model, const char* versions = "") {
-        SetListCell(1, 1, model);
-        SetListCell(2, 1, versions);
+        SetListCell(kModelPosition, 1, model);
+        SetListCell(kVersionsPosition, 1, versions);
     }
     static int RowMiddle() {
-        RECT cell = ListCellRect(6, 1);
+        RECT cell = ListCellRect(kBuyCodeRowPosition, 1);
         return (cell.top + cell.bottom) / 2;
     }
     // A click on the list at client x, with the pointer really there: the click handling
@@ -44,8 +49,8 @@ protected:
         POINT screen = {x, RowMiddle()};
         ClientToScreen(Ui.infoList, &screen);
         SetCursorPos(screen.x, screen.y);
-        RECT cell = ListCellRect(6, column);
-        ClickListCell(6, column, x - cell.left);
+        RECT cell = ListCellRect(kBuyCodeRowPosition, column);
+        ClickListCell(kBuyCodeRowPosition, column, x - cell.left);
     }
 
 private:
@@ -56,7 +61,7 @@ private:
 
 TEST_F(GuiWindowBuyCode, AListedModelShowsTheGreenButtonBesideTheStatus) {
     ShowModel("E1550");
-    RECT cell = ListCellRect(6, 1);
+    RECT cell = ListCellRect(kBuyCodeRowPosition, 1);
     int y = RowMiddle();
     EXPECT_EQ(ListPixel(cell.left, y), RGB(160, 160, 160));
     EXPECT_EQ(ListPixel(499, y), RGB(160, 160, 160));
@@ -81,7 +86,7 @@ TEST_F(GuiWindowBuyCode, AnUnlistedModelOrAnEarlyDateLeavesAPlainCell) {
                    Case{"", {2026, 12, 7}}, Case{"E1550", {2014, 7, 31}}}) {
         ShowModel(c.model);
         TestDate = c.date;
-        RECT cell = ListCellRect(6, 1);
+        RECT cell = ListCellRect(kBuyCodeRowPosition, 1);
         EXPECT_EQ(ListPixel(505, cell.top + 2), RGB(255, 255, 200)) << c.model;
         EXPECT_EQ(ListPixel(cell.right - 1, RowMiddle()), RGB(160, 160, 160)) << c.model;
         ClickCellAt(600);
@@ -90,7 +95,7 @@ TEST_F(GuiWindowBuyCode, AnUnlistedModelOrAnEarlyDateLeavesAPlainCell) {
     // From the first of August 2014 the button is there at the next paint.
     ShowModel("E1550");
     TestDate = {2014, 8, 1};
-    EXPECT_EQ(ListPixel(505, ListCellRect(6, 1).top + 2), RGB(160, 255, 160));
+    EXPECT_EQ(ListPixel(505, ListCellRect(kBuyCodeRowPosition, 1).top + 2), RGB(160, 255, 160));
 }
 
 TEST_F(GuiWindowBuyCode, OnlyAClickOnTheButtonPartOpensTheModelsPage) {

@@ -32,7 +32,7 @@ void SetCheck(int position, bool checked) {
 class GuiWindowCopy : public ::testing::Test {
 protected:
     void TearDown() override {
-        for (int position = 0; position < kInfoRowCount; ++position) SetCheck(position, position < 8);
+        for (int position = 0; position < kInfoRowCount; ++position) SetCheck(position, position < kBasicRowCount);
     }
     // Presses the copy button and closes the confirmation; returns the clipboard's text.
     static std::wstring PressCopy() {
@@ -87,11 +87,11 @@ private:
 TEST_F(GuiWindowCopy, AfterAReadTheEightBasicRowsGoInTableOrder) {
     SendMessageA(Ui.portCombo, CB_SETCURSEL, 0, 0);
     PressMainWindow(400, 40);
-    ASSERT_EQ(ListCell(1, 1), "E173u-2");
+    ASSERT_EQ(ListCell(RowPosition(InfoRow::Model), 1), "E173u-2");
 
     std::string expected;
     for (int index = 0; index < kInfoRowCount; ++index) {
-        if (InfoTable[index].position >= 8) continue;
+        if (InfoTable[index].position >= kBasicRowCount) continue;
         expected += std::string(InfoTable[index].name) + ": " +
                     ListCell(InfoTable[index].position, 1) + "\r\n";
     }
@@ -110,13 +110,13 @@ TEST_F(GuiWindowCopy, AllUncheckedGivesTheEmptyTextAndStillConfirms) {
 
 TEST_F(GuiWindowCopy, TheShowMoreRowCopiesItsTableNameWithAnEmptyValue) {
     for (int position = 0; position < kInfoRowCount; ++position) SetCheck(position, false);
-    SetCheck(8, true);
+    SetCheck(kShowMorePosition, true);
     EXPECT_EQ(PressCopy(), L" + Показать доп. информацию: \r\n");
 }
 
 TEST_F(GuiWindowCopy, WaitsForAClipboardHeldAMomentByAnotherProgram) {
     for (int position = 0; position < kInfoRowCount; ++position) SetCheck(position, false);
-    SetCheck(8, true);
+    SetCheck(kShowMorePosition, true);
     ClipboardHolder holder;
     // Released from a third thread while the copy, on this one, is still trying.
     std::thread releaser([&holder] {

@@ -82,12 +82,12 @@ TEST_F(GuiWindowInput, OnlyAPlainLeftPressOnALiveButtonRunsItsCommand) {
     // On the terminal tab the rescan is live too, the read button is not.
     ClickTab(1);
     SelectFirstEntry();
-    SetListCell(1, 1, "marker");
+    SetListCell(RowPosition(InfoRow::Model), 1, "marker");
     PressMainWindow(400, 40);
-    EXPECT_EQ(ListCell(1, 1), "marker");
+    EXPECT_EQ(ListCell(RowPosition(InfoRow::Model), 1), "marker");
     PressMainWindow(260, 32);
     EXPECT_EQ(SendMessageA(Ui.portCombo, CB_GETCURSEL, 0, 0), CB_ERR);
-    SetListCell(1, 1, "");
+    SetListCell(RowPosition(InfoRow::Model), 1, "");
 }
 
 TEST_F(GuiWindowInput, TabsSwitchTheirControlsAndTheTerminalTakesTheFocus) {
@@ -181,15 +181,15 @@ TEST_F(GuiWindowInput, ShowMoreRowRevealsAndHidesTheExtraRows) {
     const int x = extra.left + 200, y = (extra.top + extra.bottom) / 2;
     EXPECT_EQ(ListPixel(x, y), kBackground);
 
-    ClickListCell(8, 0, 60);
+    ClickListCell(kShowMorePosition, 0, 60);
     EXPECT_EQ(Ui.showExtraRows, 1);
-    EXPECT_EQ(ListCell(8, 0), " - Скрыть доп. информацию");
+    EXPECT_EQ(ListCell(kShowMorePosition, 0), " - Скрыть доп. информацию");
     EXPECT_EQ(ListPixel(x, y), RGB(255, 255, 200));
     EXPECT_EQ(ListPixel(extra.left, y), RGB(160, 160, 160));
 
-    ClickListCell(8, 1, 60);
+    ClickListCell(kShowMorePosition, 1, 60);
     EXPECT_EQ(Ui.showExtraRows, 0);
-    EXPECT_EQ(ListCell(8, 0), " + Показать доп. информацию");
+    EXPECT_EQ(ListCell(kShowMorePosition, 0), " + Показать доп. информацию");
     EXPECT_EQ(ListPixel(x, y), kBackground);
     EXPECT_EQ(ListPixel(extra.left, y), kBackground);
 }
@@ -205,10 +205,10 @@ TEST_F(GuiWindowInput, CellsHaveTheirColoursFramesAndNoVisibleSelection) {
     EXPECT_EQ(ListPixel(value.left + 100, value.bottom - 2), RGB(160, 160, 160));
 
     // The show-more row has no check box and no value frame.
-    RECT more = ListCellRect(8, 0);
+    RECT more = ListCellRect(kShowMorePosition, 0);
     int moreMiddle = (more.top + more.bottom) / 2;
     for (int x = more.left; x < 22; ++x) EXPECT_EQ(ListPixel(x, moreMiddle), kBackground) << x;
-    EXPECT_EQ(ListPixel(ListCellRect(8, 1).left, moreMiddle), kBackground);
+    EXPECT_EQ(ListPixel(ListCellRect(kShowMorePosition, 1).left, moreMiddle), kBackground);
 
     // Clicks with the focus in the list leave no row drawn as selected, neither the last
     // one clicked nor an earlier one.

@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "info/answer_decode.h"
+#include "info/captured_rows.h"
 #include "info/config_decoders.h"
 #include "info/status_decoders.h"
 #include "link/answer.h"
 #include "link/transact.h"
 #include "tests/info/row_checks.h"
-#include "tests/support/memory_rows.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ struct ReplyCase {
 void RunCases(const std::vector<ReplyCase>& cases) {
     for (const ReplyCase& c : cases) {
         SCOPED_TRACE(c.prefix + (" reply: " + c.reply));
-        MemoryRows rows;
+        CapturedRows rows;
         MarkAllRows();
         SetReply(c.reply);
         EXPECT_EQ(DecodeAnswer(c.prefix, c.decode), c.decoded);
@@ -43,35 +43,42 @@ void RunCases(const std::vector<ReplyCase>& cases) {
 TEST(DecodeAnswer, TypicalReplies) {
     RunCases({
         {"^SYSINFO", DecodeSystemInfo, "\r\n^SYSINFO:2,3,0,5,1,,4\r\n\r\nOK\r\n", true,
-         {{8, "Нормальный сервис"}, {9, "Сервисы PS+CS"}, {10, "Не в роуминге"},
-          {11, "WCDMA"}, {13, "Нормальное состояние карты USIM"}, {14, ""}, {12, "WCDMA"}}},
-        {"+CFUN", DecodeFunctionality, "\r\n+CFUN: 1\r\n\r\nOK\r\n", true, {{16, "Полная"}}},
+         {{InfoRow::ServiceStatus, "Нормальный сервис"}, {InfoRow::ServiceDomain, "Сервисы PS+CS"},
+          {InfoRow::RoamingState, "Не в роуминге"}, {InfoRow::SystemMode, "WCDMA"},
+          {InfoRow::SimState, "Нормальное состояние карты USIM"}, {InfoRow::SimLockState, ""},
+          {InfoRow::SystemSubmode, "WCDMA"}}},
+        {"+CFUN", DecodeFunctionality, "\r\n+CFUN: 1\r\n\r\nOK\r\n", true,
+         {{InfoRow::Functionality, "Полная"}}},
         {"+CSQ", DecodeSignal, "\r\n+CSQ: 17,99\r\n\r\nOK\r\n", true,
-         {{17, "-79 dBm (Хорошо)"}}},
-        {"+CSQ", DecodeSignal, "\r\n+CSQ: 99,99\r\n\r\nOK\r\n", true, {{17, "Неизвестно"}}},
+         {{InfoRow::Signal, "-79 dBm (Хорошо)"}}},
+        {"+CSQ", DecodeSignal, "\r\n+CSQ: 99,99\r\n\r\nOK\r\n", true,
+         {{InfoRow::Signal, "Неизвестно"}}},
         {"+COPS", DecodeOperator, "\r\n+COPS: 0,0,\"Zentra Mobile\",2\r\n\r\nOK\r\n", true,
-         {{18, "Автоматический"}, {19, "Zentra Mobile"}}},
+         {{InfoRow::SelectionMode, "Автоматический"}, {InfoRow::Operator, "Zentra Mobile"}}},
         // Three fields: the line's closing quote is taken by the extraction, the opening one
         // by the operator rule.
         {"+COPS", DecodeOperator, "\r\n+COPS: 1,0,\"Nordlink\"\r\n\r\nOK\r\n", true,
-         {{18, "Ручной"}, {19, "Nordlink"}}},
+         {{InfoRow::SelectionMode, "Ручной"}, {InfoRow::Operator, "Nordlink"}}},
         {"+COPS", DecodeOperator, "\r\n+COPS: 0\r\n\r\nOK\r\n", true,
-         {{18, "Автоматический"}}},
+         {{InfoRow::SelectionMode, "Автоматический"}}},
         {"^SYSCFG", DecodeSystemConfig, "\r\n^SYSCFG:2,2,3FFFFFFF,1,2\r\n\r\nOK\r\n", true,
-         {{20, "Автоматический поиск"}, {21, "Сначала 3G, затем 2G"},
-          {22, "Любой диапазон"}, {23, "Поддерживается"}}},
+         {{InfoRow::NetworkTechnology, "Автоматический поиск"},
+          {InfoRow::SearchOrder, "Сначала 3G, затем 2G"},
+          {InfoRow::Band, "Любой диапазон"}, {InfoRow::RoamingSupport, "Поддерживается"}}},
         {"^CARDLOCK", DecodeCardLock, "\r\n^CARDLOCK: 1,3,0\r\n\r\nOK\r\n", true,
-         {{26, "Заблокирован (требуется код)"}, {27, "3"}}},
+         {{InfoRow::LockStatus, "Заблокирован (требуется код)"}, {InfoRow::AttemptsLeft, "3"}}},
     });
 }
 
 TEST(DecodeAnswer, OnlyTheFirstLineAfterThePrefixCounts) {
     RunCases({
         {"^CARDLOCK", DecodeCardLock, "\r\n^CARDLOCK: 2\r\n10,0\r\n\r\nOK\r\n", true,
-         {{26, "Разблокирован (код не требуется)"}}},
-        {"+CSQ", DecodeSignal, "\r\n+CSQ: 18\r,99\r\n", true, {{17, "-77 dBm (Хорошо)"}}},
+         {{InfoRow::LockStatus, "Разблокирован (код не требуется)"}}},
+        {"+CSQ", DecodeSignal, "\r\n+CSQ: 18\r,99\r\n", true,
+         {{InfoRow::Signal, "-77 dBm (Хорошо)"}}},
         // The extraction takes a leading quote; the field reader sees 18" and reads 18.
-        {"+CSQ", DecodeSignal, "\r\n+CSQ: \"18\",99\r\n", true, {{17, "-77 dBm (Хорошо)"}}},
+        {"+CSQ", DecodeSignal, "\r\n+CSQ: \"18\",99\r\n", true,
+         {{InfoRow::Signal, "-77 dBm (Хорошо)"}}},
     });
 }
 
@@ -99,19 +106,19 @@ TEST(DecodeAnswer, EmptyValuesDecodeNothing) {
 
 // Replies that fill ReplyBuffer: the value is read to its end and no further.
 TEST(DecodeAnswer, LongestReplies) {
-    MemoryRows rows;
+    CapturedRows rows;
     const std::string head = "+CSQ: ";
     SetReply(head + std::string(kReplyCapacity - head.size(), '7'));
     EXPECT_TRUE(DecodeAnswer("+CSQ", DecodeSignal));
-    EXPECT_EQ(rows.Value(17), "2147483647 dBm (Отлично)");
+    EXPECT_EQ(rows.Value(InfoRow::Signal), "Неизвестно");
 
     const std::string front = "^SYSINFO:2,3,0,5,1,";
     const std::string back = ",4";
     const std::string lock(kReplyCapacity - front.size() - back.size(), 'L');
     SetReply(front + lock + back);
     EXPECT_TRUE(DecodeAnswer("^SYSINFO", DecodeSystemInfo));
-    EXPECT_EQ(rows.Value(14), lock);
-    EXPECT_EQ(rows.Value(12), "WCDMA");
+    EXPECT_EQ(rows.Value(InfoRow::SimLockState), lock);
+    EXPECT_EQ(rows.Value(InfoRow::SystemSubmode), "WCDMA");
 }
 
 }  // namespace

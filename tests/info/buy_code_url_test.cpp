@@ -260,4 +260,32 @@ TEST(BuyCodeDate, OpensInAugust2014Utc) {
     }
 }
 
+// The offer combines the model rule with the date gate: a listed model on a closed date, an
+// unlisted one on an open date and a failed clock ({0, 0, 0}) all leave the empty text.
+TEST(OfferedBuyCodePage, NeedsAListedModelAndAnOpenDate) {
+    const std::string page = std::string(ShopBaseUrl) + std::to_string(ProductNumber3);
+    struct Case {
+        const char* model;
+        UtcDate today;
+        const char* want;
+    };
+    const Case cases[] = {
+        {"E3372h-153", {2014, 8, 1}, page.c_str()},
+        {"E3372h-153", {2014, 7, 31}, ""},
+        {"E3372h-153", {0, 0, 0}, ""},
+        {"E1501", {2026, 12, 7}, ""},
+        {nullptr, {2026, 12, 7}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.model != nullptr ? c.model : "(null)");
+        char output[kPageAddressSize];
+        std::memset(output, 'x', sizeof output);
+        EXPECT_EQ(OfferedBuyCodePage(c.model, "21.200.07.00.00 E3372H", c.today, output,
+                                     sizeof output),
+                  c.want[0] != '\0');
+        EXPECT_STREQ(output, c.want);
+    }
+    EXPECT_FALSE(OfferedBuyCodePage("E173", "", {2014, 7, 1}, nullptr, 0));
+}
+
 }  // namespace

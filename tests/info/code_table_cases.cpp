@@ -2,14 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "info/captured_rows.h"
 #include "tests/info/row_checks.h"
-#include "tests/support/memory_rows.h"
 
 void CheckCodeTable(const CodeTableCase& table) {
     SCOPED_TRACE(table.name);
     for (const auto& code : table.codes) {
         const std::string value = table.fieldsBefore + code.first;
-        MemoryRows rows;
+        CapturedRows rows;
         MarkAllRows();
         table.decode(value.c_str());
         EXPECT_EQ(rows.Value(table.row), code.second)
@@ -18,7 +18,7 @@ void CheckCodeTable(const CodeTableCase& table) {
     }
     for (const std::string& other : table.nonCodes) {
         const std::string value = table.fieldsBefore + other;
-        MemoryRows rows;
+        CapturedRows rows;
         MarkAllRows();
         table.decode(value.c_str());
         EXPECT_EQ(rows.Value(table.row), kUntouchedRow)

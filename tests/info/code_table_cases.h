@@ -5,11 +5,13 @@
 #include <utility>
 #include <vector>
 
+#include "info/info_table.h"
+
 struct CodeTableCase {
     const char* name;
     void (*decode)(const char* value);
     std::string fieldsBefore;   // fields in front of the decoded one, commas included
-    int row;
+    InfoRow row;
     std::vector<std::pair<std::string, std::string>> codes;   // code, row text
     std::vector<std::string> nonCodes;                        // must leave the row alone
 };

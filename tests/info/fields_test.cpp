@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "info/captured_rows.h"
 #include "link/answer.h"
 #include "tests/info/row_checks.h"
-#include "tests/support/memory_rows.h"
 
 namespace {
 
@@ -78,32 +78,32 @@ TEST(FieldMatching, LooksUpTheOneEqualCode) {
 }
 
 TEST(FieldRows, DecodedFieldWithoutCodeLeavesItsRow) {
-    MemoryRows rows;
+    CapturedRows rows;
     MarkAllRows();
-    WriteDecodedField(8, View("7"), kSampleTable);
-    WriteDecodedField(9, View("1"), kSampleTable);
-    ExpectRows(rows, {{9, "one"}}, kUntouchedRow);
+    WriteDecodedField(InfoRow::ServiceStatus, View("7"), kSampleTable);
+    WriteDecodedField(InfoRow::ServiceDomain, View("1"), kSampleTable);
+    ExpectRows(rows, {{InfoRow::ServiceDomain, "one"}}, kUntouchedRow);
 }
 
 TEST(FieldRows, AsIsFieldIsWrittenEvenWhenEmpty) {
-    MemoryRows rows;
+    CapturedRows rows;
     MarkAllRows();
-    WriteFieldAsIs(14, FieldView{"abc,def", 0});
-    WriteFieldAsIs(27, FieldView{"10,0", 2});
-    ExpectRows(rows, {{14, ""}, {27, "10"}}, kUntouchedRow);
+    WriteFieldAsIs(InfoRow::SimLockState, FieldView{"abc,def", 0});
+    WriteFieldAsIs(InfoRow::AttemptsLeft, FieldView{"10,0", 2});
+    ExpectRows(rows, {{InfoRow::SimLockState, ""}, {InfoRow::AttemptsLeft, "10"}}, kUntouchedRow);
 }
 
 TEST(FieldRows, LongestPossibleFieldIsWrittenWhole) {
-    MemoryRows rows;
+    CapturedRows rows;
     const std::string longest(kAnswerCapacity, 'x');
-    WriteFieldAsIs(14, View(longest.c_str()));
-    EXPECT_EQ(rows.Value(14), longest);
+    WriteFieldAsIs(InfoRow::SimLockState, View(longest.c_str()));
+    EXPECT_EQ(rows.Value(InfoRow::SimLockState), longest);
 }
 
 const FieldRule kSampleRules[] = {
-    {FieldHandling::Decoded, 20, &kSampleTable},
-    {FieldHandling::Ignored, 0, nullptr},
-    {FieldHandling::AsIs, 21, nullptr},
+    {FieldHandling::Decoded, InfoRow::NetworkTechnology, &kSampleTable},
+    {FieldHandling::Ignored, InfoRow::Manufacturer, nullptr},
+    {FieldHandling::AsIs, InfoRow::SearchOrder, nullptr},
 };
 
 TEST(FieldRows, DecodingStopsAtTheFirstAbsentField) {
@@ -111,16 +111,16 @@ TEST(FieldRows, DecodingStopsAtTheFirstAbsentField) {
         const char* value;
         RowTexts rows;
     } cases[] = {
-        {"1", {{20, "one"}}},
-        {"1,x", {{20, "one"}}},
-        {"1,x,", {{20, "one"}, {21, ""}}},
-        {"1,x,y,z", {{20, "one"}, {21, "y"}}},
-        {"9,,y", {{21, "y"}}},
+        {"1", {{InfoRow::NetworkTechnology, "one"}}},
+        {"1,x", {{InfoRow::NetworkTechnology, "one"}}},
+        {"1,x,", {{InfoRow::NetworkTechnology, "one"}, {InfoRow::SearchOrder, ""}}},
+        {"1,x,y,z", {{InfoRow::NetworkTechnology, "one"}, {InfoRow::SearchOrder, "y"}}},
+        {"9,,y", {{InfoRow::SearchOrder, "y"}}},
         {"", {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);
-        MemoryRows rows;
+        CapturedRows rows;
         MarkAllRows();
         DecodeFields(c.value, kSampleRules, 3);
         ExpectRows(rows, c.rows, kUntouchedRow);

@@ -9,17 +9,17 @@
 #include <utility>
 #include <vector>
 
+#include "info/captured_rows.h"
 #include "info/info_table.h"
 #include "link/serial_port.h"
 #include "tests/info/row_checks.h"
-#include "tests/support/memory_rows.h"
 #include "tests/support/test_paths.h"
 
 namespace {
 
 // Runs the entry with every row marked first, so a row the run failed to clear shows up.
 // `writes` receives the number of row writes the run made.
-int RunEntry(const MemoryRows& rows, const char* entry, int* writes = nullptr) {
+int RunEntry(const CapturedRows& rows, const char* entry, int* writes = nullptr) {
     MarkAllRows();
     const int before = rows.Writes();
     const int result = ReadModemInfo(entry);
@@ -30,53 +30,53 @@ int RunEntry(const MemoryRows& rows, const char* entry, int* writes = nullptr) {
 // ---------------------------------------------------------------- layout RunFullStick
 
 const RowTexts kFullStickRows = {
-    {0, "Zentrawave Technologies Co., Ltd."},
-    {1, "E173u-2"},
-    {2, "11.126.85.00.209.B427"},
-    {3, "CD1E173M"},
-    {4, "E173 11.126.85.00.209,CD1E173M"},
-    {5, "351111111111119"},
-    {6, "250011234567890"},
-    {7, "+CGSM,+DS,+ES"},
-    {8, "Нормальный сервис"},
-    {9, "Сервисы PS+CS"},
-    {10, "Не в роуминге"},
-    {11, "WCDMA"},
-    {12, "WCDMA"},
-    {13, "Нормальное состояние карты USIM"},
-    {14, ""},
-    {15, "READY"},
-    {16, "Полная"},
-    {17, "-77 dBm (Хорошо)"},
-    {18, "Автоматический"},
-    {19, "Zentra Mobile"},
-    {20, "Автоматический поиск"},
-    {21, "Сначала 3G, затем 2G"},
-    {22, "Любой диапазон"},
-    {23, "Поддерживается"},
-    {24, "Oct 19 2011, 17:25:51"},
-    {25, "UTPS11.300.05.21.209_MAC11.301.06.02.209"},
-    {26, "Разблокирован (код не требуется)"},
-    {27, "10"},
+    {InfoRow::Manufacturer, "Zentrawave Technologies Co., Ltd."},
+    {InfoRow::Model, "E173u-2"},
+    {InfoRow::FirmwareVersion, "11.126.85.00.209.B427"},
+    {InfoRow::HardwareVersion, "CD1E173M"},
+    {InfoRow::Versions, "E173 11.126.85.00.209,CD1E173M"},
+    {InfoRow::Imei, "351111111111119"},
+    {InfoRow::Imsi, "250011234567890"},
+    {InfoRow::CommandSets, "+CGSM,+DS,+ES"},
+    {InfoRow::ServiceStatus, "Нормальный сервис"},
+    {InfoRow::ServiceDomain, "Сервисы PS+CS"},
+    {InfoRow::RoamingState, "Не в роуминге"},
+    {InfoRow::SystemMode, "WCDMA"},
+    {InfoRow::SystemSubmode, "WCDMA"},
+    {InfoRow::SimState, "Нормальное состояние карты USIM"},
+    {InfoRow::SimLockState, ""},
+    {InfoRow::PinStatus, "READY"},
+    {InfoRow::Functionality, "Полная"},
+    {InfoRow::Signal, "-77 dBm (Хорошо)"},
+    {InfoRow::SelectionMode, "Автоматический"},
+    {InfoRow::Operator, "Zentra Mobile"},
+    {InfoRow::NetworkTechnology, "Автоматический поиск"},
+    {InfoRow::SearchOrder, "Сначала 3G, затем 2G"},
+    {InfoRow::Band, "Любой диапазон"},
+    {InfoRow::RoamingSupport, "Поддерживается"},
+    {InfoRow::BuildDate, "Oct 19 2011, 17:25:51"},
+    {InfoRow::DashboardVersion, "UTPS11.300.05.21.209_MAC11.301.06.02.209"},
+    {InfoRow::LockStatus, "Разблокирован (код не требуется)"},
+    {InfoRow::AttemptsLeft, "10"},
 };
 
 // Carets rejected, AT+CGMI answered with an error line, AT+CGMM with only OK.
 const RowTexts kPlainModemRows = {
-    {0, "ERROR"},
-    {1, "MF180"},
-    {2, "BD_MF180V1.0.0B04"},
-    {5, "861111111111112"},
-    {6, "250991234567890"},
-    {7, "+CGSM,+FCLASS,+DS"},
-    {15, "READY"},
-    {16, "Полная"},
-    {17, "Неизвестно"},
-    {18, "Автоматический"},
-    {19, "25099"},
+    {InfoRow::Manufacturer, "ERROR"},
+    {InfoRow::Model, "MF180"},
+    {InfoRow::FirmwareVersion, "BD_MF180V1.0.0B04"},
+    {InfoRow::Imei, "861111111111112"},
+    {InfoRow::Imsi, "250991234567890"},
+    {InfoRow::CommandSets, "+CGSM,+FCLASS,+DS"},
+    {InfoRow::PinStatus, "READY"},
+    {InfoRow::Functionality, "Полная"},
+    {InfoRow::Signal, "Неизвестно"},
+    {InfoRow::SelectionMode, "Автоматический"},
+    {InfoRow::Operator, "25099"},
 };
 
 TEST(RunFullStickTable, FullStickFillsEveryRow) {
-    MemoryRows rows;
+    CapturedRows rows;
     EXPECT_EQ(RunEntry(rows, "E173 (COM5)"), 0);
     ExpectRows(rows, kFullStickRows, "");
     // The run closed the port: it can be opened again at once.
@@ -86,13 +86,13 @@ TEST(RunFullStickTable, FullStickFillsEveryRow) {
 }
 
 TEST(RunFullStickTable, PlainModemKeepsWhatOnlyAtiAnswered) {
-    MemoryRows rows;
+    CapturedRows rows;
     EXPECT_EQ(RunEntry(rows, "MF180 (COM12)"), 0);
     ExpectRows(rows, kPlainModemRows, "");
 }
 
 TEST(RunFullStickTable, SecondRunOnAnotherModemEmptiesEveryRowFirst) {
-    MemoryRows rows;
+    CapturedRows rows;
     ASSERT_EQ(RunEntry(rows, "E173 (COM5)"), 0);
     ExpectRows(rows, kFullStickRows, "");
     EXPECT_EQ(ReadModemInfo("MF180 (COM12)"), 0);
@@ -102,7 +102,7 @@ TEST(RunFullStickTable, SecondRunOnAnotherModemEmptiesEveryRowFirst) {
 struct ProgressLog {
     std::vector<std::pair<int, std::string>> steps;
     int writesAtFirstStep = -1;
-    const MemoryRows* rows = nullptr;
+    const CapturedRows* rows = nullptr;
     static void Report(int step, const char* command, void* context) {
         auto* self = static_cast<ProgressLog*>(context);
         if (self->steps.empty()) self->writesAtFirstStep = self->rows->Writes();
@@ -111,7 +111,7 @@ struct ProgressLog {
 };
 
 TEST(RunFullStickProgress, ReportsEveryStepBeforeItRuns) {
-    MemoryRows rows;
+    CapturedRows rows;
     ProgressLog log;
     log.rows = &rows;
     MarkAllRows();
@@ -137,11 +137,11 @@ TEST(RunFullStickUnplugged, KeepsTheRowsReadBeforeAndSaysWhere) {
 #ifdef _WIN32
     GTEST_SKIP() << "the simulator cannot unplug a port the Wine server holds";
 #else
-    MemoryRows rows;
+    CapturedRows rows;
     EXPECT_EQ(RunEntry(rows, "E173 (COM9)"), 0);
     RowTexts before;
-    for (const auto& [index, text] : kFullStickRows) {
-        if (index < 17) before[index] = text;   // rows of queries 1 to 12
+    for (const auto& [row, text] : kFullStickRows) {
+        if (RowIndex(row) < RowIndex(InfoRow::Signal)) before[row] = text;   // queries 1 to 12
     }
     ExpectRows(rows, before, "");
     int step = 0;
@@ -157,7 +157,7 @@ TEST(RunFullStickUnplugged, KeepsTheRowsReadBeforeAndSaysWhere) {
 }
 
 TEST(RunFullStickEntry, EmptyEntryClearsTheTableAndFails) {
-    MemoryRows rows;
+    CapturedRows rows;
     int writes = 0;
     EXPECT_EQ(RunEntry(rows, "", &writes), 1);
     ExpectRows(rows, {}, "");
@@ -165,7 +165,7 @@ TEST(RunFullStickEntry, EmptyEntryClearsTheTableAndFails) {
 }
 
 TEST(RunFullStickEntry, NullEntryCountsAsEmpty) {
-    MemoryRows rows;
+    CapturedRows rows;
     int writes = 0;
     EXPECT_EQ(RunEntry(rows, nullptr, &writes), 1);
     ExpectRows(rows, {}, "");
@@ -173,7 +173,7 @@ TEST(RunFullStickEntry, NullEntryCountsAsEmpty) {
 }
 
 TEST(RunFullStickEntry, MissingPortClearsTheTableAndFails) {
-    MemoryRows rows;
+    CapturedRows rows;
     EXPECT_EQ(RunEntry(rows, "E173 (COM7)"), 1);
     ExpectRows(rows, {}, "");
     EXPECT_EQ(RunEntry(rows, "no port named here"), 1);
@@ -184,7 +184,7 @@ TEST(RunFullStickEntry, BusyPortClearsTheTableAndFails) {
 #ifdef _WIN32
     GTEST_SKIP() << "Wine does not enforce exclusive opens";
 #else
-    MemoryRows rows;
+    CapturedRows rows;
     PortHandle held = OpenPort(ComPath(5).c_str());
     ASSERT_NE(held, nullptr);
     EXPECT_EQ(RunEntry(rows, "E173 (COM5)"), 1);
@@ -194,14 +194,14 @@ TEST(RunFullStickEntry, BusyPortClearsTheTableAndFails) {
 }
 
 TEST(RunFullStickPath, RunsOnADevicePathDirectly) {
-    MemoryRows rows;
+    CapturedRows rows;
     MarkAllRows();
     EXPECT_EQ(ReadModemInfoAtPath(ComPath(12).c_str()), 0);
     ExpectRows(rows, kPlainModemRows, "");
 }
 
 TEST(RunFullStickPath, NoPathClearsTheTableAndFails) {
-    MemoryRows rows;
+    CapturedRows rows;
     for (const char* path : {static_cast<const char*>(nullptr), "", "\\\\.\\COM7"}) {
         MarkAllRows();
         EXPECT_EQ(ReadModemInfoAtPath(path), 1);
@@ -214,65 +214,65 @@ TEST(RunFullStickPath, NoPathClearsTheTableAndFails) {
 // ^SYSINFO in its five-field form, +CPIN, AT+CIMI and ^CARDLOCK rejected, +COPS with only
 // the selection mode, ^VERSION without the dashboard line.
 TEST(RunOddModemsNoSim, SimRowsStayEmpty) {
-    MemoryRows rows;
+    CapturedRows rows;
     EXPECT_EQ(RunEntry(rows, "E1550 (COM3)"), 0);
     ExpectRows(rows,
-               {{0, "zentrawave"},
-                {1, "E1550"},
-                {2, "11.608.12.02.143"},
-                {3, "CD25TCPU"},
-                {4, "E1550 11.608.12.02.143,CD25TCPU"},
-                {5, "353333333333333"},
-                {6, "+CME ERROR: 10"},
-                {7, "+CGSM,+DS,+ES"},
-                {8, "Нет сервиса"},
-                {9, "Нет сервиса"},
-                {10, "Не в роуминге"},
-                {11, "Нет сервиса"},
-                {13, "USIM карта отсутствует"},
-                {16, "Полная"},
-                {17, "-103 dBm (Плохо)"},
-                {18, "Автоматический"},
-                {20, "Автоматический поиск"},
-                {21, "Автоматический поиск"},
-                {22, "Любой диапазон"},
-                {23, "Поддерживается"},
-                {24, "Jun 10 2010, 11:02:44"}},
+               {{InfoRow::Manufacturer, "zentrawave"},
+                {InfoRow::Model, "E1550"},
+                {InfoRow::FirmwareVersion, "11.608.12.02.143"},
+                {InfoRow::HardwareVersion, "CD25TCPU"},
+                {InfoRow::Versions, "E1550 11.608.12.02.143,CD25TCPU"},
+                {InfoRow::Imei, "353333333333333"},
+                {InfoRow::Imsi, "+CME ERROR: 10"},
+                {InfoRow::CommandSets, "+CGSM,+DS,+ES"},
+                {InfoRow::ServiceStatus, "Нет сервиса"},
+                {InfoRow::ServiceDomain, "Нет сервиса"},
+                {InfoRow::RoamingState, "Не в роуминге"},
+                {InfoRow::SystemMode, "Нет сервиса"},
+                {InfoRow::SimState, "USIM карта отсутствует"},
+                {InfoRow::Functionality, "Полная"},
+                {InfoRow::Signal, "-103 dBm (Плохо)"},
+                {InfoRow::SelectionMode, "Автоматический"},
+                {InfoRow::NetworkTechnology, "Автоматический поиск"},
+                {InfoRow::SearchOrder, "Автоматический поиск"},
+                {InfoRow::Band, "Любой диапазон"},
+                {InfoRow::RoamingSupport, "Поддерживается"},
+                {InfoRow::BuildDate, "Jun 10 2010, 11:02:44"}},
                "");
 }
 
 TEST(RunOddModemsLocked, ShowsTheLockAndTheAttemptsLeft) {
-    MemoryRows rows;
+    CapturedRows rows;
     EXPECT_EQ(RunEntry(rows, "E171 (COM4)"), 0);
     ExpectRows(rows,
-               {{0, "zentrawave"},
-                {1, "E171"},
-                {2, "21.156.00.00.143"},
-                {3, "CH1E171M"},
-                {4, "E171 21.156.00.00.143,CH1E171M"},
-                {5, "355555555555555"},
-                {6, "250025555555555"},
-                {7, "+CGSM,+DS,+ES"},
-                {8, "Ограниченный сервис"},
-                {9, "Только сервис CS"},
-                {10, "В роуминге"},
-                {11, "GSM/GPRS"},
-                {12, "EDGE"},
-                {13, "Нормальное состояние карты USIM"},
-                {14, "1"},
-                {15, "READY"},
-                {16, "Полная"},
-                {17, "-51 dBm (Отлично)"},
-                {18, "Ручной"},
-                {19, "Nordlink"},
-                {20, "Только 2G"},
-                {21, "Сначала 2G, затем 3G"},
-                {22, "GSM DCS systems"},
-                {23, "Не поддерживается"},
-                {24, "Mar 22 2012, 10:31:07"},
-                {25, "UTPS15.001.01.00.143"},
-                {26, "Заблокирован (требуется код)"},
-                {27, "3"}},
+               {{InfoRow::Manufacturer, "zentrawave"},
+                {InfoRow::Model, "E171"},
+                {InfoRow::FirmwareVersion, "21.156.00.00.143"},
+                {InfoRow::HardwareVersion, "CH1E171M"},
+                {InfoRow::Versions, "E171 21.156.00.00.143,CH1E171M"},
+                {InfoRow::Imei, "355555555555555"},
+                {InfoRow::Imsi, "250025555555555"},
+                {InfoRow::CommandSets, "+CGSM,+DS,+ES"},
+                {InfoRow::ServiceStatus, "Ограниченный сервис"},
+                {InfoRow::ServiceDomain, "Только сервис CS"},
+                {InfoRow::RoamingState, "В роуминге"},
+                {InfoRow::SystemMode, "GSM/GPRS"},
+                {InfoRow::SystemSubmode, "EDGE"},
+                {InfoRow::SimState, "Нормальное состояние карты USIM"},
+                {InfoRow::SimLockState, "1"},
+                {InfoRow::PinStatus, "READY"},
+                {InfoRow::Functionality, "Полная"},
+                {InfoRow::Signal, "-51 dBm (Отлично)"},
+                {InfoRow::SelectionMode, "Ручной"},
+                {InfoRow::Operator, "Nordlink"},
+                {InfoRow::NetworkTechnology, "Только 2G"},
+                {InfoRow::SearchOrder, "Сначала 2G, затем 3G"},
+                {InfoRow::Band, "GSM DCS systems"},
+                {InfoRow::RoamingSupport, "Не поддерживается"},
+                {InfoRow::BuildDate, "Mar 22 2012, 10:31:07"},
+                {InfoRow::DashboardVersion, "UTPS15.001.01.00.143"},
+                {InfoRow::LockStatus, "Заблокирован (требуется код)"},
+                {InfoRow::AttemptsLeft, "3"}},
                "");
 }
 
@@ -281,17 +281,17 @@ TEST(RunOddModemsLocked, ShowsTheLockAndTheAttemptsLeft) {
 // after it, so those queries give no value. Only ATI and ^VERSION, whose prefixes the echo
 // does not contain, come through.
 TEST(RunOddModemsEcho, EchoedCommandsReplaceTheValues) {
-    MemoryRows rows;
+    CapturedRows rows;
     EXPECT_EQ(RunEntry(rows, "E173 (COM6)"), 0);
     ExpectRows(rows,
-               {{0, "AT+CGMI"},
-                {1, "AT+CGMM"},
-                {2, "AT+CGMR"},
-                {5, "AT+CGSN"},
-                {6, "AT+CIMI"},
-                {7, "+CGSM,+DS,+ES"},
-                {24, "Oct 19 2011, 17:25:51"},
-                {25, "UTPS11.300.05.21.209"}},
+               {{InfoRow::Manufacturer, "AT+CGMI"},
+                {InfoRow::Model, "AT+CGMM"},
+                {InfoRow::FirmwareVersion, "AT+CGMR"},
+                {InfoRow::Imei, "AT+CGSN"},
+                {InfoRow::Imsi, "AT+CIMI"},
+                {InfoRow::CommandSets, "+CGSM,+DS,+ES"},
+                {InfoRow::BuildDate, "Oct 19 2011, 17:25:51"},
+                {InfoRow::DashboardVersion, "UTPS11.300.05.21.209"}},
                "");
 }
 
@@ -301,23 +301,23 @@ TEST(RunOddModemsEcho, EchoedCommandsReplaceTheValues) {
 // read are decoded (the lock state present and empty), the submode is not, and the tail
 // arrives in front of the +CPIN reply, which is still found.
 TEST(RunOddModemsSlowReply, StalledTailStartsTheNextReply) {
-    MemoryRows rows;
+    CapturedRows rows;
     EXPECT_EQ(RunEntry(rows, "E1550 (COM8)"), 0);
     ExpectRows(rows,
-               {{0, "ZENTRAWAVE"},
-                {1, "E1550"},
-                {2, "11.608.12.02.143"},
-                {5, "353333333333333"},
-                {6, "250013333333333"},
-                {7, "+CGSM,+DS,+ES"},
-                {8, "Нормальный сервис"},
-                {9, "Сервисы PS+CS"},
-                {10, "Не в роуминге"},
-                {11, "WCDMA"},
-                {13, "Нормальное состояние карты USIM"},
-                {14, ""},
-                {15, "READY"},
-                {17, "-73 dBm (Отлично)"}},
+               {{InfoRow::Manufacturer, "ZENTRAWAVE"},
+                {InfoRow::Model, "E1550"},
+                {InfoRow::FirmwareVersion, "11.608.12.02.143"},
+                {InfoRow::Imei, "353333333333333"},
+                {InfoRow::Imsi, "250013333333333"},
+                {InfoRow::CommandSets, "+CGSM,+DS,+ES"},
+                {InfoRow::ServiceStatus, "Нормальный сервис"},
+                {InfoRow::ServiceDomain, "Сервисы PS+CS"},
+                {InfoRow::RoamingState, "Не в роуминге"},
+                {InfoRow::SystemMode, "WCDMA"},
+                {InfoRow::SimState, "Нормальное состояние карты USIM"},
+                {InfoRow::SimLockState, ""},
+                {InfoRow::PinStatus, "READY"},
+                {InfoRow::Signal, "-73 dBm (Отлично)"}},
                "");
 }
 

@@ -7,57 +7,68 @@
 #include <string>
 #include <vector>
 
+#include "info/captured_rows.h"
 #include "tests/info/row_checks.h"
-#include "tests/support/memory_rows.h"
 
 namespace {
 
-struct ExpectedRow {
+// Each row's name pinned to its table index, label and screen position, in literal numbers:
+// renumbering the enum or the table must show up here.
+struct PinnedRow {
+    InfoRow row;
+    int index;
     const char* name;
     int position;
 };
 
-const ExpectedRow kExpectedRows[kInfoRowCount] = {
-    {"Производитель", 0},
-    {"Модель", 1},
-    {"Версия прошивки", 9},
-    {"Версия железа", 10},
-    {"Версии (прошивки и железа)", 2},
-    {"IMEI", 3},
-    {"IMSI", 11},
-    {"Наборы команд", 12},
-    {"Статус сервиса", 13},
-    {"Домен сервиса", 14},
-    {"Состояние роуминга", 15},
-    {"Режим системы", 16},
-    {"Субрежим системы", 17},
-    {"Состояние SIM", 18},
-    {"Состояние блокировки SIM", 19},
-    {"Статус PIN", 20},
-    {"Функциональность железа", 21},
-    {"Уровень сигнала", 22},
-    {"Режим сети", 23},
-    {"Оператор", 24},
-    {"Технология сети", 25},
-    {"Порядок поиска технологии", 26},
-    {"Диапазон частот", 27},
-    {"Поддержка роуминга", 28},
-    {"Дата/время компиляции", 4},
-    {"Версия Dashboard", 5},
-    {"Статус блокировки", 6},
-    {"Осталось попыток ввода кода", 7},
-    {" + Показать доп. информацию", 8},
+const PinnedRow kPinnedRows[] = {
+    {InfoRow::Manufacturer, 0, "Производитель", 0},
+    {InfoRow::Model, 1, "Модель", 1},
+    {InfoRow::FirmwareVersion, 2, "Версия прошивки", 9},
+    {InfoRow::HardwareVersion, 3, "Версия железа", 10},
+    {InfoRow::Versions, 4, "Версии (прошивки и железа)", 2},
+    {InfoRow::Imei, 5, "IMEI", 3},
+    {InfoRow::Imsi, 6, "IMSI", 11},
+    {InfoRow::CommandSets, 7, "Наборы команд", 12},
+    {InfoRow::ServiceStatus, 8, "Статус сервиса", 13},
+    {InfoRow::ServiceDomain, 9, "Домен сервиса", 14},
+    {InfoRow::RoamingState, 10, "Состояние роуминга", 15},
+    {InfoRow::SystemMode, 11, "Режим системы", 16},
+    {InfoRow::SystemSubmode, 12, "Субрежим системы", 17},
+    {InfoRow::SimState, 13, "Состояние SIM", 18},
+    {InfoRow::SimLockState, 14, "Состояние блокировки SIM", 19},
+    {InfoRow::PinStatus, 15, "Статус PIN", 20},
+    {InfoRow::Functionality, 16, "Функциональность железа", 21},
+    {InfoRow::Signal, 17, "Уровень сигнала", 22},
+    {InfoRow::SelectionMode, 18, "Режим сети", 23},
+    {InfoRow::Operator, 19, "Оператор", 24},
+    {InfoRow::NetworkTechnology, 20, "Технология сети", 25},
+    {InfoRow::SearchOrder, 21, "Порядок поиска технологии", 26},
+    {InfoRow::Band, 22, "Диапазон частот", 27},
+    {InfoRow::RoamingSupport, 23, "Поддержка роуминга", 28},
+    {InfoRow::BuildDate, 24, "Дата/время компиляции", 4},
+    {InfoRow::DashboardVersion, 25, "Версия Dashboard", 5},
+    {InfoRow::LockStatus, 26, "Статус блокировки", 6},
+    {InfoRow::AttemptsLeft, 27, "Осталось попыток ввода кода", 7},
+    {InfoRow::ShowMore, 28, " + Показать доп. информацию", 8},
 };
 
 const std::vector<int> kScreenOrder = {0,  1,  4,  5,  24, 25, 26, 27, 28, 2,  3,  6,  7,  8, 9,
                                        10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23};
 
-TEST(InfoTableRows, NamesAndPositionsAreExact) {
-    for (int index = 0; index < kInfoRowCount; ++index) {
-        SCOPED_TRACE(index);
-        EXPECT_EQ(std::string(InfoTable[index].name), kExpectedRows[index].name)
-            << Shown(InfoTable[index].name);
-        EXPECT_EQ(InfoTable[index].position, kExpectedRows[index].position);
+TEST(InfoTableRows, EachNameHasItsIndexLabelAndPosition) {
+    ASSERT_EQ(sizeof kPinnedRows / sizeof kPinnedRows[0], static_cast<size_t>(kInfoRowCount));
+    EXPECT_EQ(kInfoRowCount, 29);
+    for (const PinnedRow& pinned : kPinnedRows) {
+        SCOPED_TRACE(pinned.index);
+        EXPECT_EQ(RowIndex(pinned.row), pinned.index);
+        EXPECT_EQ(RowPosition(pinned.row), pinned.position);
+        ASSERT_GE(pinned.index, 0);
+        ASSERT_LT(pinned.index, kInfoRowCount);
+        EXPECT_EQ(InfoTable[pinned.index].row, pinned.row);
+        EXPECT_EQ(std::string(InfoTable[pinned.index].name), pinned.name)
+            << Shown(InfoTable[pinned.index].name);
+        EXPECT_EQ(InfoTable[pinned.index].position, pinned.position);
     }
 }
 
@@ -100,8 +111,8 @@ TEST(InfoTableRows, GroupsFollowThePositions) {
                                               : RowGroup::Extra;
         EXPECT_EQ(GroupOfPosition(position), want) << position;
     }
-    EXPECT_EQ(InfoTable[kShowMoreIndex].position, kShowMorePosition);
-    EXPECT_EQ(TableIndexAtPosition(kShowMorePosition), kShowMoreIndex);
+    EXPECT_EQ(kShowMorePosition, 8);
+    EXPECT_EQ(TableIndexAtPosition(kShowMorePosition), RowIndex(InfoRow::ShowMore));
     EXPECT_NE(GroupOfPosition(-1), RowGroup::Basic);
     EXPECT_NE(GroupOfPosition(kInfoRowCount), RowGroup::Basic);
 }
@@ -130,7 +141,7 @@ TEST(InfoTableRows, DefaultCheckedRowsInTableOrder) {
 TEST(InfoTableRows, ShowMoreLabelsCarryOneLeadingBlank) {
     EXPECT_EQ(std::string(kShowMoreLabel), " + Показать доп. информацию");
     EXPECT_EQ(std::string(kShowLessLabel), " - Скрыть доп. информацию");
-    EXPECT_EQ(std::string(kShowMoreLabel), InfoTable[kShowMoreIndex].name);
+    EXPECT_EQ(std::string(kShowMoreLabel), InfoTable[RowIndex(InfoRow::ShowMore)].name);
 }
 
 struct PositionRecorder {
@@ -153,7 +164,7 @@ TEST(SetRowValue, ReachesTheStoreAtTheRowsPosition) {
 }
 
 TEST(SetRowValue, IgnoresIndexesOutsideTheTable) {
-    MemoryRows rows;
+    CapturedRows rows;
     for (int index : {-1, kInfoRowCount, 1000, INT_MIN, INT_MAX}) SetRowValue(index, "x");
     EXPECT_EQ(rows.Writes(), 0);
 }

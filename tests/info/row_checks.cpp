@@ -13,9 +13,9 @@ void MarkAllRows() {
 
 std::string Shown(const std::string& text) { return "\"" + Cp1251ToUtf8(text) + "\""; }
 
-void ExpectRows(const MemoryRows& rows, const RowTexts& expected, const std::string& others) {
+void ExpectRows(const CapturedRows& rows, const RowTexts& expected, const std::string& others) {
     for (int index = 0; index < kInfoRowCount; ++index) {
-        const auto found = expected.find(index);
+        const auto found = expected.find(static_cast<InfoRow>(index));
         const std::string& want = found != expected.end() ? found->second : others;
         if (rows.Value(index) == want) continue;
         ADD_FAILURE() << "row " << index << " " << Shown(InfoTable[index].name) << ": got "
@@ -26,7 +26,7 @@ void ExpectRows(const MemoryRows& rows, const RowTexts& expected, const std::str
 void RunCases(void (*decode)(const char*), const std::vector<DecodeCase>& cases) {
     for (const DecodeCase& c : cases) {
         SCOPED_TRACE(std::string("value: ") + c.value);
-        MemoryRows rows;
+        CapturedRows rows;
         MarkAllRows();
         decode(c.value);
         ExpectRows(rows, c.rows, kUntouchedRow);

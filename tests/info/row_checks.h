@@ -5,18 +5,19 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/memory_rows.h"
+#include "info/captured_rows.h"
+#include "info/info_table.h"
 
 // Every row holds this after MarkAllRows until something writes it, so a row written empty
 // can be told from a row left alone.
 extern const char* const kUntouchedRow;
 void MarkAllRows();
 
-// Table index -> expected 8-bit text.
-using RowTexts = std::map<int, std::string>;
+// Row -> expected 8-bit text.
+using RowTexts = std::map<InfoRow, std::string>;
 
 // Each row listed in `expected` holds exactly its text; every other row holds `others`.
-void ExpectRows(const MemoryRows& rows, const RowTexts& expected, const std::string& others);
+void ExpectRows(const CapturedRows& rows, const RowTexts& expected, const std::string& others);
 
 // Readable form of a 1251 text for failure messages.
 std::string Shown(const std::string& text);

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string>
 
+#include "info/captured_rows.h"
 #include "link/answer.h"
 #include "link/transact.h"
-#include "tests/support/memory_rows.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ TEST_P(ExtractAnswerTable, CutsTheValue) {
     const ExtractCase& c = GetParam();
     SetReply(c.reply);
     std::memset(AnswerBuffer, 'x', kAnswerBufferSize);   // stale content must not survive
-    MemoryRows rows;
+    CapturedRows rows;
     const bool found = ExtractAnswer(c.prefix, 3, true);
     EXPECT_EQ(found, c.found);
     EXPECT_STREQ(AnswerBuffer, c.value);
@@ -78,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(Replies, ExtractAnswerTable, ::testing::ValuesIn(kCases
 
 TEST(ExtractAnswer, PlaceOffWritesNoRow) {
     SetReply("\r\nE173\r\n");
-    MemoryRows rows;
+    CapturedRows rows;
     EXPECT_TRUE(ExtractAnswer("", 1, false));
     EXPECT_STREQ(AnswerBuffer, "E173");
     EXPECT_EQ(rows.Writes(), 0);
@@ -116,7 +116,7 @@ TEST(ExtractAnswer, PrefixNearBufferEnd) {
 }
 
 TEST(ExtractAnswer, KeepsEarlierRowOnEmptyValue) {
-    MemoryRows rows;
+    CapturedRows rows;
     SetReply("\r\nFirst\r\n");
     ExtractAnswer("", 0, true);
     SetReply("\r\nOK\r\n");

@@ -1,0 +1,44 @@
+#include "cli/watch_lines.h"
+
+#include <cstdio>
+#include <ctime>
+#include <nlohmann/json.hpp>
+
+#include "common/cp1251.h"
+
+std::string IsoUtcTime(int64_t unixMs) {
+    const std::time_t seconds = static_cast<std::time_t>(unixMs / 1000);
+    std::tm utc{};
+#ifdef _WIN32
+    gmtime_s(&utc, &seconds);
+#else
+    gmtime_r(&seconds, &utc);
+#endif
+    char text[96];   // room for any int the fields could hold, though a date needs 24
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900,
+                  utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
+                  static_cast<int>(unixMs % 1000));
+    return text;
+}
+
+std::string ReadingText(const SignalReading& reading) {
+    return reading.answered ? Cp1251ToUtf8(reading.text) : reading.gapText;
+}
+
+std::string ReadingAsJson(const SignalReading& reading) {
+    using Json = nlohmann::ordered_json;
+    Json line;
+    line["time"] = IsoUtcTime(reading.unixMs);
+    line["csq"] = reading.answered ? Json(reading.level.csq) : Json(nullptr);
+    line["dbm"] = reading.answered && reading.level.known ? Json(reading.level.dbm) : Json(nullptr);
+    line["text"] = ReadingText(reading);
+    line["mode"] = reading.modeAsked ? Json(Cp1251ToUtf8(reading.mode)) : Json(nullptr);
+    return line.dump();
+}
+
+std::string ReadingAsTabLine(const SignalReading& reading) {
+    const bool dbm = reading.answered && reading.level.known;
+    return IsoUtcTime(reading.unixMs) + "\t" +
+           (reading.answered ? std::to_string(reading.level.csq) : "") + "\t" +
+           (dbm ? std::to_string(reading.level.dbm) : "") + "\t" + ReadingText(reading);
+}

@@ -1,0 +1,19 @@
+// `watch`'s output for scripts: one reading as one line, JSON or tab-separated.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "cli/watch_reading.h"
+
+// "2026-12-07T16:20:01.123Z" for milliseconds since 1970 (UTC).
+std::string IsoUtcTime(int64_t unixMs);
+
+// What a reading shows as its text (UTF-8): the row's words, or why there are none.
+std::string ReadingText(const SignalReading& reading);
+
+// One reading as a JSON object on one line (time, csq, dbm, text, mode), and as
+// "time TAB csq TAB dBm TAB text" (empty csq and dBm when the modem gave none). Both UTF-8,
+// no line end.
+std::string ReadingAsJson(const SignalReading& reading);
+std::string ReadingAsTabLine(const SignalReading& reading);
