@@ -1,23 +1,17 @@
 #include "cli/watch_lines.h"
 
 #include <cstdio>
-#include <ctime>
 #include <nlohmann/json.hpp>
 
 #include "common/cp1251.h"
+#include "common/utc_time.h"
 
 std::string IsoUtcTime(int64_t unixMs) {
-    const std::time_t seconds = static_cast<std::time_t>(unixMs / 1000);
-    std::tm utc{};
-#ifdef _WIN32
-    gmtime_s(&utc, &seconds);
-#else
-    gmtime_r(&seconds, &utc);
-#endif
+    UtcTime utc{};
+    UtcTimeAt(unixMs / 1000, &utc);   // zeroed beyond the system's range
     char text[96];   // room for any int the fields could hold, though a date needs 24
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900,
-                  utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
-                  static_cast<int>(unixMs % 1000));
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.date.year, utc.date.month,
+                  utc.date.day, utc.hour, utc.minute, utc.second, static_cast<int>(unixMs % 1000));
     return text;
 }
 
