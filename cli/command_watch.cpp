@@ -15,6 +15,7 @@
 #include "cli/watch_screen.h"
 #include "cli/watch_wait.h"
 #include "common/cp1251.h"
+#include "link/port_error.h"
 #include "link/port_session.h"
 #include "link/serial_port.h"
 #include "link/transact.h"
@@ -25,9 +26,7 @@ int RunWatch(const WatchOptions& options) {
 
     PortSession session(port.devicePath.c_str());
     if (!session.IsOpen()) {
-        char reason[512];
-        PortErrorText(reason, sizeof reason);
-        Write1251(stderr, "vesmarin-cli watch: cannot open " + port.display + ": " + reason + "\n");
+        Write1251(stderr, "vesmarin-cli watch: cannot open " + port.display + ": " + LastPortError() + "\n");
         return kExitUsage;
     }
     NoteUnlockedUse("watch", port.display);
@@ -82,10 +81,8 @@ int RunWatch(const WatchOptions& options) {
     }
     FlushOutput();
     if (lost) {
-        char reason[512];
-        PortErrorText(reason, sizeof reason);
         Write1251(stderr, "vesmarin-cli watch: the modem on " + port.display + " went away at reading " +
-                              std::to_string(meter.Readings() + 1) + ": " + reason + "\n");
+                              std::to_string(meter.Readings() + 1) + ": " + LastPortError() + "\n");
         return kExitModemFailed;
     }
     return kExitSuccess;
