@@ -1,16 +1,14 @@
-// What every command does with its arguments before its own work: asks for help, reads a PORT.
+// What the commands that take a PORT share: reading it into the port to open.
 #pragma once
 
 #include <string>
-#include <vector>
 
 struct PortArgument;
 
-using Arguments = std::vector<std::string>;
-
-bool WantsHelp(const Arguments& args);
-
-// Shared by the commands that take a PORT: converts it to 1251 and parses it; on failure
-// prints the reason and returns false. A device path goes to the system as given (UTF-8 or
+// Converts a PORT (UTF-8) to 1251 and parses it; false, with the sentence that refuses it in
+// `error`, for anything that is no port. A device path goes to the system as given (UTF-8 or
 // any bytes); the port's display name has its control characters written out.
+bool PortFromArgument(const std::string& utf8, PortArgument* port, std::string* error);
+
+// The same for a PORT the grammar has already checked; on failure prints the reason.
 bool ReadPortArgument(const std::string& utf8, PortArgument* port);

@@ -1,22 +1,25 @@
 // `cell`: the serving cell and its signal, read once, the modem left as it was found.
 #include <cstdio>
+#include <memory>
 #include <string>
 
+#include "cli/command_arguments.h"
+#include "cli/command_line.h"
 #include "cli/commands.h"
-#include "cli/console_output.h"
 #include "cli/exit_codes.h"
 #include "cli/port_argument.h"
 #include "cli/report/cell_report.h"
+#include "cli/report/console_output.h"
 #include "cli/watch_wait.h"
+#include "link/port_error.h"
 #include "link/port_session.h"
 #include "link/serial_port.h"
 #include "radio/radio_session.h"
 
 namespace {
 
-constexpr char kCellHelp[] =
-    "usage: vesmarin-cli cell [--json] PORT\n"
-    "\n"
+constexpr CommandHelp kCellHelp = {
+    "read the serving cell: technology, band, cell id, RSRP/RSRQ/SINR",
     "Reads the serving cell of the modem on PORT: access technology, registration, operator,\n"
     "band and channel, PCI (PSC on UMTS), TAC or LAC, cell id (with eNB and sector on LTE),\n"
     "and RSRP, RSRQ, SINR, RSSI (RSCP, Ec/No on UMTS) with their grades, each with the AT\n"
@@ -25,8 +28,8 @@ constexpr char kCellHelp[] =
     "left out (null in JSON); when nothing can be reported it says why.\n"
     "The modem is left as found: no ATE0; the registration report mode is set to 2 and the\n"
     "operator format switched only for one read each, and set back at once, also on Ctrl-C\n"
-    "or when a command fails.\n"
-    "  --json   one JSON object; every key is always present, null when unknown: port, rat\n"
+    "or when a command fails.\n",
+    "JSON keys, each always present and null when unknown: port, rat\n"
     "           (GSM, UMTS, LTE, LTE+NR, NR), registration (home, roaming, searching, denied,\n"
     "           not_registered), reason (no_sim, pin_required, radio_off, not_registered,\n"
     "           searching, denied), operator, operator_numeric, band, channel, channel_kind\n"
@@ -39,18 +42,21 @@ constexpr char kCellHelp[] =
     "excellent / good / fair; below is poor.\n"
     "PORT is COM1..COM254, a port entry such as \"E173 (COM5)\", or on Linux a device path.\n"
     "Exit status: 0 read, 1 the modem stayed silent, went away or the read was stopped,\n"
-    "2 bad arguments or the port cannot be opened, 3 the output could not be written.\n";
+    "2 bad arguments or the port cannot be opened, 3 the output could not be written.\n",
+};
 
-}  // namespace
+struct CellOptions {
+    bool json = false;
+    std::string port;   // UTF-8
+};
 
-int ReadCell(const std::string& portUtf8, bool json) {
+// The body of `cell` apart from its arguments: PORT as typed (UTF-8), --json or not.
+int RunCell(const std::string& portUtf8, bool json) {
     PortArgument port;
     if (!ReadPortArgument(portUtf8, &port)) return kExitUsage;
     PortSession session(port.devicePath.c_str());
     if (!session.IsOpen()) {
-        char reason[512];
-        PortErrorText(reason, sizeof reason);
-        Write1251(stderr, "vesmarin-cli cell: cannot open " + port.display + ": " + reason + "\n");
+        Write1251(stderr, "vesmarin-cli cell: cannot open " + port.display + ": " + LastPortError() + "\n");
         return kExitUsage;
     }
     NoteUnlockedUse("cell", port.display);
@@ -86,27 +92,15 @@ int ReadCell(const std::string& portUtf8, bool json) {
     } else {
         WriteVisible1251(stdout, CellReportText(port.display, facts));
     }
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) return kExitOutputNotWritten;
     return kExitSuccess;
 }
 
-int RunCell(const Arguments& args) {
-    if (WantsHelp(args)) {
-        std::fputs(kCellHelp, stdout);
-        return kExitSuccess;
-    }
-    bool json = false;
-    Arguments rest;
-    for (const auto& arg : args) {
-        if (arg == "--json") {
-            json = true;
-        } else {
-            rest.push_back(arg);
-        }
-    }
-    if (rest.size() != 1) {
-        std::fprintf(stderr, "vesmarin-cli cell: expects one PORT (see --help)\n");
-        return kExitUsage;
-    }
-    return ReadCell(rest[0], json);
+}  // namespace
+
+void DeclareCell(CommandLine* line) {
+    auto options = std::make_shared<CellOptions>();
+    CLI::App* cell = line->AddCommand("cell", kCellHelp, [options] { return RunCell(options->port, options->json);
+    });
+    cell->add_flag("--json", options->json, "print one JSON object instead (its keys below)");
+    AddPortPositional(cell, &options->port);
 }

@@ -1,9 +1,12 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "cli/command_arguments.h"
+#include "cli/command_line.h"
 #include "cli/commands.h"
-#include "cli/console_output.h"
+#include "cli/exit_codes.h"
 #include "cli/port_argument.h"
+#include "cli/report/console_output.h"
 #include "common/cp1251.h"
 #include "common/utc_time.h"
 #include "info/buy_code_url.h"
@@ -14,12 +17,10 @@
 
 namespace {
 
-constexpr char kInfoHelp[] =
-    "usage: vesmarin-cli info [--json] PORT\n"
-    "\n"
+constexpr CommandHelp kInfoHelp = {
+    "read the modem's information table",
     "Runs the information run (the 17 AT queries) on PORT and prints the 29 rows of the\n"
-    "information table in table order, one per line: name, colon, blank, value.\n"
-    "  --json   print the same run as one JSON document instead\n"
+    "information table in table order, one per line: name, colon, blank, value.\n",
     "When the window would offer to buy an unlock code for this model, one more line after\n"
     "the rows names the shop's page (in JSON \"buy_code_url\", null when there is none).\n"
     "PORT is COM1..COM254, a port entry such as \"E173 (COM5)\", or on Linux a device path.\n"
@@ -28,7 +29,13 @@ constexpr char kInfoHelp[] =
     "A modem that goes away during the run (unplugged) ends it: the rows read until then are\n"
     "printed and stderr names the query at which the port failed.\n"
     "Exit status: 0 run completed, 1 the modem went away during the run, 2 bad arguments or\n"
-    "the port cannot be opened.\n";
+    "the port cannot be opened, 3 the output could not be written.\n",
+};
+
+struct InfoOptions {
+    bool json = false;
+    std::string port;   // UTF-8
+};
 
 void ShowStep(int step, const char* command, void*) {
     ShowStatusLine(stderr, "query " + std::to_string(step) + " of " + std::to_string(kInfoQueryCount) +
@@ -70,28 +77,10 @@ void PrintJson(const PortArgument& port, const CapturedRows& rows) {
     WriteUtf8(stdout, document.dump(2) + "\n");
 }
 
-}  // namespace
-
-int RunInfo(const Arguments& args) {
-    if (WantsHelp(args)) {
-        std::fputs(kInfoHelp, stdout);
-        return 0;
-    }
-    bool json = false;
-    Arguments rest;
-    for (const auto& arg : args) {
-        if (arg == "--json") {
-            json = true;
-        } else {
-            rest.push_back(arg);
-        }
-    }
-    if (rest.size() != 1) {
-        std::fprintf(stderr, "vesmarin-cli info: expects one PORT (see --help)\n");
-        return 2;
-    }
+int RunInfo(const InfoOptions& options) {
     PortArgument port;
-    if (!ReadPortArgument(rest[0], &port)) return 2;
+    if (!ReadPortArgument(options.port, &port)) return kExitUsage;
+    const bool json = options.json;
 
     CapturedRows rows;
     const bool progress = IsTerminal(stderr);
@@ -104,7 +93,7 @@ int RunInfo(const Arguments& args) {
     if (result != 0) {
         Write1251(stderr, "vesmarin-cli info: cannot open " + port.display + ": " + LastPortError() +
                               "\n");
-        return 2;
+        return kExitUsage;
     }
     NoteUnlockedUse("info", port.display);
     if (json) {
@@ -112,7 +101,7 @@ int RunInfo(const Arguments& args) {
     } else {
         PrintRows(rows);
     }
-    std::fflush(stdout);
+    FlushOutput();
 
     int lostStep = 0;
     const char* lostCommand = "";
@@ -121,7 +110,16 @@ int RunInfo(const Arguments& args) {
                               std::to_string(lostStep) + " of " + std::to_string(kInfoQueryCount) + " (" +
                               lostCommand + "): " + LastPortError() +
                               "; the rows above were read before that\n");
-        return 1;
+        return kExitModemFailed;
     }
-    return 0;
+    return kExitSuccess;
+}
+
+}  // namespace
+
+void DeclareInfo(CommandLine* line) {
+    auto options = std::make_shared<InfoOptions>();
+    CLI::App* info = line->AddCommand("info", kInfoHelp, [options] { return RunInfo(*options); });
+    info->add_flag("--json", options->json, "print the same run as one JSON document instead");
+    AddPortPositional(info, &options->port);
 }

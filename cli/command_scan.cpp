@@ -1,30 +1,34 @@
 #include <cstdio>
 #include <vector>
 
+#include "cli/command_line.h"
 #include "cli/commands.h"
-#include "cli/console_output.h"
-#include "cli/scan_report.h"
-#include "cli/serial_devices.h"
+#include "cli/exit_codes.h"
+#include "cli/report/console_output.h"
+#include "cli/report/scan_report.h"
+#include "host/serial_devices.h"
 #include "link/discovery.h"
 #include "link/serial_port.h"
 
 namespace {
 
-constexpr char kScanHelp[] =
-    "usage: vesmarin-cli scan [--verbose | --json]\n"
-    "\n"
+constexpr CommandHelp kScanHelp = {
+    "list the ports behind which a modem answers",
     "Tries COM1 to COM254, asks each port that opens for its model (ATE0, then AT+CGMM,\n"
     "1000 ms each) and prints one port entry per modem, in port order, as the port list\n"
-    "shows them: \"E173 (COM5)\". A port that opens but stays silent costs about 2 s.\n"
-    "  --verbose  say instead what each port did and how long it took: absent, could not\n"
-    "             open (and why), opened but silent, answered without a model, or the\n"
-    "             entry it gave\n"
-    "  --json     the same account as one JSON document\n"
+    "shows them: \"E173 (COM5)\". A port that opens but stays silent costs about 2 s.\n",
     "When no modem answers, the serial devices that exist are listed on stderr (Linux).\n"
     "On Linux each port's device is named too (on a terminal, and in --verbose and --json):\n"
     "its real path, the USB vendor and product numbers, maker and product strings,\n"
     "interface and serial number from sysfs, and its /dev/serial/by-id link.\n"
-    "Exit status: 0 when a modem answered, 1 when none did, 2 bad arguments.\n";
+    "Exit status: 0 when a modem answered, 1 when none did, 2 bad arguments, 3 the output\n"
+    "could not be written.\n",
+};
+
+struct ScanOptions {
+    bool verbose = false;
+    bool json = false;
+};
 
 void ShowProgress(int portNumber, int modemsFound, void*) {
     if (portNumber == kLastPortNumber) {
@@ -60,29 +64,9 @@ void PrintEntries() {
     }
 }
 
-}  // namespace
-
-int RunScan(const Arguments& args) {
-    if (WantsHelp(args)) {
-        std::fputs(kScanHelp, stdout);
-        return 0;
-    }
-    bool verbose = false;
-    bool json = false;
-    for (const auto& arg : args) {
-        if (arg == "--verbose" || arg == "-v") {
-            verbose = true;
-        } else if (arg == "--json") {
-            json = true;
-        } else {
-            WriteUtf8Message(stderr, "vesmarin-cli scan: unknown argument '" + arg + "' (see --help)\n");
-            return 2;
-        }
-    }
-    if (verbose && json) {
-        std::fprintf(stderr, "vesmarin-cli scan: --verbose and --json exclude each other\n");
-        return 2;
-    }
+int RunScan(const ScanOptions& options) {
+    const bool verbose = options.verbose;
+    const bool json = options.json;
 
     std::vector<PortResult> results;
     if (verbose || json) SetProbeReport(&KeepReport, &results);
@@ -109,12 +93,25 @@ int RunScan(const Arguments& args) {
     } else {
         PrintEntries();
     }
-    std::fflush(stdout);
+    FlushOutput();
 
     if (ModemList.count == 0) {
         std::fprintf(stderr, "No modem answered on COM1 to COM%d.\n", kLastPortNumber);
         if (surveyed && !json) Write1251(stderr, NothingFoundAdvice(devices));
-        return 1;
+        return kExitNoModemFound;
     }
-    return 0;
+    return kExitSuccess;
+}
+
+}  // namespace
+
+void DeclareScan(CommandLine* line) {
+    auto options = std::make_shared<ScanOptions>();
+    CLI::App* scan = line->AddCommand("scan", kScanHelp, [options] { return RunScan(*options); });
+    CLI::Option* verbose = scan->add_flag("-v,--verbose", options->verbose,
+                                          "say instead what each port did and how long it took: absent, could not\n"
+                                          "open (and why), opened but silent, answered without a model, or the\n"
+                                          "entry it gave");
+    CLI::Option* json = scan->add_flag("--json", options->json, "the same account as one JSON document");
+    verbose->excludes(json);
 }

@@ -1,11 +1,14 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/command_arguments.h"
+#include "cli/command_line.h"
 #include "cli/command_text.h"
 #include "cli/commands.h"
-#include "cli/console_output.h"
+#include "cli/exit_codes.h"
 #include "cli/line_input.h"
 #include "cli/port_argument.h"
+#include "cli/report/console_output.h"
 #include "common/cp1251.h"
 #include "link/port_error.h"
 #include "link/serial_port.h"
@@ -14,12 +17,11 @@
 
 namespace {
 
-constexpr char kTermHelp[] =
-    "usage: vesmarin-cli term PORT\n"
-    "\n"
+constexpr CommandHelp kTermHelp = {
+    "type AT commands and read the raw replies, line by line",
     "An interactive line terminal: each line you type is sent as one AT command the way the\n"
     "terminal tab sends it (open, configure, drain, write the command and a carriage return,\n"
-    "collect the reply for at most 2000 ms, close), and the raw reply is printed as it came.\n"
+    "collect the reply for at most 2000 ms, close), and the raw reply is printed as it came.\n",
     "PORT is COM1..COM254, a port entry such as \"E173 (COM5)\", or on Linux a device path.\n"
     "At a terminal, the arrow keys move in the line and recall earlier lines. 'exit' or\n"
     "Ctrl-D on an empty line ends (on Windows Ctrl-Z or Ctrl-D, then Enter).\n"
@@ -33,7 +35,13 @@ constexpr char kTermHelp[] =
     "A port that fails (the modem went away) ends the terminal.\n"
     "Exit status: 0 every line sent got a reply, 1 some line got no reply (the modem stayed\n"
     "silent, the port could no longer be opened or failed) or was not sent, 2 bad arguments\n"
-    "or the port cannot be opened at the start.\n";
+    "or the port cannot be opened at the start, 3 the output could not be written (the\n"
+    "terminal then ends).\n",
+};
+
+struct TermOptions {
+    std::string port;   // UTF-8
+};
 
 constexpr const char* kExitWord = "exit";
 
@@ -63,26 +71,16 @@ std::string OpenFailure(const PortArgument& port) {
     return "cannot open " + port.display + ": " + LastPortError();
 }
 
-}  // namespace
-
-int RunTerm(const Arguments& args) {
-    if (WantsHelp(args)) {
-        std::fputs(kTermHelp, stdout);
-        return 0;
-    }
-    if (args.size() != 1) {
-        std::fprintf(stderr, "vesmarin-cli term: expects PORT (see --help)\n");
-        return 2;
-    }
+int RunTerm(const TermOptions& arguments) {
     PortArgument port;
-    if (!ReadPortArgument(args[0], &port)) return 2;
+    if (!ReadPortArgument(arguments.port, &port)) return kExitUsage;
 
     // Each command opens the port anew; trying once now turns a wrong port into one clear
     // message instead of a failure after every line.
     PortHandle probe = OpenPort(port.devicePath.c_str());
     if (probe == nullptr) {
         Write1251(stderr, "vesmarin-cli term: " + OpenFailure(port) + "\n");
-        return 2;
+        return kExitUsage;
     }
     ClosePort(probe);
     NoteUnlockedUse("term", port.display);
@@ -96,12 +94,12 @@ int RunTerm(const Arguments& args) {
 
     bool everyLineAnswered = true;
     std::string line;
-    while (ReadInputLine(input, kTerminalPrompt, &line)) {
+    while (OutputGoesOn() && ReadInputLine(input, kTerminalPrompt, &line)) {
         if (IsExit(line)) break;
         std::string command;
         std::string error;
         if (!CommandFromLine(line, &command, &error)) {
-            std::fflush(stdout);
+            FlushOutput();
             std::fprintf(stderr, "vesmarin-cli term: %s\n", error.c_str());
             everyLineAnswered = false;
             continue;
@@ -118,7 +116,7 @@ int RunTerm(const Arguments& args) {
         const SendOutcome outcome = SendTerminalCommandAtPath(port.devicePath.c_str(), command.c_str(),
                                                               &ConsoleTranscript::Append, &transcript,
                                                               options, &report);
-        std::fflush(stdout);
+        FlushOutput();
         if (report.replyBytes >= kReplyCapacity) WarnReplyCut(stderr, "term");
         if (outcome != SendOutcome::Replied) everyLineAnswered = false;
         if (report.portFailed) {
@@ -138,5 +136,13 @@ int RunTerm(const Arguments& args) {
         }
     }
     CloseLineInput(input);
-    return everyLineAnswered ? 0 : 1;
+    return everyLineAnswered ? kExitSuccess : kExitModemFailed;
+}
+
+}  // namespace
+
+void DeclareTerm(CommandLine* line) {
+    auto options = std::make_shared<TermOptions>();
+    CLI::App* term = line->AddCommand("term", kTermHelp, [options] { return RunTerm(*options); });
+    AddPortPositional(term, &options->port);
 }

@@ -1,17 +1,12 @@
-// The tool's commands. Each takes the arguments after its own name (UTF-8) and returns the
-// process exit status.
+// The tool's commands. Each command file declares its subcommand and options on the command
+// line (cli/command_line.h) and is listed once in cli/command_table.cpp.
 #pragma once
 
-#include <string>
+class CommandLine;
 
-#include "cli/command_arguments.h"
-
-int RunScan(const Arguments& args);
-int RunAt(const Arguments& args);
-int RunInfo(const Arguments& args);
-int RunTerm(const Arguments& args);
-int RunWatch(const Arguments& args);
-int RunCell(const Arguments& args);
-
-// The body of `cell` apart from its argument parsing: PORT as typed (UTF-8), --json or not.
-int ReadCell(const std::string& portUtf8, bool json);
+void DeclareScan(CommandLine* line);
+void DeclareAt(CommandLine* line);
+void DeclareInfo(CommandLine* line);
+void DeclareTerm(CommandLine* line);
+void DeclareWatch(CommandLine* line);
+void DeclareCell(CommandLine* line);

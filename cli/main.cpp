@@ -3,58 +3,47 @@
 #include <cstdio>
 #include <string>
 
-#include "cli/commands.h"
-#include "cli/console_output.h"
+#include "cli/command_line.h"
+#include "cli/exit_codes.h"
+#include "cli/process_start.h"
+#include "cli/report/console_output.h"
 
 namespace {
 
-constexpr char kHelp[] =
-    "usage: vesmarin-cli COMMAND [ARGUMENTS]\n"
-    "\n"
-    "Commands:\n"
-    "  scan                 list the ports behind which a modem answers\n"
-    "  at PORT COMMAND      send one AT command and print the raw reply\n"
-    "  info [--json] PORT   read the modem's information table\n"
-    "  term PORT            type AT commands and read the raw replies, line by line\n"
-    "  watch PORT           show the signal level live, reading it every second\n"
-    "  cell [--json] PORT   read the serving cell: technology, band, cell id, RSRP/RSRQ/SINR\n"
-    "\n"
-    "PORT is COM1..COM254, a port entry such as \"E173 (COM5)\", or on Linux a device path.\n"
-#ifndef _WIN32
-    "On Linux COMn means $VESMARIN_PORTS/comN when that variable names a directory, else\n"
-    "COM1-32 = /dev/ttyS0-31, COM33-64 = /dev/ttyUSB0-31, COM65-96 = /dev/ttyACM0-31.\n"
-#endif
-    "'vesmarin-cli COMMAND --help' describes one command; 'vesmarin-cli --version' prints\n"
-    "the version.\n";
-
-constexpr int kMaxArguments = 64;
+// Whatever a command returned, output that did not arrive is the status scripts must see. A
+// reader that went away early (`| head -1`) is no failure of ours and passes quietly.
+int Finish(const std::string& command, int status) {
+    if (FlushOutput() || StdoutState() == OutputState::ReaderGone) return status;
+    const std::string who = command.empty() ? kProgramName : std::string(kProgramName) + " " + command;
+    WriteUtf8Message(stderr, who + ": the output could not be written: " + OutputFailure() + "\n");
+    return kExitOutputNotWritten;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    const bool stdoutClosed = PrepareProcess();
     PrepareConsole();
-    std::string raw[kMaxArguments];
-    int count = 0;
-    if (!Utf8Arguments(argc, argv, raw, kMaxArguments, &count)) {
-        std::fprintf(stderr, "vesmarin-cli: too many arguments\n");
-        return 2;
+    CommandLine line;
+    DeclareCommands(&line);
+    const ParsedCommandLine parsed = line.Parse(Utf8Arguments(argc, argv));
+    if (parsed.kind == ParsedCommandLine::Kind::Misuse) {
+        WriteUtf8Message(stderr, parsed.text);
+        return kExitUsage;
     }
-    if (count < 2 || raw[1] == "--help" || raw[1] == "-h") {
-        std::fputs(kHelp, count < 2 ? stderr : stdout);
-        return count < 2 ? 2 : 0;
+    // Nothing is opened for output no one can read: the command would only act unseen.
+    if (stdoutClosed) {
+        NoteStdoutClosed();
+        return Finish(parsed.command, kExitOutputNotWritten);
     }
-    if (raw[1] == "--version") {
-        std::printf("vesmarin-cli %s\n", VESMARIN_VERSION);
-        return 0;
+    switch (parsed.kind) {
+    case ParsedCommandLine::Kind::ShowHelp:
+        WriteUtf8(stdout, parsed.text);
+        return Finish(parsed.command, kExitSuccess);
+    case ParsedCommandLine::Kind::ShowVersion:
+        WriteUtf8(stdout, std::string(kProgramName) + " " + VESMARIN_VERSION + "\n");
+        return Finish("", kExitSuccess);
+    default:
+        return Finish(parsed.command, parsed.run());
     }
-    const std::string command = raw[1];
-    const Arguments args(raw + 2, raw + count);
-    if (command == "scan") return RunScan(args);
-    if (command == "at") return RunAt(args);
-    if (command == "info") return RunInfo(args);
-    if (command == "term") return RunTerm(args);
-    if (command == "watch") return RunWatch(args);
-    if (command == "cell") return RunCell(args);
-    WriteUtf8Message(stderr, "vesmarin-cli: unknown command '" + command + "' (see --help)\n");
-    return 2;
 }

@@ -53,17 +53,5 @@ bool ParsePortArgument(const std::string& text, PortArgument* out, std::string* 
         }
     }
 
-#ifndef _WIN32
-    if (!text.empty() && text[0] == '/' && text.find('\0') == std::string::npos) {
-        out->devicePath = text;
-        out->display = text;
-        return true;
-    }
-    *error = "'" + text + "' is not a port: give COM1 to COM254, a port entry such as "
-             "\"E173 (COM5)\", or a device path such as /dev/ttyUSB0";
-#else
-    *error = "'" + text + "' is not a port: give COM1 to COM254 or a port entry such as "
-             "\"E173 (COM5)\"";
-#endif
-    return false;
+    return ParseDevicePath(text, out, error);
 }

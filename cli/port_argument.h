@@ -12,3 +12,10 @@ struct PortArgument {
 
 // `text` is Windows-1251. Returns false with a sentence in `error` for anything else.
 bool ParsePortArgument(const std::string& text, PortArgument* out, std::string* error);
+
+// The platform's part: a device path (POSIX) or the refusal (Windows), with `error` naming
+// what a PORT may be here.
+bool ParseDevicePath(const std::string& text, PortArgument* out, std::string* error);
+
+// What PORT may be on this platform, for the overview of --help (lines ending in "\n").
+const char* PortArgumentHelp();

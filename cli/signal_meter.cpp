@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "cli/metric_text.h"
+#include "cli/report/metric_text.h"
 
 double MeterFraction(int dbm) { return ScaleFraction(dbm, kMeterLowestDbm, kMeterHighestDbm); }
 

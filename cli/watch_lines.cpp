@@ -8,7 +8,7 @@
 
 std::string IsoUtcTime(int64_t unixMs) {
     UtcTime utc{};
-    UtcTimeAt(unixMs / 1000, &utc);
+    UtcTimeAt(unixMs / 1000, &utc);   // zeroed beyond the system's range
     char text[96];   // room for any int the fields could hold, though a date needs 24
     std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.date.year, utc.date.month,
                   utc.date.day, utc.hour, utc.minute, utc.second, static_cast<int>(unixMs % 1000));

@@ -1,5 +1,10 @@
 #include "cli/watch_options.h"
 
+#include <memory>
+
+#include "cli/command_line.h"
+#include "cli/commands.h"
+
 namespace {
 
 constexpr uint64_t kMaxCount = 1000000000;
@@ -49,65 +54,89 @@ bool ParseCount(const std::string& text, uint64_t* count) {
     return true;
 }
 
-bool Refuse(std::string* error, const std::string& reason) {
-    *error = reason;
-    return false;
+constexpr CommandHelp kWatchHelp = {
+    "show the signal level live, reading it every second",
+    "Reads the signal level of the modem on PORT again and again (AT+CSQ on a port kept open)\n"
+    "and shows it as the information table's signal row does; every 10th reading, the first\n"
+    "included, also reads the system mode (AT^SYSINFO). On a modem of a radio family (^HCSQ,\n"
+    "+QENG, +CPSI; found on the first reading) each reading also asks the family's signal\n"
+    "query for the technology, RSRP, RSRQ, SINR and RSSI, and every 10th its band and cell.\n"
+    "Only queries are sent: the modem is left as it is.\n",
+    "On a terminal a live screen shows the level, a bar, the last 60 readings, the session's\n"
+    "minimum, average and maximum, the system mode and the time (on a family modem: RSRP with\n"
+    "bar and history, RSRP, RSRQ, SINR and RSSI with grades and their minimum, average and\n"
+    "maximum, the technology with band and PCI); Ctrl-C ends it with a summary. Elsewhere\n"
+    "each reading is one line: time, csq, dBm and text, tab-separated.\n"
+    "A reading without a reply shows as \"no reply\" and the watch goes on.\n"
+    "PORT is COM1..COM254, a port entry such as \"E173 (COM5)\", or on Linux a device path.\n"
+    "Exit status: 0 ended by Ctrl-C, after N readings or when the reader of the output went\n"
+    "away, 1 the modem went away, 2 bad arguments or the port cannot be opened, 3 the output\n"
+    "could not be written.\n",
+};
+
+// What the grammar keeps: the numbers as typed, checked by the validators below.
+struct WatchArguments {
+    std::string interval;
+    std::string count;
+    bool json = false;
+    std::string port;
+};
+
+std::string IntervalRefusal(const std::string& value) {
+    uint32_t ms = 0;
+    if (ParseSeconds(value, &ms) && ms >= kWatchMinIntervalMs) return "";
+    return "--interval takes seconds from 0.2 to 86400 (such as 1 or 0.5), not '" + value + "'";
 }
 
-// "--name VALUE" or "--name=VALUE"; advances `i` past what it used.
-bool OptionValue(const std::vector<std::string>& args, size_t* i, const std::string& name,
-                 std::string* value, bool* missing) {
-    const std::string& arg = args[*i];
-    if (arg == name) {
-        if (*i + 1 >= args.size()) {
-            *missing = true;
-            return true;
-        }
-        *value = args[++*i];
-        return true;
-    }
-    if (arg.compare(0, name.size() + 1, name + "=") == 0) {
-        *value = arg.substr(name.size() + 1);
-        return true;
-    }
-    return false;
+std::string CountRefusal(const std::string& value) {
+    uint64_t count = 0;
+    if (ParseCount(value, &count)) return "";
+    return "--count takes a whole number of readings from 1 to 1000000000, not '" + value + "'";
+}
+
+WatchOptions OptionsFrom(const WatchArguments& arguments) {
+    WatchOptions options;
+    if (!arguments.interval.empty()) ParseSeconds(arguments.interval, &options.intervalMs);
+    if (!arguments.count.empty()) ParseCount(arguments.count, &options.count);
+    options.json = arguments.json;
+    options.port = arguments.port;
+    return options;
 }
 
 }  // namespace
 
+void DeclareWatchOptions(CommandLine* line, std::function<int(const WatchOptions&)> run) {
+    auto arguments = std::make_shared<WatchArguments>();
+    CLI::App* watch = line->AddCommand("watch", kWatchHelp, [arguments, run] { return run(OptionsFrom(*arguments)); });
+    watch->add_option("--interval", arguments->interval,
+                      "time between readings, at least 0.2 (default 1; 0.5 and the like\nallowed)")
+        ->type_name("SECONDS")
+        ->check(SentenceCheck(IntervalRefusal));
+    watch->add_option("--count", arguments->count, "stop after N readings (default: until Ctrl-C)")
+        ->type_name("N")
+        ->check(SentenceCheck(CountRefusal));
+    watch->add_flag("--json", arguments->json, "one JSON object per reading: time, csq, dbm, text, mode, rat,\nrssi, rsrp, rsrq, sinr, band, pci (null where unknown)");
+    AddPortPositional(watch, &arguments->port);
+}
+
+void DeclareWatch(CommandLine* line) { DeclareWatchOptions(line, RunWatch); }
+
 bool ParseWatchOptions(const std::vector<std::string>& args, WatchOptions* out, std::string* error) {
     *out = WatchOptions{};
-    bool haveInterval = false;
-    bool haveCount = false;
-    std::vector<std::string> rest;
-    for (size_t i = 0; i < args.size(); ++i) {
-        std::string value;
-        bool missing = false;
-        if (OptionValue(args, &i, "--interval", &value, &missing)) {
-            if (missing) return Refuse(error, "--interval needs a number of seconds");
-            if (haveInterval) return Refuse(error, "--interval is given twice");
-            haveInterval = true;
-            uint32_t ms = 0;
-            if (!ParseSeconds(value, &ms) || ms < kWatchMinIntervalMs)
-                return Refuse(error, "--interval takes seconds from 0.2 to 86400 (such as 1 or 0.5), "
-                                     "not '" + value + "'");
-            out->intervalMs = ms;
-        } else if (OptionValue(args, &i, "--count", &value, &missing)) {
-            if (missing) return Refuse(error, "--count needs a number of readings");
-            if (haveCount) return Refuse(error, "--count is given twice");
-            haveCount = true;
-            if (!ParseCount(value, &out->count))
-                return Refuse(error, "--count takes a whole number of readings from 1 to 1000000000, "
-                                     "not '" + value + "'");
-        } else if (args[i] == "--json") {
-            out->json = true;
-        } else if (args[i].size() > 1 && args[i][0] == '-') {
-            return Refuse(error, "unknown option '" + args[i] + "'");
-        } else {
-            rest.push_back(args[i]);
-        }
+    CommandLine line;
+    DeclareWatchOptions(&line, [out](const WatchOptions& options) {
+        *out = options;
+        return 0;
+    });
+    std::vector<std::string> all{"watch"};
+    all.insert(all.end(), args.begin(), args.end());
+    ParsedCommandLine parsed = line.Parse(all);
+    if (parsed.kind != ParsedCommandLine::Kind::RunCommand) {
+        const std::string prefix = std::string(kProgramName) + " watch: ";
+        *error = parsed.text.substr(0, parsed.text.find('\n'));
+        if (error->compare(0, prefix.size(), prefix) == 0) error->erase(0, prefix.size());
+        return false;
     }
-    if (rest.size() != 1) return Refuse(error, "expects one PORT");
-    out->port = rest[0];
+    parsed.run();
     return true;
 }

@@ -1,7 +1,8 @@
-// The arguments of `watch`: how often, how many readings, which output, which port.
+// The options of `watch`: how often, how many readings, which output, which port.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,5 +17,14 @@ struct WatchOptions {
     std::string port;     // UTF-8, as given
 };
 
-// `args` are the UTF-8 arguments after "watch". Returns false with a sentence in `error`.
+class CommandLine;
+
+// Declares `watch` and its options; `run` gets them once the line has parsed.
+void DeclareWatchOptions(CommandLine* line, std::function<int(const WatchOptions&)> run);
+
+// `args` are the UTF-8 arguments after "watch", read by the tool's grammar. Returns false with
+// the misuse message's sentence in `error`.
 bool ParseWatchOptions(const std::vector<std::string>& args, WatchOptions* out, std::string* error);
+
+// The watch itself (cli/command_watch.cpp).
+int RunWatch(const WatchOptions& options);

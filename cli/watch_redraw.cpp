@@ -3,7 +3,7 @@
 #include <csignal>
 #include <cstdio>
 
-#include "cli/console_output.h"
+#include "cli/report/console_output.h"
 #include "cli/terminal_screen.h"
 #include "common/exit_cleanup.h"
 

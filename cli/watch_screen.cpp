@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "cli/metric_text.h"
-#include "cli/visible_text.h"
+#include "cli/report/metric_text.h"
+#include "cli/report/visible_text.h"
 #include "cli/watch_lines.h"
 #include "cli/watch_redraw.h"
 #include "common/cp1251.h"

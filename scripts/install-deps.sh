@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks for building and testing Vesmarin:
-# the native toolchain, libedit and the test libraries, the 32-bit MinGW-w64 cross compiler, 32-bit Wine,
-# a headless X server, and the packaging tools of `make dist`. Does nothing when everything is
-# already there. On a machine that refuses 32-bit code it adds what the emulated i386 PC of
-# the 32-bit tests needs (scripts/win32-guest.sh).
+# the native toolchain, libedit, CLI11 (the command line's option grammar) and the test
+# libraries, the 32-bit MinGW-w64 cross compiler, 32-bit Wine, a headless X server, and the
+# packaging tools of `make dist`. Does nothing when everything is already there. On a machine
+# that refuses 32-bit code it adds what the emulated i386 PC of the 32-bit tests needs
+# (scripts/win32-guest.sh).
 set -euo pipefail
 
 need=()
@@ -11,7 +12,7 @@ have_cmd() { command -v "$1" >/dev/null 2>&1; }
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
 for p in cmake make ccache g++ clang libclang-rt-14-dev googletest libgtest-dev nlohmann-json3-dev \
-         libedit-dev libcli11-dev libbenchmark-dev python3 python3-pefile g++-mingw-w64-i686 binutils-mingw-w64-i686 \
+         libcli11-dev libedit-dev python3 python3-pefile g++-mingw-w64-i686 binutils-mingw-w64-i686 \
          g++-mingw-w64-x86-64 wine64 \
          xvfb xauth xdotool xclip x11-utils imagemagick fonts-liberation fonts-wine procps \
          zip unzip dpkg-dev lintian; do

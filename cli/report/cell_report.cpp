@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
-#include "cli/metric_text.h"
-#include "cli/visible_text.h"
+#include "cli/report/metric_text.h"
+#include "cli/report/visible_text.h"
 #include "common/cp1251.h"
 #include "radio/quality_grade.h"
 

@@ -160,7 +160,9 @@ TEST(CliModemsRace, OfTwoRunsStartedTogetherExactlyOneGetsThePortAndTheOtherName
 TEST(CliModemsLock, EveryEndingSignalRemovesTheLockOfARunningCommand) {
     const std::string lock = LockFileOf(4);
     ASSERT_FALSE(lock.empty());
-    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGUSR1, SIGALRM}) {
+    // SIGPIPE is ignored by the tool (a reader that goes away ends it through its normal path),
+    // so it is not among the signals that end it.
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGALRM}) {
         SCOPED_TRACE(strsignal(signalNumber));
         int go[2];
         ASSERT_EQ(pipe(go), 0);

@@ -82,18 +82,18 @@ TEST_F(CliSysfs, JsonNamesEachPortsDeviceWithItsUsbFacts) {
     ASSERT_EQ(document["ports"].size(), 3u) << scan.out;
     const auto& at = document["ports"][0]["device"];
     EXPECT_EQ(at["path"], atPty_);
-    EXPECT_EQ(at["byId"], byId_);
-    EXPECT_EQ(at["usb"], nlohmann::json({{"vendorId", "f1e5"}, {"productId", "0a17"},
+    EXPECT_EQ(at["by_id"], byId_);
+    EXPECT_EQ(at["usb"], nlohmann::json({{"vendor_id", "f1e5"}, {"product_id", "0a17"},
                                          {"manufacturer", "Zentrawave"}, {"product", "ZW Mobile Broadband"},
                                          {"serial", "0123456789ABCDEF"}, {"interface", "02"}}));
     // The silent port is the same stick's other interface, with no by-id link here.
     const auto& silent = document["ports"][1]["device"];
     EXPECT_EQ(document["ports"][1]["result"], "silent");
     EXPECT_EQ(silent["usb"]["interface"], "00");
-    EXPECT_TRUE(silent["byId"].is_null());
+    EXPECT_TRUE(silent["by_id"].is_null());
     // A device the tree does not describe says so rather than guessing.
     EXPECT_TRUE(document["ports"][2]["device"]["usb"].is_null()) << scan.out;
-    EXPECT_TRUE(document["ports"][2]["device"]["byId"].is_null());
+    EXPECT_TRUE(document["ports"][2]["device"]["by_id"].is_null());
 }
 
 TEST_F(CliSysfs, VerboseShowsTheFactsOfPortsThatDidNotAnswerToo) {

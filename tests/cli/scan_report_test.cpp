@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/scan_report.h"
+#include "cli/report/scan_report.h"
 
 namespace {
 
@@ -96,7 +96,7 @@ TEST(ScanReport, JsonNamesEachResultAndListsTheEntries) {
     EXPECT_EQ(document["ports"][0]["ms"], 2000);
     EXPECT_EQ(document["ports"][1]["result"], "modem");
     EXPECT_EQ(document["ports"][1]["model"], "E173");
-    EXPECT_EQ(document["ports"][1]["modelReplyBytes"], 14);
+    EXPECT_EQ(document["ports"][1]["model_reply_bytes"], 14);
     EXPECT_EQ(document["ports"][2]["result"], "no-model");
     EXPECT_EQ(document["ports"][3]["result"], "cannot-open");
     EXPECT_EQ(document["ports"][3]["reason"], "Access is denied.");
@@ -106,7 +106,7 @@ TEST(ScanReport, JsonNamesEachResultAndListsTheEntries) {
     EXPECT_EQ(document["absent"][1], nlohmann::json({{"first", "COM4"}, {"last", "COM4"}, {"ms", 0}}));
     EXPECT_EQ(document["absent"][2]["last"], "COM254");
     // Something answered: no device survey.
-    EXPECT_FALSE(document.contains("serialDevices"));
+    EXPECT_TRUE(document["serial_devices"].is_null());
 }
 
 // A stick's strings are its own bytes: a CR must not let it overwrite the line, and one
@@ -157,13 +157,58 @@ TEST(ScanReport, NothingFoundListsDevicesAndHintsAtStorageModeOnlyWithoutUsbPort
     EXPECT_EQ(uartOnly.find("did not answer"), std::string::npos) << uartOnly;
 
     const auto document = nlohmann::json::parse(ReportJson(Scan({}), {uart, far}, true));
-    ASSERT_EQ(document["serialDevices"].size(), 2u);
-    EXPECT_EQ(document["serialDevices"][0]["port"], "COM1");
-    EXPECT_FALSE(document["serialDevices"][1].contains("port"));
-    EXPECT_FALSE(document.contains("hint"));   // ttyUSB40 is a USB modem port
-    EXPECT_TRUE(nlohmann::json::parse(ReportJson(Scan({}), {uart}, true)).contains("hint"));
-    // Where nothing was surveyed (Windows) the report says nothing about devices.
-    EXPECT_FALSE(nlohmann::json::parse(ReportJson(Scan({}), {}, false)).contains("serialDevices"));
+    ASSERT_EQ(document["serial_devices"].size(), 2u);
+    EXPECT_EQ(document["serial_devices"][0]["port"], "COM1");
+    EXPECT_TRUE(document["serial_devices"][1]["port"].is_null());
+    EXPECT_TRUE(document["hint"].is_null());   // ttyUSB40 is a USB modem port
+    EXPECT_TRUE(nlohmann::json::parse(ReportJson(Scan({}), {uart}, true))["hint"].is_string());
+    // Where nothing was surveyed (Windows) the report knows nothing about devices.
+    EXPECT_TRUE(nlohmann::json::parse(ReportJson(Scan({}), {}, false))["serial_devices"].is_null());
+}
+
+// One style for scripts: snake_case keys, and every object of a kind with the same keys, what
+// was not learned being null rather than left out.
+void ExpectSnakeCase(const nlohmann::json& value) {
+    if (value.is_array()) {
+        for (const auto& item : value) ExpectSnakeCase(item);
+    } else if (value.is_object()) {
+        for (const auto& item : value.items()) {
+            for (char c : item.key()) EXPECT_TRUE((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_') << item.key();
+            ExpectSnakeCase(item.value());
+        }
+    }
+}
+
+std::vector<std::string> Keys(const nlohmann::json& object) {
+    std::vector<std::string> keys;
+    for (const auto& item : object.items()) keys.push_back(item.key());
+    return keys;
+}
+
+TEST(ScanReport, JsonKeysAreSnakeCaseAndAlwaysPresent) {
+    PortResult busy = Result(7, ProbeOutcome::OpenFailed, 1);
+    busy.openError = "Access is denied.";
+    PortResult identified = Result(5, ProbeOutcome::Listed, 100, "E173");
+    identified.identified = true;
+    identified.device.device = "/dev/ttyUSB2";
+    identified.device.usb = true;
+    identified.device.vendorId = "f1e5";
+    const auto found = nlohmann::json::parse(
+        ReportJson(Scan({Result(3, ProbeOutcome::Silent, 2000), identified, busy}), {}, true));
+    SerialDevice far{"/dev/ttyUSB40", "", 0, true, true, false, {}};
+    const auto nothing = nlohmann::json::parse(ReportJson(Scan({}), {far}, true));
+    ExpectSnakeCase(found);
+    ExpectSnakeCase(nothing);
+    EXPECT_EQ(Keys(found), Keys(nothing));
+    const auto& ports = found["ports"];
+    for (const auto& port : ports) EXPECT_EQ(Keys(port), Keys(ports[0])) << port;
+    EXPECT_TRUE(ports[0]["model"].is_null());
+    EXPECT_TRUE(ports[0]["device"].is_null());
+    EXPECT_TRUE(ports[2]["echo_off_reply_bytes"].is_null());
+    EXPECT_EQ(ports[1]["device"]["usb"]["vendor_id"], "f1e5");
+    EXPECT_TRUE(ports[1]["device"]["usb"]["manufacturer"].is_null());
+    EXPECT_TRUE(ports[1]["device"]["by_id"].is_null());
+    EXPECT_TRUE(nothing["serial_devices"][0]["target"].is_null());
 }
 
 }  // namespace

@@ -164,3 +164,14 @@ TEST(LiveScreen, AFrameTakesMoreRowsOnceTheTerminalIsNarrower) {
 }
 
 }  // namespace
+
+namespace {
+
+// The readings' time comes from the one UTC helper: whole seconds from it, milliseconds kept.
+TEST(WatchLines, IsoUtcTimeFromMilliseconds) {
+    EXPECT_EQ(IsoUtcTime(0), "1970-01-01T00:00:00.000Z");
+    EXPECT_EQ(IsoUtcTime(1796660401123), "2026-12-07T16:20:01.123Z");
+    EXPECT_EQ(IsoUtcTime(951782399999), "2000-02-28T23:59:59.999Z");
+}
+
+}  // namespace

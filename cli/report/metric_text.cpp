@@ -1,4 +1,4 @@
-#include "cli/metric_text.h"
+#include "cli/report/metric_text.h"
 
 #include <cstdio>
 

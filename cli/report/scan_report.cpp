@@ -1,4 +1,4 @@
-#include "cli/scan_report.h"
+#include "cli/report/scan_report.h"
 
 #include <cstdio>
 #include <cstring>
@@ -23,6 +23,10 @@ constexpr char kSilentUsbAdvice[] =
 bool StartsWith(const std::string& text, const char* prefix) {
     return text.compare(0, std::strlen(prefix), prefix) == 0;
 }
+
+// What the scan did not learn is there as null, never left out or given as "".
+nlohmann::ordered_json Null() { return nlohmann::ordered_json(nullptr); }
+nlohmann::ordered_json OrNull(const std::string& text) { return text.empty() ? Null() : nlohmann::ordered_json(text); }
 
 std::string ComName(int portNumber) { return "COM" + std::to_string(portNumber); }
 
@@ -153,22 +157,19 @@ std::string ReportJson(const std::vector<PortResult>& results, const std::vector
     Walk(
         results,
         [&](const PortResult& result) {
+            const bool listed = result.outcome == ProbeOutcome::Listed;
+            const bool opened = result.outcome != ProbeOutcome::OpenFailed;
             nlohmann::ordered_json port;
             port["port"] = ComName(result.portNumber);
             port["result"] = ResultName(result);
             port["ms"] = result.elapsedMs;
-            if (result.outcome == ProbeOutcome::OpenFailed) {
-                port["reason"] = Cp1251ToUtf8(result.openError);
-            } else {
-                port["echoOffReplyBytes"] = result.echoOffCount;
-                port["modelReplyBytes"] = result.modelCount;
-            }
-            if (result.identified) port["device"] = DeviceJson(result.device);
-            if (result.outcome == ProbeOutcome::Listed) {
-                port["model"] = Cp1251ToUtf8(result.modelText);
-                port["entry"] = Cp1251ToUtf8(result.entry);
-                entries.push_back(Cp1251ToUtf8(result.entry));
-            }
+            port["reason"] = opened ? Null() : nlohmann::ordered_json(Cp1251ToUtf8(result.openError));
+            port["echo_off_reply_bytes"] = opened ? nlohmann::ordered_json(result.echoOffCount) : Null();
+            port["model_reply_bytes"] = opened ? nlohmann::ordered_json(result.modelCount) : Null();
+            port["device"] = result.identified ? DeviceJson(result.device) : Null();
+            port["model"] = listed ? nlohmann::ordered_json(Cp1251ToUtf8(result.modelText)) : Null();
+            port["entry"] = listed ? nlohmann::ordered_json(Cp1251ToUtf8(result.entry)) : Null();
+            if (listed) entries.push_back(Cp1251ToUtf8(result.entry));
             ports.push_back(port);
         },
         [&](const AbsentRun& run) {
@@ -179,21 +180,24 @@ std::string ReportJson(const std::vector<PortResult>& results, const std::vector
     document["ports"] = ports;
     document["absent"] = absent;
     document["entries"] = entries;
+    // The devices that exist are looked at only when nothing answered, and only where the
+    // system lists them: otherwise null, as every value the scan did not learn.
+    document["serial_devices"] = Null();
+    document["hint"] = Null();
     if (entries.empty() && surveyed) {
         nlohmann::ordered_json list = nlohmann::ordered_json::array();
         for (const auto& device : devices) {
             nlohmann::ordered_json item;
             item["path"] = device.path;
-            if (!device.target.empty()) item["target"] = device.target;
-            if (device.comNumber != 0) item["port"] = ComName(device.comNumber);
-            item["usbModemPort"] = device.usbModemPort;
+            item["target"] = OrNull(device.target);
+            item["port"] = device.comNumber != 0 ? nlohmann::ordered_json(ComName(device.comNumber)) : Null();
+            item["usb_modem_port"] = device.usbModemPort;
             item["accessible"] = device.accessible;
-            if (device.identified) item["device"] = DeviceJson(device.device);
+            item["device"] = device.identified ? DeviceJson(device.device) : Null();
             list.push_back(item);
         }
-        document["serialDevices"] = list;
-        const std::string hint = StorageModeHint(devices);
-        if (!hint.empty()) document["hint"] = hint;
+        document["serial_devices"] = list;
+        document["hint"] = OrNull(StorageModeHint(devices));
     }
     // Device paths are whatever bytes the file system holds; they must not stop the report.
     return document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
@@ -208,11 +212,11 @@ std::string DeviceLine(const DeviceIdentity& device) {
 nlohmann::ordered_json DeviceJson(const DeviceIdentity& device) {
     nlohmann::ordered_json json;
     json["path"] = device.device;
-    json["byId"] = device.byIdLink.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(device.byIdLink);
+    json["by_id"] = OrNull(device.byIdLink);
     if (device.usb) {
-        json["usb"] = {{"vendorId", device.vendorId},         {"productId", device.productId},
-                       {"manufacturer", device.manufacturer}, {"product", device.product},
-                       {"serial", device.serial},             {"interface", device.interfaceNumber}};
+        json["usb"] = {{"vendor_id", OrNull(device.vendorId)},         {"product_id", OrNull(device.productId)},
+                       {"manufacturer", OrNull(device.manufacturer)}, {"product", OrNull(device.product)},
+                       {"serial", OrNull(device.serial)},             {"interface", OrNull(device.interfaceNumber)}};
     } else {
         json["usb"] = nullptr;
     }

@@ -7,6 +7,20 @@
 
 // Puts the console into UTF-8 and binary mode where the platform needs it.
 void PrepareConsole();
+
+// Writes to stdout are checked: the first write or flush that fails is kept. A reader that
+// went away (a closed pipe: `... | head -1`) ends the output quietly; any other failure (a
+// full disk, a closed descriptor) is output not written.
+enum class OutputState { Written, ReaderGone, Failed };
+OutputState StdoutState();
+// False once stdout failed or its reader went away: a command that goes on writing stops.
+bool OutputGoesOn();
+// Flushes stdout, checked; false once anything written so far did not arrive.
+bool FlushOutput();
+// The system's words for the failure.
+std::string OutputFailure();
+// Counts a stdout that was closed when the process started as output not written.
+void NoteStdoutClosed();
 // Writes 1251 text to `stream` as UTF-8. On a terminal, and on stderr wherever it goes,
 // control characters other than CR, LF and TAB are shown as "\x1b" rather than obeyed: model
 // texts and replies come from the modem, and a port entry or path from the user.
@@ -36,5 +50,3 @@ void EndTerminalSequences(std::FILE* stream);
 // A one-line status on a terminal: each call overwrites the last; an empty text erases it.
 // Plain carriage returns and blanks, so it works on consoles without escape sequences.
 void ShowStatusLine(std::FILE* stream, const std::string& text1251);
-// The arguments as UTF-8 (on Windows they are taken from the wide command line).
-bool Utf8Arguments(int argc, char** argv, std::string* args, int maxArgs, int* count);

@@ -7,7 +7,8 @@
 #include <vector>
 #include <nlohmann/json.hpp>
 
-#include "cli/device_identity.h"
+#include "host/device_identity.h"
+#include "host/serial_devices.h"
 #include "link/discovery.h"
 
 struct PortResult {
@@ -23,19 +24,8 @@ struct PortResult {
     DeviceIdentity device;
 };
 
-// A serial device that exists on this machine (see serial_devices.h).
-struct SerialDevice {
-    std::string path;        // as the user would give it
-    std::string target;      // where a link in $VESMARIN_PORTS leads; empty otherwise
-    int comNumber = 0;       // the COMn that reaches it; 0 when none does
-    bool usbModemPort = false;
-    bool accessible = true;  // read and write allowed to this user
-    bool identified = false;
-    DeviceIdentity device;
-};
-
 // The device facts as a line of their own under a port's line, and as JSON ("device":
-// path, byId, usb), so the port lines keep their form.
+// path, by_id, usb; null for what the system did not say), so the port lines keep their form.
 std::string DeviceLine(const DeviceIdentity& device);
 nlohmann::ordered_json DeviceJson(const DeviceIdentity& device);
 

@@ -1,0 +1,21 @@
+#include "cli/command_line.h"
+#include "cli/commands.h"
+
+namespace {
+
+// The commands in the order the overview lists them. A new command is a file with its
+// Declare function, declared in cli/commands.h, and one line here.
+void (*const kCommands[])(CommandLine*) = {
+    DeclareScan,
+    DeclareAt,
+    DeclareInfo,
+    DeclareTerm,
+    DeclareWatch,
+    DeclareCell,
+};
+
+}  // namespace
+
+void DeclareCommands(CommandLine* line) {
+    for (const auto declare : kCommands) declare(line);
+}
