@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "cli/console_output.h"
+#include "cli/report/console_output.h"
 #include "cli/port_argument.h"
 #include "common/cp1251.h"
 

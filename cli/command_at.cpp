@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "cli/console_output.h"
+#include "cli/report/console_output.h"
 #include "cli/port_argument.h"
-#include "cli/visible_text.h"
+#include "cli/report/visible_text.h"
 #include "common/cp1251.h"
 #include "link/port_error.h"
 #include "link/transact.h"

@@ -2,7 +2,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/commands.h"
-#include "cli/console_output.h"
+#include "cli/report/console_output.h"
 #include "cli/port_argument.h"
 #include "common/cp1251.h"
 #include "common/utc_time.h"

@@ -2,9 +2,9 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "cli/console_output.h"
-#include "cli/scan_report.h"
-#include "cli/serial_devices.h"
+#include "cli/report/console_output.h"
+#include "cli/report/scan_report.h"
+#include "host/serial_devices.h"
 #include "link/discovery.h"
 #include "link/serial_port.h"
 

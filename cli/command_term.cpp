@@ -3,7 +3,7 @@
 
 #include "cli/command_text.h"
 #include "cli/commands.h"
-#include "cli/console_output.h"
+#include "cli/report/console_output.h"
 #include "cli/line_input.h"
 #include "cli/port_argument.h"
 #include "common/cp1251.h"

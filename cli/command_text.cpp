@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "cli/visible_text.h"
+#include "cli/report/visible_text.h"
 #include "common/cp1251.h"
 #include "link/transact.h"
 

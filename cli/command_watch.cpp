@@ -5,9 +5,9 @@
 
 #include "cli/captured_rows.h"
 #include "cli/commands.h"
-#include "cli/console_output.h"
+#include "cli/report/console_output.h"
 #include "cli/port_argument.h"
-#include "cli/signal_meter.h"
+#include "cli/report/signal_meter.h"
 #include "cli/watch_options.h"
 #include "cli/watch_wait.h"
 #include "common/cp1251.h"

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "cli/console_output.h"
+#include "cli/report/console_output.h"
 
 namespace {
 

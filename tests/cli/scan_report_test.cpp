@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/scan_report.h"
+#include "cli/report/scan_report.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // JSON and tab-separated lines are checked on the built tool (cli_watch_test).
 #include <gtest/gtest.h>
 
-#include "cli/signal_meter.h"
+#include "cli/report/signal_meter.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <vector>
 #include <string>
 
-#include "cli/visible_text.h"
+#include "cli/report/visible_text.h"
 
 namespace {
 

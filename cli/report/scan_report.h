@@ -7,7 +7,8 @@
 #include <vector>
 #include <nlohmann/json.hpp>
 
-#include "cli/device_identity.h"
+#include "host/device_identity.h"
+#include "host/serial_devices.h"
 #include "link/discovery.h"
 
 struct PortResult {
@@ -20,17 +21,6 @@ struct PortResult {
     std::string modelText;   // 1251, for Listed
     std::string entry;       // 1251, for Listed: the port entry the list shows
     bool identified = false; // `device` holds what the system says about the port's device
-    DeviceIdentity device;
-};
-
-// A serial device that exists on this machine (see serial_devices.h).
-struct SerialDevice {
-    std::string path;        // as the user would give it
-    std::string target;      // where a link in $VESMARIN_PORTS leads; empty otherwise
-    int comNumber = 0;       // the COMn that reaches it; 0 when none does
-    bool usbModemPort = false;
-    bool accessible = true;  // read and write allowed to this user
-    bool identified = false;
     DeviceIdentity device;
 };
 

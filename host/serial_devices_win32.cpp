@@ -1,4 +1,4 @@
-#include "cli/serial_devices.h"
+#include "host/serial_devices.h"
 
 std::vector<SerialDevice> ListSerialDevices(bool* surveyed) {
     *surveyed = false;

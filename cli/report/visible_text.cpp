@@ -1,4 +1,4 @@
-#include "cli/visible_text.h"
+#include "cli/report/visible_text.h"
 
 #include <cstdio>
 

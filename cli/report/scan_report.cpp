@@ -1,4 +1,4 @@
-#include "cli/scan_report.h"
+#include "cli/report/scan_report.h"
 
 #include <cstdio>
 #include <cstring>

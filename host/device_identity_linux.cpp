@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "cli/device_identity.h"
+#include "host/device_identity.h"
 #include "link/port_names.h"
 
 namespace {

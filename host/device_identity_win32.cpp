@@ -1,4 +1,4 @@
-#include "cli/device_identity.h"
+#include "host/device_identity.h"
 
 // Windows names its ports COMn and keeps no sysfs; the scan's entries say all it knows.
 bool IdentifyDevice(const std::string&, DeviceIdentity* identity) {

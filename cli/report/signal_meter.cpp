@@ -1,4 +1,4 @@
-#include "cli/signal_meter.h"
+#include "cli/report/signal_meter.h"
 
 #include <cstdio>
 #include <ctime>

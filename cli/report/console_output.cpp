@@ -1,8 +1,8 @@
-#include "cli/console_output.h"
+#include "cli/report/console_output.h"
 
 #include <cstdlib>
 
-#include "cli/visible_text.h"
+#include "cli/report/visible_text.h"
 #include "common/cp1251.h"
 #include "link/serial_port.h"
 #include "link/transact.h"

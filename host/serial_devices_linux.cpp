@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "cli/serial_devices.h"
+#include "host/serial_devices.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "cli/device_identity.h"
+#include "host/device_identity.h"
 
 std::string IdentityText(const DeviceIdentity& identity) {
     std::string text = identity.device;
