@@ -9,3 +9,9 @@ int RunAt(const Arguments& args);
 int RunInfo(const Arguments& args);
 int RunTerm(const Arguments& args);
 int RunWatch(const Arguments& args);
+
+struct ManyOptions;
+// info --all, after its options are read.
+int RunInfoAll(const ManyOptions& options);
+// The hidden reading process of info --all and serve (see command_read_modem.cpp).
+int RunReadModem(const Arguments& args);

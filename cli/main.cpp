@@ -15,6 +15,7 @@ constexpr char kHelp[] =
     "  scan                 list the ports behind which a modem answers\n"
     "  at PORT COMMAND      send one AT command and print the raw reply\n"
     "  info [--json] PORT   read the modem's information table\n"
+    "  info --all [--json]  read every modem at once\n"
     "  term PORT            type AT commands and read the raw replies, line by line\n"
     "  watch PORT           show the signal level live, reading it every second\n"
     "\n"
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
     if (command == "info") return RunInfo(args);
     if (command == "term") return RunTerm(args);
     if (command == "watch") return RunWatch(args);
+    if (command == "read-modem") return RunReadModem(args);
     WriteUtf8Message(stderr, "vesmarin-cli: unknown command '" + command + "' (see --help)\n");
     return 2;
 }
