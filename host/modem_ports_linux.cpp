@@ -32,8 +32,8 @@ std::vector<CandidatePort> NamedPorts(const std::vector<std::string>& names) {
             ports.push_back({name, 0, ""});
             continue;
         }
-        std::vector<std::string> paths = Expand(name);
-        if (paths.empty() && root != nullptr && root[0] != '\0') paths = Expand(root + name);
+        const bool underRoot = root != nullptr && root[0] != '\0' && name.compare(0, 5, "/dev/") == 0;
+        const std::vector<std::string> paths = Expand(underRoot ? root + name : name);
         for (const auto& path : paths) ports.push_back({path, 0, ""});
     }
     return ports;
