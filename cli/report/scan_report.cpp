@@ -1,5 +1,8 @@
 #include "cli/report/scan_report.h"
 
+#include "cli/report/identity_json.h"
+#include "host/modem_ports.h"
+
 #include <cstdio>
 #include <cstring>
 #include <nlohmann/json.hpp>
@@ -168,6 +171,11 @@ std::string ReportJson(const std::vector<PortResult>& results, const std::vector
                 port["model"] = Cp1251ToUtf8(result.modelText);
                 port["entry"] = Cp1251ToUtf8(result.entry);
                 entries.push_back(Cp1251ToUtf8(result.entry));
+                // A scan asks no IMEI: the identity is the socket's (USB path, or the COM
+                // number on Windows), under the keys info --json and the exporter use.
+                port["identity"] = IdentityJson(IdentityOfPort(
+                    "", result.device, result.identified, ComNamesAreTheSystems() ? result.portNumber : 0,
+                    result.identified ? result.device.device : ComName(result.portNumber)));
             }
             ports.push_back(port);
         },

@@ -83,6 +83,9 @@ TEST_F(CliSysfs, JsonNamesEachPortsDeviceWithItsUsbFacts) {
     const auto& at = document["ports"][0]["device"];
     EXPECT_EQ(at["path"], atPty_);
     EXPECT_EQ(at["byId"], byId_);
+    // A scan asks no IMEI: the socket names the modem, under the keys info --json uses.
+    EXPECT_EQ(document["ports"][0]["identity"],
+              nlohmann::json({{"id", "usb:1-2"}, {"imei", nullptr}, {"usbPath", "1-2"}, {"byId", byId_}}));
     EXPECT_EQ(at["usb"], nlohmann::json({{"vendorId", "f1e5"}, {"productId", "0a17"},
                                          {"manufacturer", "Zentrawave"}, {"product", "ZW Mobile Broadband"},
                                          {"serial", "0123456789ABCDEF"}, {"interface", "02"}}));
