@@ -46,13 +46,14 @@ void Settle(ModemReading* modem, const ChildRun& run, uint32_t deadlineMs) {
 
 }  // namespace
 
-std::vector<ModemReading> ReadModemsInfo(const std::vector<ModemPorts>& modems, uint32_t deadlineMs) {
+std::vector<ModemReading> ReadModemsInfo(const std::vector<ModemPorts>& modems, uint32_t deadlineMs,
+                                         const std::atomic<bool>* stop) {
     std::vector<ChildRun> runs(modems.size());
     for (size_t i = 0; i < modems.size(); ++i) {
         runs[i].arguments = {"read-modem", "info"};
         for (const auto& port : modems[i].ports) runs[i].arguments.push_back(port.path);
     }
-    RunChildren(&runs, deadlineMs);
+    RunChildren(&runs, deadlineMs, stop);
     std::vector<ModemReading> readings(modems.size());
     for (size_t i = 0; i < modems.size(); ++i) {
         readings[i].ports = modems[i];

@@ -2,6 +2,7 @@
 // host/child_processes.h for why processes), and naming each by its stable identity.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -28,7 +29,9 @@ struct ModemReading {
 // The information run on every modem of `modems`, all at once, each ended at `deadlineMs`.
 // Results in the order of `modems`; a device on which no port answered and none was busy is
 // no modem (isModem false).
-std::vector<ModemReading> ReadModemsInfo(const std::vector<ModemPorts>& modems, uint32_t deadlineMs);
+// `stop`, when given and set, ends the reads early (see RunChildren).
+std::vector<ModemReading> ReadModemsInfo(const std::vector<ModemPorts>& modems, uint32_t deadlineMs,
+                                         const std::atomic<bool>* stop = nullptr);
 
 // How the modem is named to a person: "E173 (COM5)" or "E173 (/dev/ttyUSB2)", 1251.
 std::string ModemEntry(const ModemReading& modem);

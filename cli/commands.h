@@ -15,3 +15,5 @@ struct ManyOptions;
 int RunInfoAll(const ManyOptions& options);
 // The hidden reading process of info --all and serve (see command_read_modem.cpp).
 int RunReadModem(const Arguments& args);
+// The Prometheus exporter (Linux; the Windows build says it has none).
+int RunServe(const Arguments& args);

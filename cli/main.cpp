@@ -18,6 +18,7 @@ constexpr char kHelp[] =
     "  info --all [--json]  read every modem at once\n"
     "  term PORT            type AT commands and read the raw replies, line by line\n"
     "  watch PORT           show the signal level live, reading it every second\n"
+    "  serve                a Prometheus exporter for every modem (Linux only)\n"
     "\n"
     "PORT is COM1..COM254, a port entry such as \"E173 (COM5)\", or on Linux a device path.\n"
 #ifndef _WIN32
@@ -55,6 +56,7 @@ int main(int argc, char** argv) {
     if (command == "term") return RunTerm(args);
     if (command == "watch") return RunWatch(args);
     if (command == "read-modem") return RunReadModem(args);
+    if (command == "serve") return RunServe(args);
     WriteUtf8Message(stderr, "vesmarin-cli: unknown command '" + command + "' (see --help)\n");
     return 2;
 }

@@ -4,6 +4,7 @@
 // the locks it takes are released by that process's own clean-up.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,8 +19,10 @@ struct ChildRun {
 
 // Starts every run at once and waits for all of them. A run still going after `deadlineMs` is
 // asked to end (SIGTERM on POSIX, so its locks are released), and killed when it has not
-// ended 2 s later; Windows ends it at once. The program is this one (OwnProgramPath).
-void RunChildren(std::vector<ChildRun>* runs, uint32_t deadlineMs);
+// ended 2 s later; Windows ends it at once. The program is this one (OwnProgramPath). When
+// `stop` becomes true the deadline is taken as passed (checked every 200 ms). The children
+// start with default signal actions and nothing blocked, whatever this process has set.
+void RunChildren(std::vector<ChildRun>* runs, uint32_t deadlineMs, const std::atomic<bool>* stop = nullptr);
 
 // The running program's own file, as the system knows it.
 std::string OwnProgramPath();

@@ -16,6 +16,7 @@ extern char** environ;
 namespace {
 
 constexpr int kGraceMs = 2000;
+constexpr int kStopCheckMs = 200;
 
 struct Running {
     pid_t pid = -1;
@@ -35,8 +36,20 @@ pid_t Spawn(const std::string& program, const std::vector<std::string>& argument
     std::vector<char*> argv;
     for (auto& text : strings) argv.push_back(&text[0]);
     argv.push_back(nullptr);
+    // A child must end on SIGTERM (its clean-up removes its lock files) even when this
+    // process blocks or ignores the signals it handles itself.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none, defaults;
+    sigemptyset(&none);
+    sigemptyset(&defaults);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGPIPE}) sigaddset(&defaults, signal);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     pid_t pid = -1;
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+    if (posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ) != 0) pid = -1;
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     close(pipeFds[1]);
     if (pid < 0) {
@@ -61,7 +74,7 @@ std::string OwnProgramPath() {
     return path;
 }
 
-void RunChildren(std::vector<ChildRun>* runs, uint32_t deadlineMs) {
+void RunChildren(std::vector<ChildRun>* runs, uint32_t deadlineMs, const std::atomic<bool>* stop) {
     const std::string program = OwnProgramPath();
     std::vector<Running> running(runs->size());
     for (size_t i = 0; i < runs->size(); ++i) {
@@ -81,7 +94,8 @@ void RunChildren(std::vector<ChildRun>* runs, uint32_t deadlineMs) {
             }
         }
         if (fds.empty()) break;
-        if (!asked && MsUntil(deadline) <= 0) {
+        const bool stopping = stop != nullptr && stop->load();
+        if (!asked && (MsUntil(deadline) <= 0 || stopping)) {
             for (size_t i : owners) {
                 kill(running[i].pid, SIGTERM);
                 (*runs)[i].timedOut = true;
@@ -96,7 +110,8 @@ void RunChildren(std::vector<ChildRun>* runs, uint32_t deadlineMs) {
             }
             break;
         }
-        const int64_t wait = asked ? MsUntil(killAt) : MsUntil(deadline);
+        int64_t wait = asked ? MsUntil(killAt) : MsUntil(deadline);
+        if (stop != nullptr && wait > kStopCheckMs) wait = kStopCheckMs;
         const int ready = poll(fds.data(), fds.size(), static_cast<int>(wait < 0 ? 0 : wait));
         if (ready < 0 && errno != EINTR) break;
         for (size_t k = 0; ready > 0 && k < fds.size(); ++k) {

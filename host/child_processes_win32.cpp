@@ -36,7 +36,7 @@ std::string OwnProgramPath() {
     return length > 0 && length < MAX_PATH ? std::string(path, length) : "";
 }
 
-void RunChildren(std::vector<ChildRun>* runs, uint32_t deadlineMs) {
+void RunChildren(std::vector<ChildRun>* runs, uint32_t deadlineMs, const std::atomic<bool>* stop) {
     const std::string program = OwnProgramPath();
     std::vector<Running> running(runs->size());
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -76,9 +76,15 @@ void RunChildren(std::vector<ChildRun>* runs, uint32_t deadlineMs) {
     const ULONGLONG deadline = GetTickCount64() + deadlineMs;
     for (size_t i = 0; i < running.size(); ++i) {
         if (running[i].process == nullptr) continue;
-        const ULONGLONG now = GetTickCount64();
-        const DWORD wait = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
-        if (WaitForSingleObject(running[i].process, wait) != WAIT_OBJECT_0) {
+        DWORD result = WAIT_TIMEOUT;
+        for (;;) {
+            const ULONGLONG now = GetTickCount64();
+            const DWORD left = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+            const DWORD slice = left < 200 ? left : 200;
+            result = WaitForSingleObject(running[i].process, slice);
+            if (result == WAIT_OBJECT_0 || slice == 0 || (stop != nullptr && stop->load())) break;
+        }
+        if (result != WAIT_OBJECT_0) {
             TerminateProcess(running[i].process, 1);
             WaitForSingleObject(running[i].process, INFINITE);
             (*runs)[i].timedOut = true;
