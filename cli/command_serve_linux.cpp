@@ -3,6 +3,7 @@
 #include <httplib.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/socket.h>
 
 #include <atomic>
 #include <cstdio>
@@ -145,6 +146,13 @@ int RunServe(const Arguments& args) {
     server.set_write_timeout(5, 0);
     server.set_keep_alive_timeout(2);
     server.set_payload_max_length(64 * 1024);
+    // The library listens with a backlog of 5: a burst of connections would lose SYNs and wait
+    // out TCP's retries. Its socket is caught as it is made and given the system's backlog.
+    int listening = -1;
+    server.set_socket_options([&listening](int socket) {
+        httplib::default_socket_options(socket);
+        listening = socket;
+    });
     ExporterRounds rounds(options.settings);
     Routes(server, rounds);
 
@@ -157,6 +165,7 @@ int RunServe(const Arguments& args) {
     if (port <= 0) {
         return UsageError("serve", "cannot listen on " + options.host + ":" + std::to_string(options.port));
     }
+    if (listening >= 0) ::listen(listening, SOMAXCONN);
     const bool v6 = options.host.find(':') != std::string::npos;
     std::printf("vesmarin-cli serve: listening on http://%s%s%s:%d/\n", v6 ? "[" : "", options.host.c_str(),
                 v6 ? "]" : "", port);
