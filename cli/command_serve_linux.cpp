@@ -3,6 +3,8 @@
 #include <httplib.h>
 #include <pthread.h>
 #include <signal.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 
 #include <atomic>
@@ -149,8 +151,12 @@ int RunServe(const Arguments& args) {
     // The library listens with a backlog of 5: a burst of connections would lose SYNs and wait
     // out TCP's retries. Its socket is caught as it is made and given the system's backlog.
     int listening = -1;
+    // Headers and body go out in two writes: without TCP_NODELAY (which accepted sockets
+    // inherit from this one) a keep-alive scrape would wait out the peer's delayed ACK.
     server.set_socket_options([&listening](int socket) {
         httplib::default_socket_options(socket);
+        const int on = 1;
+        setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         listening = socket;
     });
     ExporterRounds rounds(options.settings);
