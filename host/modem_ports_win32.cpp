@@ -16,10 +16,19 @@ bool MatchesAny(const std::vector<std::string>& patterns, const std::string& nam
     return false;
 }
 
-// The system's own list of DOS device names: a COM name it lacks need not be opened at all.
-bool ComNameExists(const std::string& name) {
-    char target[512];
-    return QueryDosDeviceA(name.c_str(), target, sizeof target) != 0;
+// A port is there unless opening it says there is no such device, as the scan finds out; the
+// DOS device list is no help (Wine leaves out the ports linked into its dosdevices). An open
+// of an absent name fails at once, so the 254 names cost next to nothing; the modems found
+// are then probed in parallel, each by its own process.
+bool OpensAsComPort(const std::string& name) {
+    const std::string path = "\\\\.\\" + name;
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        CloseHandle(handle);
+        return true;
+    }
+    const DWORD error = GetLastError();
+    return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
 }
 
 }  // namespace
@@ -28,7 +37,9 @@ std::vector<ModemPorts> FindModemPorts(const PortChoice& choice) {
     std::vector<ModemPorts> modems;
     for (int n = 1; n <= 254; ++n) {
         const std::string name = "COM" + std::to_string(n);
-        if (!choice.ports.empty() ? !MatchesAny(choice.ports, name) : !ComNameExists(name)) continue;
+        if (!choice.ports.empty() ? !MatchesAny(choice.ports, name) : !OpensAsComPort(name)) {
+            continue;
+        }
         if (MatchesAny(choice.exclude, name)) continue;
         ModemPorts modem;
         modem.ports.push_back({"\\\\.\\" + name, n, ""});
