@@ -113,6 +113,7 @@ private:
 }  // namespace
 
 int RunWatch(const Arguments& args) {
+    for (const auto& arg : args) if (arg == "--all") return RunWatchAll(args);
     if (WantsHelp(args)) {
         std::fputs(kWatchHelp, stdout);
         return 0;

@@ -15,5 +15,7 @@ struct ManyOptions;
 int RunInfoAll(const ManyOptions& options);
 // The hidden reading process of info --all and serve (see command_read_modem.cpp).
 int RunReadModem(const Arguments& args);
+// watch --all (see command_watch_all_posix.cpp).
+int RunWatchAll(const Arguments& args);
 // The Prometheus exporter (Linux; the Windows build says it has none).
 int RunServe(const Arguments& args);

@@ -68,6 +68,7 @@ void ExporterRounds::Run() {
             roundSeconds_ = std::chrono::duration<double>(ExporterClock::now() - start).count();
             ++rounds_;
         }
+        if (settings_.afterRound && !stop_.load()) settings_.afterRound();
         // The schedule keeps to the clock from the start: a slow round does not make the
         // readings drift, and a slot it outlasts is skipped.
         const auto interval = std::chrono::seconds(settings_.intervalSeconds);
@@ -83,9 +84,13 @@ void ExporterRounds::Rescan() {
     std::vector<ModemPorts> unread;
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        std::set<std::string> answering;
+        for (const auto& entry : modems_) {
+            if (entry.second.up) answering.insert(entry.second.device);
+        }
         for (const auto& ports : found) {
             present.insert(DeviceKey(ports));
-            unread.push_back(ports);
+            if (settings_.rereadKnown || answering.count(DeviceKey(ports)) == 0) unread.push_back(ports);
         }
         // A modem no longer found is down from now on, until --forget-after ends its series.
         for (auto& entry : modems_) {

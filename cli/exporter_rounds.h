@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -20,6 +21,8 @@ struct ExporterSettings {
     int forgetAfterSeconds = 600;
     int timeoutSeconds = 60;   // one modem's information run
     std::string version;
+    bool rereadKnown = true;   // false: a rescan reads only devices not answering yet (watch)
+    std::function<void()> afterRound;   // called on the reading thread after each round
 };
 
 class ExporterRounds {

@@ -18,6 +18,7 @@ constexpr char kHelp[] =
     "  info --all [--json]  read every modem at once\n"
     "  term PORT            type AT commands and read the raw replies, line by line\n"
     "  watch PORT           show the signal level live, reading it every second\n"
+    "  watch --all          show every modem's signal live, one line each (Linux)\n"
     "  serve                a Prometheus exporter for every modem (Linux only)\n"
     "\n"
     "PORT is COM1..COM254, a port entry such as \"E173 (COM5)\", or on Linux a device path.\n"

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
 #include "tests/cli/run_cli.h"
 
@@ -137,6 +138,39 @@ TEST_F(CliMany, AReplugToAnotherTtyKeepsTheIdentity) {
     EXPECT_NE(before[0]["device"]["path"], after[0]["device"]["path"]);
     EXPECT_EQ(before[0]["identity"], after[0]["identity"]);
     EXPECT_EQ(after[0]["identity"]["id"], "usb:1-4");
+}
+
+}  // namespace
+
+namespace {
+
+// Lines when stdout is no terminal: one per modem and reading, each with its identity; the
+// stick gone at its first reading is shown not answering, the silent port not at all.
+TEST(CliWatchAll, WritesALinePerModemAndReadingWithItsIdentity) {
+    const CliOutcome json = RunCliCommand("watch --all --json --interval 1 --count 2", CliStderr::Separate);
+    ASSERT_EQ(json.status, 0) << json.err;
+    std::vector<nlohmann::json> lines;
+    for (size_t start = 0, end; (end = json.out.find('\n', start)) != std::string::npos; start = end + 1) {
+        lines.push_back(nlohmann::json::parse(json.out.substr(start, end - start), nullptr, false));
+    }
+    ASSERT_EQ(lines.size(), 4u) << json.out;
+    for (size_t round = 0; round < 2; ++round) {
+        const auto& up = lines[round * 2];
+        EXPECT_EQ(up["identity"], "imei:351111111111111") << json.out;
+        EXPECT_EQ(up["up"], true);
+        EXPECT_EQ(up["dbm"], -77);
+        EXPECT_EQ(up["technology"], "WCDMA");
+        const auto& gone = lines[round * 2 + 1];
+        EXPECT_EQ(gone["identity"], "imei:355555555555555") << json.out;
+        EXPECT_EQ(gone["up"], false);
+        EXPECT_TRUE(gone["dbm"].is_null());
+    }
+    const CliOutcome tab = RunCliCommand("watch --all --interval 1 --count 1 --exclude '*com6'", CliStderr::Dropped);
+    EXPECT_EQ(tab.status, 0);
+    EXPECT_NE(tab.out.find("\timei:351111111111111\t" + PortsDir() + "/com5\t1\t18\t-77\t-77 dBm ("), std::string::npos)
+        << tab.out;
+    EXPECT_EQ(tab.out.find('\n'), tab.out.size() - 1) << tab.out;
+    EXPECT_EQ(RunCliCommand("watch --all --count 0", CliStderr::Dropped).status, 2);
 }
 
 }  // namespace

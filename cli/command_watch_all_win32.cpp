@@ -1,0 +1,8 @@
+#include "cli/commands.h"
+#include "cli/many_options.h"
+
+// The live screen over every modem waits for Ctrl-C the POSIX way; the Windows build watches
+// one modem at a time.
+int RunWatchAll(const Arguments&) {
+    return UsageError("watch", "--all is not in the Windows build; watch one PORT at a time");
+}
