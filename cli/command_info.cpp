@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <cstdlib>
 #include <nlohmann/json.hpp>
 
 #include "cli/command_arguments.h"
@@ -6,8 +7,13 @@
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
 #include "cli/port_argument.h"
+#include "cli/info_json.h"
+#include "cli/many_options.h"
 #include "cli/report/console_output.h"
+#include "cli/report/identity_json.h"
+#include "cli/report/scan_report.h"
 #include "common/cp1251.h"
+#include "host/modem_ports.h"
 #include "common/utc_time.h"
 #include "info/buy_code_url.h"
 #include "info/captured_rows.h"
@@ -18,7 +24,7 @@
 namespace {
 
 constexpr CommandHelp kInfoHelp = {
-    "read the modem's information table",
+    "read the modem's information table (or every modem's, with --all)",
     "Runs the information run (the 17 AT queries) on PORT and prints the 29 rows of the\n"
     "information table in table order, one per line: name, colon, blank, value.\n",
     "When the window would offer to buy an unlock code for this model, one more line after\n"
@@ -28,27 +34,34 @@ constexpr CommandHelp kInfoHelp = {
     "command the run is waiting on is shown there.\n"
     "A modem that goes away during the run (unplugged) ends it: the rows read until then are\n"
     "printed and stderr names the query at which the port failed.\n"
+    "With --json the document also has \"device\" (as in scan --json) and \"identity\"\n"
+    "({\"id\", \"imei\", \"usb_path\", \"by_id\"}: the IMEI where the modem gives one, else the\n"
+    "USB path, which stays the same when the ttyUSB numbers move).\n"
     "Exit status: 0 run completed, 1 the modem went away during the run, 2 bad arguments or\n"
-    "the port cannot be opened, 3 the output could not be written.\n",
+    "the port cannot be opened, 3 the output could not be written.\n"
+    "\n"
+    "--all reads every modem of the machine at once, each in a process of its own: on Linux\n"
+    "every /dev/ttyUSB* and /dev/ttyACM* (a ttyACM only when sysfs puts it on USB; ttyS only\n"
+    "when named), on Windows COM1 to COM254. A modem is one USB device, read through the first\n"
+    "of its ports that answers AT, in interface order. Each modem gets a header line (entry,\n"
+    "device, USB path, IMEI) and its rows, in USB-path order; with --json one array of the\n"
+    "info --json objects plus \"ports\", \"model\" and \"error\" (null when the run succeeded).\n"
+    "--ports, --exclude and --timeout go with --all. With $VESMARIN_PORTS set, its comN links\n"
+    "are the ports. Exit status with --all: 0 every modem read, 1 some modem failed or none\n"
+    "answered (the last line on stderr names them), 2 bad arguments, 3 the output could not\n"
+    "be written.\n",
 };
 
 struct InfoOptions {
     bool json = false;
-    std::string port;   // UTF-8
+    std::string port;   // UTF-8; empty with --all
+    bool all = false;
+    ManyArguments many;
 };
 
 void ShowStep(int step, const char* command, void*) {
     ShowStatusLine(stderr, "query " + std::to_string(step) + " of " + std::to_string(kInfoQueryCount) +
                                ": waiting for the reply to " + command);
-}
-
-// The page the window's buy-code cell would open for these rows, by the same rule and the same
-// date gate (today in UTC); empty when the window would show a plain cell.
-std::string BuyCodePage(const CapturedRows& rows) {
-    char address[kPageAddressSize] = {};
-    OfferedBuyCodePage(rows.Value(InfoRow::Model).c_str(), rows.Value(InfoRow::Versions).c_str(),
-                       UtcToday(), address, sizeof address);
-    return address;
 }
 
 void PrintRows(const CapturedRows& rows) {
@@ -59,25 +72,32 @@ void PrintRows(const CapturedRows& rows) {
     if (!page.empty()) Write1251(stdout, "Купить код: " + page + "\n");
 }
 
+// The n of a "\\.\COMn" port path; 0 for a device path.
+int ComNumberOf(const PortArgument& port) {
+    const size_t com = port.devicePath.rfind("COM");
+    if (port.devicePath.compare(0, 4, "\\\\.\\") != 0 || com == std::string::npos) return 0;
+    return std::atoi(port.devicePath.c_str() + com + 3);
+}
+
 void PrintJson(const PortArgument& port, const CapturedRows& rows) {
-    nlohmann::ordered_json document;
-    document["port"] = Cp1251ToUtf8(port.display);
-    nlohmann::ordered_json list = nlohmann::ordered_json::array();
-    for (int i = 0; i < kInfoRowCount; ++i) {
-        nlohmann::ordered_json row;
-        row["index"] = i;
-        row["name"] = Cp1251ToUtf8(InfoTable[i].name);
-        row["value"] = Cp1251ToUtf8(rows.Value(i));
-        list.push_back(row);
-    }
-    document["rows"] = list;
-    const std::string page = BuyCodePage(rows);
-    document["buy_code_url"] = page.empty() ? nlohmann::ordered_json(nullptr)
-                                            : nlohmann::ordered_json(Cp1251ToUtf8(page));
+    nlohmann::ordered_json document = InfoJson(port.display, rows);
+    // The device and the modem's stable identity, under the keys info --all and scan use.
+    const std::string path = port.entry.empty() ? port.devicePath : ComDevicePath(ComNumberOf(port));
+    DeviceIdentity device;
+    const bool identified = !path.empty() && IdentifyDevice(path, &device);
+    document["device"] = identified ? DeviceJson(device) : nlohmann::ordered_json(nullptr);
+    document["identity"] = IdentityJson(IdentityOfPort(rows.Value(InfoRow::Imei), device, identified,
+                                                       ComNamesAreTheSystems() ? ComNumberOf(port) : 0,
+                                                       path.empty() ? port.devicePath : path));
     WriteUtf8(stdout, document.dump(2) + "\n");
 }
 
 int RunInfo(const InfoOptions& options) {
+    if (options.all) {
+        ManyOptions many = ManyOptionsFrom(options.many);
+        many.json = options.json;
+        return RunInfoAll(many);
+    }
     PortArgument port;
     if (!ReadPortArgument(options.port, &port)) return kExitUsage;
     const bool json = options.json;
@@ -121,5 +141,15 @@ void DeclareInfo(CommandLine* line) {
     auto options = std::make_shared<InfoOptions>();
     CLI::App* info = line->AddCommand("info", kInfoHelp, [options] { return RunInfo(*options); });
     info->add_flag("--json", options->json, "print the same run as one JSON document instead");
-    AddPortPositional(info, &options->port);
+    info->add_flag("--all", options->all, "read every modem of the machine at once (see below)");
+    DeclareManyOptions(info, &options->many);
+    AddPortPositional(info, &options->port)->required(false);
+    // One port or every modem: checked once the whole line is read, as a misuse like any other.
+    info->parse_complete_callback([options] {
+        if (options->all && !options->port.empty()) throw CLI::ValidationError("--all", "--all takes no PORT");
+        if (!options->all && options->port.empty()) throw CLI::ValidationError("PORT", "PORT is required");
+        if (!options->all && options->many.Given()) {
+            throw CLI::ValidationError("--all", "--ports, --exclude and --timeout go with --all");
+        }
+    });
 }

@@ -220,6 +220,9 @@ std::string CommandLine::Overview() const {
     std::vector<std::pair<std::string, std::string>> rows;
     size_t width = 0;
     for (const auto& command : commands_) {
+        // A command without a summary is internal (the reading process of the commands over
+        // every modem): it stays out of the overview.
+        if (command.help.summary == nullptr || *command.help.summary == '\0') continue;
         rows.emplace_back(command.app->get_name() + PositionalNames(*command.app), command.help.summary);
         width = std::max(width, rows.back().first.size());
     }

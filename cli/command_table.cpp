@@ -12,6 +12,8 @@ void (*const kCommands[])(CommandLine*) = {
     DeclareTerm,
     DeclareWatch,
     DeclareCell,
+    DeclareServe,
+    DeclareReadModem,
 };
 
 }  // namespace

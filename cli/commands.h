@@ -10,3 +10,11 @@ void DeclareInfo(CommandLine* line);
 void DeclareTerm(CommandLine* line);
 void DeclareWatch(CommandLine* line);
 void DeclareCell(CommandLine* line);
+// The Prometheus exporter (Linux; the Windows build says it has none).
+void DeclareServe(CommandLine* line);
+// The hidden reading process of info --all and serve (see command_read_modem.cpp).
+void DeclareReadModem(CommandLine* line);
+
+struct ManyOptions;
+// info --all, after its options are read.
+int RunInfoAll(const ManyOptions& options);

@@ -11,7 +11,7 @@ constexpr uint64_t kMaxCount = 1000000000;
 
 // Seconds as plain decimal digits with an optional fraction ("1", "0.25", ".5"), rounded to
 // whole milliseconds. No sign, exponent or blanks: a typo should not turn into an interval.
-bool ParseSeconds(const std::string& text, uint32_t* ms) {
+bool ParseIntervalSeconds(const std::string& text, uint32_t* ms) {
     uint64_t whole = 0;
     uint64_t thousandths = 0;
     size_t i = 0;
@@ -55,7 +55,7 @@ bool ParseCount(const std::string& text, uint64_t* count) {
 }
 
 constexpr CommandHelp kWatchHelp = {
-    "show the signal level live, reading it every second",
+    "show the signal level live (every modem's, with --all)",
     "Reads the signal level of the modem on PORT again and again (AT+CSQ on a port kept open)\n"
     "and shows it as the information table's signal row does; every 10th reading, the first\n"
     "included, also reads the system mode (AT^SYSINFO). On a modem of a radio family (^HCSQ,\n"
@@ -80,11 +80,14 @@ struct WatchArguments {
     std::string count;
     bool json = false;
     std::string port;
+    bool all = false;
+    std::string rescan;
+    ManyArguments many;
 };
 
 std::string IntervalRefusal(const std::string& value) {
     uint32_t ms = 0;
-    if (ParseSeconds(value, &ms) && ms >= kWatchMinIntervalMs) return "";
+    if (ParseIntervalSeconds(value, &ms) && ms >= kWatchMinIntervalMs) return "";
     return "--interval takes seconds from 0.2 to 86400 (such as 1 or 0.5), not '" + value + "'";
 }
 
@@ -94,13 +97,40 @@ std::string CountRefusal(const std::string& value) {
     return "--count takes a whole number of readings from 1 to 1000000000, not '" + value + "'";
 }
 
+std::string RescanRefusal(const std::string& value) {
+    int seconds = 0;
+    std::string error;
+    return ParseSeconds("--rescan", value, 1, 86400, &seconds, &error) ? "" : error;
+}
+
 WatchOptions OptionsFrom(const WatchArguments& arguments) {
     WatchOptions options;
-    if (!arguments.interval.empty()) ParseSeconds(arguments.interval, &options.intervalMs);
+    options.intervalGiven = !arguments.interval.empty();
+    if (options.intervalGiven) ParseIntervalSeconds(arguments.interval, &options.intervalMs);
     if (!arguments.count.empty()) ParseCount(arguments.count, &options.count);
     options.json = arguments.json;
     options.port = arguments.port;
+    options.all = arguments.all;
+    std::string error;
+    if (!arguments.rescan.empty()) ParseSeconds("--rescan", arguments.rescan, 1, 86400, &options.rescanSeconds, &error);
+    options.many = ManyOptionsFrom(arguments.many);
     return options;
+}
+
+// What one option alone cannot tell: one port or every modem, and the options of each.
+std::string CombinationRefusal(const WatchArguments& arguments, const WatchOptions& options) {
+    if (options.all) {
+        if (!arguments.port.empty()) return "--all takes no PORT";
+        if (options.intervalGiven && options.intervalMs % 1000 != 0) {
+            return "--interval with --all takes whole seconds, not '" + arguments.interval + "'";
+        }
+        return "";
+    }
+    if (arguments.port.empty()) return "PORT is required";
+    if (!arguments.rescan.empty() || arguments.many.Given()) {
+        return "--rescan, --ports, --exclude and --timeout go with --all";
+    }
+    return "";
 }
 
 }  // namespace
@@ -108,6 +138,11 @@ WatchOptions OptionsFrom(const WatchArguments& arguments) {
 void DeclareWatchOptions(CommandLine* line, std::function<int(const WatchOptions&)> run) {
     auto arguments = std::make_shared<WatchArguments>();
     CLI::App* watch = line->AddCommand("watch", kWatchHelp, [arguments, run] { return run(OptionsFrom(*arguments)); });
+    // Checked once the whole line is read, as a misuse like any other.
+    watch->parse_complete_callback([arguments] {
+        const std::string refusal = CombinationRefusal(*arguments, OptionsFrom(*arguments));
+        if (!refusal.empty()) throw CLI::ValidationError("--all", refusal);
+    });
     watch->add_option("--interval", arguments->interval,
                       "time between readings, at least 0.2 (default 1; 0.5 and the like\nallowed)")
         ->type_name("SECONDS")
@@ -116,10 +151,20 @@ void DeclareWatchOptions(CommandLine* line, std::function<int(const WatchOptions
         ->type_name("N")
         ->check(SentenceCheck(CountRefusal));
     watch->add_flag("--json", arguments->json, "one JSON object per reading: time, csq, dbm, text, mode, rat,\nrssi, rsrp, rsrq, sinr, band, pci (null where unknown)");
-    AddPortPositional(watch, &arguments->port);
+    watch->add_flag("--all", arguments->all,
+                    "watch every modem at once, one line each (Linux; --interval\nin whole seconds, default 5)");
+    watch->add_option("--rescan", arguments->rescan, "with --all: look for new modems each S seconds\n(default 30)")
+        ->type_name("SECONDS")
+        ->check(SentenceCheck(RescanRefusal));
+    DeclareManyOptions(watch, &arguments->many);
+    AddPortPositional(watch, &arguments->port)->required(false);
 }
 
-void DeclareWatch(CommandLine* line) { DeclareWatchOptions(line, RunWatch); }
+void DeclareWatch(CommandLine* line) {
+    DeclareWatchOptions(line, [](const WatchOptions& options) {
+        return options.all ? RunWatchAll(options) : RunWatch(options);
+    });
+}
 
 bool ParseWatchOptions(const std::vector<std::string>& args, WatchOptions* out, std::string* error) {
     *out = WatchOptions{};

@@ -6,15 +6,22 @@
 #include <string>
 #include <vector>
 
+#include "cli/many_options.h"
+
 constexpr uint32_t kWatchMinIntervalMs = 200;
 constexpr uint32_t kWatchMaxIntervalMs = 86400000;   // one reading a day at the slowest
 constexpr uint32_t kWatchDefaultIntervalMs = 1000;
 
 struct WatchOptions {
     uint32_t intervalMs = kWatchDefaultIntervalMs;
+    bool intervalGiven = false;
     uint64_t count = 0;   // 0: until Ctrl-C
     bool json = false;
-    std::string port;     // UTF-8, as given
+    std::string port;     // UTF-8, as given; empty with --all
+    // watch --all: every modem at once, new ones looked for each rescan.
+    bool all = false;
+    int rescanSeconds = 30;
+    ManyOptions many;
 };
 
 class CommandLine;
@@ -28,3 +35,5 @@ bool ParseWatchOptions(const std::vector<std::string>& args, WatchOptions* out, 
 
 // The watch itself (cli/command_watch.cpp).
 int RunWatch(const WatchOptions& options);
+// watch --all (cli/command_watch_all_posix.cpp; the Windows build refuses it).
+int RunWatchAll(const WatchOptions& options);

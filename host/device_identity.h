@@ -15,6 +15,8 @@ struct DeviceIdentity {
     std::string product;
     std::string serial;
     std::string interfaceNumber; // "02", the USB interface the port belongs to
+    std::string usbPath;         // "1-2.3": the USB device's sysfs name, bus and socket chain
+                                 // (its device path without the ":config.interface" part)
 };
 
 // Fills `identity` for a device path (a link such as a by-id one or a $VESMARIN_PORTS entry

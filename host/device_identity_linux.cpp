@@ -61,6 +61,7 @@ void ReadUsbFacts(const std::string& root, const std::string& ttyName, DeviceIde
             identity->interfaceNumber = Attribute(dir, "bInterfaceNumber");
         if (Exists(dir + "/idVendor")) {
             identity->usb = true;
+            identity->usbPath = dir.substr(dir.rfind('/') + 1);
             identity->vendorId = Attribute(dir, "idVendor");
             identity->productId = Attribute(dir, "idProduct");
             identity->manufacturer = Attribute(dir, "manufacturer");

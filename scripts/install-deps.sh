@@ -15,7 +15,7 @@ for p in cmake make ccache g++ clang libclang-rt-14-dev googletest libgtest-dev 
          libcli11-dev libedit-dev python3 python3-pefile g++-mingw-w64-i686 binutils-mingw-w64-i686 \
          g++-mingw-w64-x86-64 wine64 \
          xvfb xauth xdotool xclip x11-utils imagemagick fonts-liberation fonts-wine procps \
-         zip unzip dpkg-dev lintian; do
+         zip unzip dpkg-dev lintian pkg-config libcpp-httplib-dev prometheus curl; do
   have_pkg "$p" || need+=("$p")
 done
 have_pkg wine32:i386 || need+=("wine32:i386")
@@ -42,6 +42,17 @@ if [ ${#need[@]} -gt 0 ]; then
     $SUDO dpkg --add-architecture i386
   fi
   install "${need[@]}"
+fi
+
+# The exporter's test runs a Prometheus server of its own on a free port; the package's own
+# service, where the install started one, is stopped and kept from starting again.
+if have_pkg prometheus; then
+  if command -v systemctl >/dev/null 2>&1 && [ -d /run/systemd/system ]; then
+    $SUDO systemctl disable --now prometheus >/dev/null 2>&1 || true
+  elif [ -x /etc/init.d/prometheus ]; then
+    $SUDO /etc/init.d/prometheus stop >/dev/null 2>&1 || true
+    $SUDO update-rc.d prometheus disable >/dev/null 2>&1 || true
+  fi
 fi
 
 # Only with Wine installed can the machine tell whether 32-bit code runs here. Where it does

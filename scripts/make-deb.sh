@@ -29,6 +29,9 @@ pkg=$work/$package
 doc=$pkg/usr/share/doc/$package
 install -d "$pkg/DEBIAN" "$pkg/usr/bin" "$pkg/usr/share/man/man1" "$doc"
 install -m 0755 "$binary" "$pkg/usr/bin/$package"
+# The exporter as a service, not enabled: no maintainer script starts or enables it.
+install -d "$pkg/lib/systemd/system"
+install -m 0644 "$root/scripts/deb/vesmarin-exporter.service" "$pkg/lib/systemd/system/vesmarin-exporter.service"
 strip --strip-unneeded --remove-section=.comment --remove-section=.note "$pkg/usr/bin/$package"
 
 "$root/scripts/make-manpage.sh" "$pkg/usr/bin/$package" "$(date -u -d "@$epoch" +%Y-%m-%d)" |
@@ -76,8 +79,12 @@ Description: read information from 3G USB modems over their AT port
  .
  The modem's ports (/dev/ttyUSB*, /dev/ttyACM*) belong to the dialout group:
  add the users who run the tool to that group.
+ .
+ The package ships a Prometheus exporter for every modem of the machine as the
+ service vesmarin-exporter, not enabled: systemctl enable --now
+ vesmarin-exporter starts it on 127.0.0.1:9733.
 CONTROL
-(cd "$pkg" && find usr -type f | LC_ALL=C sort | xargs md5sum) > "$pkg/DEBIAN/md5sums"
+(cd "$pkg" && find lib usr -type f | LC_ALL=C sort | xargs md5sum) > "$pkg/DEBIAN/md5sums"
 chmod 0644 "$pkg/DEBIAN/control" "$pkg/DEBIAN/md5sums"
 find "$pkg" -exec touch -h -d "@$epoch" {} +
 

@@ -176,4 +176,7 @@ peak_memory() {
 peak_memory "peak memory of vesmarin-cli info COM3" "$memory_goal_kib" info COM3
 peak_memory "peak memory of vesmarin-cli scan" "" scan
 
+# Many modems at once: info --all over 20 and the exporter over 30 simulated modems.
+"$root/scripts/run-many-bench.sh" "$build" || status=1
+
 exit $status

@@ -1,5 +1,8 @@
 #include "cli/report/scan_report.h"
 
+#include "cli/report/identity_json.h"
+#include "host/modem_ports.h"
+
 #include <cstdio>
 #include <cstring>
 #include <nlohmann/json.hpp>
@@ -169,6 +172,13 @@ std::string ReportJson(const std::vector<PortResult>& results, const std::vector
             port["device"] = result.identified ? DeviceJson(result.device) : Null();
             port["model"] = listed ? nlohmann::ordered_json(Cp1251ToUtf8(result.modelText)) : Null();
             port["entry"] = listed ? nlohmann::ordered_json(Cp1251ToUtf8(result.entry)) : Null();
+            // A scan asks no IMEI: the identity is the socket's (USB path, or the COM number on
+            // Windows), under the keys info --json and the exporter use.
+            port["identity"] = listed ? IdentityJson(IdentityOfPort(
+                                            "", result.device, result.identified,
+                                            ComNamesAreTheSystems() ? result.portNumber : 0,
+                                            result.identified ? result.device.device : ComName(result.portNumber)))
+                                      : Null();
             if (listed) entries.push_back(Cp1251ToUtf8(result.entry));
             ports.push_back(port);
         },

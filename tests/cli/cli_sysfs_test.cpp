@@ -83,6 +83,9 @@ TEST_F(CliSysfs, JsonNamesEachPortsDeviceWithItsUsbFacts) {
     const auto& at = document["ports"][0]["device"];
     EXPECT_EQ(at["path"], atPty_);
     EXPECT_EQ(at["by_id"], byId_);
+    // A scan asks no IMEI: the socket names the modem, under the keys info --json uses.
+    EXPECT_EQ(document["ports"][0]["identity"],
+              nlohmann::json({{"id", "usb:1-2"}, {"imei", nullptr}, {"usb_path", "1-2"}, {"by_id", byId_}}));
     EXPECT_EQ(at["usb"], nlohmann::json({{"vendor_id", "f1e5"}, {"product_id", "0a17"},
                                          {"manufacturer", "Zentrawave"}, {"product", "ZW Mobile Broadband"},
                                          {"serial", "0123456789ABCDEF"}, {"interface", "02"}}));

@@ -144,7 +144,8 @@ TEST(CommandLine, TheOverviewListsEveryCommandForTheManualPage) {
         EXPECT_NE(overview.text.find(name), std::string::npos) << name << overview.text;
     }
     EXPECT_EQ(ParseLine({"--version"}).kind, ParsedCommandLine::Kind::ShowVersion);
-    EXPECT_EQ(ParseLine({"watch", "--help"}).text.rfind("usage: vesmarin-cli watch [--interval SECONDS] [--count N] [--json] PORT\n", 0),
+    EXPECT_EQ(ParseLine({"watch", "--help"}).text.rfind("usage: vesmarin-cli watch [--interval SECONDS] [--count N] [--json] [--all] [--rescan SECONDS] "
+                                                    "[--ports LIST] [--exclude LIST] [--timeout SECONDS] [PORT]\n", 0),
               0u);
 }
 

@@ -34,6 +34,17 @@ grep -q 'libc6 (>= ' <<<"$depends" || fail "Depends lacks libc6"
 grep -q dialout <<<"$description" || fail "the description does not note the dialout group"
 owners=$(dpkg-deb -c "$deb" | awk '{print $2}' | sort -u)
 [ "$owners" = root/root ] || fail "files owned by $owners"
+# The exporter's service: confined to the modems' ports and the lock directory, and never
+# enabled or started by the package itself.
+unit=$scratch/root/lib/systemd/system/vesmarin-exporter.service
+[ -f "$unit" ] || fail "no vesmarin-exporter.service in the package"
+for line in 'DynamicUser=yes' 'SupplementaryGroups=dialout' 'DevicePolicy=closed' 'DeviceAllow=char-ttyUSB rw' \
+            'DeviceAllow=char-ttyACM rw' 'ProtectSystem=strict' 'ReadWritePaths=/run/lock'; do
+  grep -qx "$line" "$unit" || fail "the service lacks '$line'"
+done
+grep -Eq '^(PrivateDevices|ProtectProc)=' "$unit" && fail "the service hides the ports or the port holders"
+dpkg-deb -e "$deb" "$scratch/control"
+[ ! -e "$scratch/control/postinst" ] || fail "the package has a postinst (the service must stay disabled)"
 for doc in copyright changelog.gz; do
   [ -f "$scratch/root/usr/share/doc/vesmarin-cli/$doc" ] || fail "no /usr/share/doc/vesmarin-cli/$doc"
 done

@@ -1,0 +1,29 @@
+#include "host/modem_identity.h"
+
+#include <cctype>
+
+bool LooksLikeImei(const std::string& text) {
+    if (text.size() < 14 || text.size() > 17) return false;
+    for (char c : text) {
+        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+    }
+    return true;
+}
+
+ModemIdentity IdentifyModem(const std::string& imeiRow, const std::string& usbPath, const std::string& byId,
+                            int comNumber, const std::string& device) {
+    ModemIdentity identity;
+    identity.usbPath = usbPath;
+    identity.byId = byId;
+    if (LooksLikeImei(imeiRow)) identity.imei = imeiRow;
+    if (!identity.imei.empty()) {
+        identity.id = "imei:" + identity.imei;
+    } else if (!usbPath.empty()) {
+        identity.id = "usb:" + usbPath;
+    } else if (comNumber > 0) {
+        identity.id = "com:" + std::to_string(comNumber);
+    } else {
+        identity.id = "device:" + device;
+    }
+    return identity;
+}

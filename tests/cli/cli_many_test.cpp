@@ -1,0 +1,176 @@
+// info --all over several simulated modems on a made-up sysfs tree (layout CliMany): one
+// stick of two ports, one stick on a ttyACM, a pty with an IMEI, one that stalls past the
+// deadline and a silent port that is no modem.
+#include <gtest/gtest.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "tests/cli/run_cli.h"
+
+namespace {
+
+std::string RealPath(const std::string& path) {
+    char real[PATH_MAX];
+    return realpath(path.c_str(), real) != nullptr ? real : "";
+}
+
+std::string PortsDir() { return std::getenv("VESMARIN_PORTS"); }
+
+class CliMany : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/vesmarin-many-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        root_ = pattern;
+        Run("mkdir -p '" + root_ + "/sys/class/tty' '" + root_ + "/dev/serial/by-id'");
+        setenv("VESMARIN_SYSFS_ROOT", root_.c_str(), 1);
+    }
+    void TearDown() override {
+        unsetenv("VESMARIN_SYSFS_ROOT");
+        Run("rm -rf '" + root_ + "'");
+    }
+    // A USB device at `usbPath` ("1-2") whose interface `number` has the tty node `node`
+    // ("ttyUSB2"), played by the pty behind $VESMARIN_PORTS/comN.
+    void Port(const std::string& usbPath, const std::string& number, const std::string& node, int com) {
+        const std::string usb = "sys/devices/pci0000:00/0000:00:14.0/usb1/" + usbPath;
+        const std::string interface = usb + "/" + usbPath + ":1." + std::to_string(std::stoi(number));
+        Run("mkdir -p '" + root_ + "/" + interface + "/" + node + "'");
+        Write(root_ + "/" + usb + "/idVendor", "f1e5");
+        Write(root_ + "/" + usb + "/idProduct", "0a17");
+        Write(root_ + "/" + interface + "/bInterfaceNumber", number);
+        const std::string pty = RealPath(PortsDir() + "/com" + std::to_string(com));
+        ASSERT_EQ(pty.rfind("/dev/pts/", 0), 0u) << pty;
+        const std::string dir = root_ + "/sys/class/tty/" + pty.substr(pty.rfind('/') + 1);
+        Run("rm -rf '" + dir + "' && mkdir -p '" + dir + "'");
+        ASSERT_EQ(symlink(("../../../../" + interface + "/" + node).c_str(), (dir + "/device").c_str()), 0);
+        const std::string link = root_ + "/dev/serial/by-id/usb-Zentrawave_" + usbPath + "-if" + number;
+        unlink(link.c_str());
+        ASSERT_EQ(symlink(pty.c_str(), link.c_str()), 0);
+    }
+    static void Write(const std::string& path, const std::string& text) { std::ofstream(path) << text << "\n"; }
+    static void Run(const std::string& command) { ASSERT_EQ(std::system(command.c_str()), 0) << command; }
+
+    std::string root_;
+};
+
+nlohmann::json Parse(const CliOutcome& run) {
+    auto document = nlohmann::json::parse(run.out, nullptr, false);
+    EXPECT_TRUE(document.is_array()) << run.out << run.err;
+    return document;
+}
+
+TEST_F(CliMany, ReadsEveryModemAtOnceEachFailureInItsOwnEntry) {
+    Port("1-2", "00", "ttyUSB0", 6);
+    Port("1-2", "02", "ttyUSB2", 5);
+    Port("1-3", "00", "ttyACM0", 7);
+    const CliOutcome run = RunCliCommand("info --all --json --timeout 6", CliStderr::Separate);
+    EXPECT_EQ(run.status, 1) << run.err;
+    const auto modems = Parse(run);
+    ASSERT_EQ(modems.size(), 4u) << run.out;
+    // USB devices first, by USB path; the first stick is read through its interface 02, the
+    // first that answered in interface order, and lists both ports.
+    EXPECT_EQ(modems[0]["model"], "E173");
+    EXPECT_EQ(modems[0]["port"], PortsDir() + "/com5");
+    EXPECT_EQ(modems[0]["ports"], nlohmann::json({PortsDir() + "/com6", PortsDir() + "/com5"}));
+    EXPECT_EQ(modems[0]["identity"]["id"], "usb:1-2");
+    EXPECT_EQ(modems[0]["identity"]["by_id"], root_ + "/dev/serial/by-id/usb-Zentrawave_1-2-if02");
+    EXPECT_TRUE(modems[0]["error"].is_null());
+    EXPECT_EQ(modems[0]["rows"].size(), 29u);
+    EXPECT_EQ(modems[1]["model"], "E1550");
+    EXPECT_EQ(modems[1]["identity"]["id"], "usb:1-3");
+    // Outside USB: the IMEI names the modem; the stalled one is past its deadline; the
+    // silent port is no modem at all.
+    EXPECT_EQ(modems[2]["identity"]["id"], "imei:351111111111111");
+    EXPECT_EQ(modems[2]["identity"]["imei"], "351111111111111");
+    EXPECT_TRUE(modems[2]["error"].is_null());
+    EXPECT_EQ(modems[3]["ports"], nlohmann::json({PortsDir() + "/com9"}));
+    EXPECT_NE(modems[3]["error"].get<std::string>().find("deadline"), std::string::npos) << modems[3];
+    const std::string lastLine = run.err.substr(run.err.rfind('\n', run.err.size() - 2) + 1);
+    EXPECT_EQ(lastLine, "vesmarin-cli info --all: 1 of 4 modems failed: (COM9)\n");
+
+    // The text form: a header per modem in the same order, rows under it.
+    const CliOutcome text = RunCliCommand("info --all --timeout 6 --exclude '" + PortsDir() + "/com9'",
+                                          CliStderr::Separate);
+    EXPECT_EQ(text.status, 0) << text.err;
+    EXPECT_EQ(text.out.find("== E173 (COM5): device " + RealPath(PortsDir() + "/com5") + ", USB 1-2, IMEI -\n"), 0u)
+        << text.out;
+    EXPECT_NE(text.out.find("\n\n== E1550 (COM7): "), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("IMEI 351111111111111\n"), std::string::npos) << text.out;
+}
+
+TEST_F(CliMany, ChoosesAndExcludesPortsByPathAndByIdGlob) {
+    Port("1-2", "00", "ttyUSB0", 6);
+    Port("1-2", "02", "ttyUSB2", 5);
+    Port("1-3", "00", "ttyACM0", 7);
+    // One excluded port leaves out its whole stick.
+    const auto rest = Parse(RunCliCommand("info --all --json --exclude '/dev/serial/by-id/*1-2-if00,*com9'",
+                                          CliStderr::Dropped));
+    ASSERT_EQ(rest.size(), 2u);
+    EXPECT_EQ(rest[0]["identity"]["id"], "usb:1-3");
+    const auto chosen = Parse(RunCliCommand("info --all --json --ports '/dev/serial/by-id/usb-Zentrawave_1-3*'",
+                                            CliStderr::Dropped));
+    ASSERT_EQ(chosen.size(), 1u);
+    EXPECT_EQ(chosen[0]["model"], "E1550");
+    // Misuse names the command and points at its help.
+    const CliOutcome bad = RunCliCommand("info --all --timeout 0", CliStderr::Separate);
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.err.substr(bad.err.find('\n') + 1), "See 'vesmarin-cli info --help'.\n") << bad.err;
+    EXPECT_EQ(RunCliCommand("info --all COM5", CliStderr::Dropped).status, 2);
+}
+
+TEST_F(CliMany, AReplugToAnotherTtyKeepsTheIdentity) {
+    Port("1-4", "02", "ttyUSB2", 5);
+    const auto before = Parse(RunCliCommand("info --all --json --ports '/dev/serial/by-id/*'", CliStderr::Dropped));
+    // Unplugged and plugged into the same socket: the kernel numbers it anew.
+    Run("rm -rf '" + root_ + "/sys' '" + root_ + "/dev/serial/by-id' && mkdir -p '" + root_ + "/sys/class/tty' '" +
+        root_ + "/dev/serial/by-id'");
+    Port("1-4", "02", "ttyUSB5", 7);
+    const auto after = Parse(RunCliCommand("info --all --json --ports '/dev/serial/by-id/*'", CliStderr::Dropped));
+    ASSERT_EQ(before.size(), 1u);
+    ASSERT_EQ(after.size(), 1u);
+    EXPECT_NE(before[0]["device"]["path"], after[0]["device"]["path"]);
+    EXPECT_EQ(before[0]["identity"], after[0]["identity"]);
+    EXPECT_EQ(after[0]["identity"]["id"], "usb:1-4");
+}
+
+}  // namespace
+
+namespace {
+
+// Lines when stdout is no terminal: one per modem and reading, each with its identity; the
+// stick gone at its first reading is shown not answering, the silent port not at all.
+TEST(CliWatchAll, WritesALinePerModemAndReadingWithItsIdentity) {
+    const CliOutcome json = RunCliCommand("watch --all --json --interval 1 --count 2", CliStderr::Separate);
+    ASSERT_EQ(json.status, 0) << json.err;
+    std::vector<nlohmann::json> lines;
+    for (size_t start = 0, end; (end = json.out.find('\n', start)) != std::string::npos; start = end + 1) {
+        lines.push_back(nlohmann::json::parse(json.out.substr(start, end - start), nullptr, false));
+    }
+    ASSERT_EQ(lines.size(), 4u) << json.out;
+    for (size_t round = 0; round < 2; ++round) {
+        const auto& up = lines[round * 2];
+        EXPECT_EQ(up["identity"], "imei:351111111111111") << json.out;
+        EXPECT_EQ(up["up"], true);
+        EXPECT_EQ(up["dbm"], -77);
+        EXPECT_EQ(up["technology"], "WCDMA");
+        const auto& gone = lines[round * 2 + 1];
+        EXPECT_EQ(gone["identity"], "imei:355555555555555") << json.out;
+        EXPECT_EQ(gone["up"], false);
+        EXPECT_TRUE(gone["dbm"].is_null());
+    }
+    const CliOutcome tab = RunCliCommand("watch --all --interval 1 --count 1 --exclude '*com6'", CliStderr::Dropped);
+    EXPECT_EQ(tab.status, 0);
+    EXPECT_NE(tab.out.find("\timei:351111111111111\t" + PortsDir() + "/com5\t1\t18\t-77\t-77 dBm ("), std::string::npos)
+        << tab.out;
+    EXPECT_EQ(tab.out.find('\n'), tab.out.size() - 1) << tab.out;
+    EXPECT_EQ(RunCliCommand("watch --all --count 0", CliStderr::Dropped).status, 2);
+}
+
+}  // namespace

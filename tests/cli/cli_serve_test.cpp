@@ -1,0 +1,133 @@
+// serve against simulated modems (layout CliServe): scrapes from memory, a vanished stick at
+// 0 until forgotten, a hostile model text that spoils nothing, busy ports counted, bad
+// requests refused, and every lock gone after SIGTERM.
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <limits.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "tests/cli/run_cli.h"
+
+namespace {
+
+// Polls until `done` holds, at most `seconds`: waits for the event, never for a quiet machine.
+bool WaitFor(const std::function<bool()>& done, int seconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return done();
+}
+
+std::string Pty(int com) {
+    char real[PATH_MAX];
+    const std::string link = std::string(std::getenv("VESMARIN_PORTS")) + "/com" + std::to_string(com);
+    return realpath(link.c_str(), real) != nullptr ? real : "";
+}
+
+class CliServe : public ::testing::Test {
+protected:
+    void SetUp() override {
+        int out[2];
+        ASSERT_EQ(pipe(out), 0);
+        pid_ = fork();
+        ASSERT_GE(pid_, 0);
+        if (pid_ == 0) {
+            dup2(out[1], 1);
+            close(out[0]);
+            ExecCli({"serve", "--listen", "127.0.0.1:0", "--interval", "1", "--rescan", "2", "--forget-after", "5"});
+        }
+        close(out[1]);
+        FILE* stream = fdopen(out[0], "r");
+        char line[256] = {};
+        ASSERT_NE(std::fgets(line, sizeof line, stream), nullptr);
+        std::fclose(stream);
+        const std::string text = line;
+        ASSERT_EQ(text.rfind("vesmarin-cli serve: listening on http://127.0.0.1:", 0), 0u) << text;
+        port_ = std::atoi(text.c_str() + text.rfind(':') + 1);
+        ASSERT_GT(port_, 0) << text;
+    }
+    void TearDown() override {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    std::string Metrics() {
+        httplib::Client client("127.0.0.1", port_);
+        auto result = client.Get("/metrics");
+        return result && result->status == 200 ? result->body : "";
+    }
+    bool Has(const std::string& line) { return Metrics().find("\n" + line + "\n") != std::string::npos; }
+
+    pid_t pid_ = -1;
+    int port_ = 0;
+};
+
+TEST_F(CliServe, ServesEveryModemFromMemoryAndEndsWithItsLocksReleased) {
+    const std::string plain = "identity=\"device:" + Pty(7) + "\"";
+    EXPECT_TRUE(WaitFor([&] {
+        return Has("vesmarin_up{identity=\"imei:351111111111111\"} 1") &&
+               Has("vesmarin_up{identity=\"imei:354444444444444\"} 1") && Has("vesmarin_up{" + plain + "} 1");
+    }, 60)) << Metrics();
+    // The stick pulled out at its first signal reading shows 0, then its series end.
+    EXPECT_TRUE(WaitFor([&] { return Has("vesmarin_up{identity=\"imei:355555555555555\"} 0"); }, 60)) << Metrics();
+    EXPECT_TRUE(WaitFor([&] { return Metrics().find("355555555555555") == std::string::npos; }, 60)) << Metrics();
+
+    const std::string metrics = Metrics();
+    EXPECT_NE(metrics.find("vesmarin_signal_rssi_dbm{identity=\"imei:354444444444444\"} -63\n"), std::string::npos);
+    EXPECT_NE(metrics.find("vesmarin_registration_state{identity=\"imei:354444444444444\"} 5\n"), std::string::npos);
+    EXPECT_EQ(metrics.find(Pty(8)), std::string::npos) << "a silent port is no modem";
+    // The hostile model: visible, escaped, cut at 128 bytes, on one line of its own.
+    const size_t model = metrics.find("model=\"ZW \\\"9000\\\" \\\\ {x} \\\\x1b[2J\\\\x07\\\\x7f end");
+    ASSERT_NE(model, std::string::npos) << metrics;
+    const size_t end = metrics.find("\",firmware=", model);
+    ASSERT_NE(end, std::string::npos);
+    EXPECT_LE(end - model - 7, 128u + 12u);   // 128 bytes before escaping, plus the escapes
+    if (std::system("command -v promtool >/dev/null") == 0) {
+        const std::string file = std::string(std::getenv("VESMARIN_LOCK_DIR")) + "/../exposition.txt";
+        std::ofstream(file) << metrics;
+        EXPECT_EQ(std::system(("promtool check metrics < '" + file + "'").c_str()), 0) << metrics;
+    }
+
+    // A port another program holds is skipped and counted, never taken over.
+    const std::string lock = std::string(std::getenv("VESMARIN_LOCK_DIR")) + "/LCK..pts_" +
+                             Pty(7).substr(Pty(7).rfind('/') + 1);
+    std::ofstream(lock) << getpid() << "\n";
+    EXPECT_TRUE(WaitFor([&] {
+        const std::string text = Metrics();
+        const size_t at = text.find("vesmarin_ports_busy_total{" + plain + "} ");
+        return at != std::string::npos && text.compare(at + 28 + plain.size(), 2, "0\n") != 0;
+    }, 60)) << Metrics();
+    unlink(lock.c_str());
+
+    httplib::Client client("127.0.0.1", port_);
+    EXPECT_EQ(client.Get("/nothing-here")->status, 404);
+    EXPECT_EQ(client.Post("/metrics", "x", "text/plain")->status, 405);
+    EXPECT_EQ(client.Head("/metrics")->status, 200);
+    const auto page = client.Get("/");
+    EXPECT_EQ(page->status, 200);
+    EXPECT_EQ(page->body.find("\x1b"), std::string::npos);
+    EXPECT_NE(page->body.find("ZW &quot;9000&quot;"), std::string::npos);
+
+    ASSERT_EQ(kill(pid_, SIGTERM), 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid_, &status, 0), pid_);
+    pid_ = -1;
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(std::system(("! ls '" + std::string(std::getenv("VESMARIN_LOCK_DIR")) + "' | grep -q LCK").c_str()), 0)
+        << "a lock file outlived the exporter";
+}
+
+}  // namespace
