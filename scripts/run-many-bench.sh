@@ -10,11 +10,13 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 sim="$build/modemsim"
 cli="$build/vesmarin-cli"
 full="$root/tools/modemsim/profiles/full-stick.profile"
+# shellcheck source=scripts/modems.sh
+. "$root/scripts/modems.sh"
 work=$(mktemp -d)
-sim_pid= serve_pid=
+serve_pid=
 cleanup() {
   [ -n "$serve_pid" ] && kill -TERM "$serve_pid" 2>/dev/null && wait "$serve_pid" 2>/dev/null
-  [ -n "$sim_pid" ] && kill -TERM "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+  modems_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -28,16 +30,9 @@ start_modems() {
     sed "s/351111111111111/3511111111111$(printf %02d "$n")/g" "$full" >"$work/stick$n.profile"
     modems+=("$n=$work/stick$n.profile")
   done
-  "$sim" --ports "$work/ports" "${modems[@]}" >"$work/sim.out" 2>"$work/sim.err" &
-  sim_pid=$!
-  for _ in $(seq 200); do
-    grep -qx ready "$work/sim.out" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  echo "run-many-bench: the simulator did not start" >&2
-  exit 1
+  modems_start --sim "$sim" --ports "$work/ports" --stderr "$work/sim.err" "${modems[@]}" || exit 1
 }
-stop_modems() { kill -TERM "$sim_pid"; wait "$sim_pid" 2>/dev/null; sim_pid=; rm -f "$work/ports"/com*; }
+stop_modems() { modems_stop; rm -f "$work/ports"/com*; }
 elapsed_ms() {
   local start end
   start=$(date +%s%N)
