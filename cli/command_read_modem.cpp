@@ -1,6 +1,7 @@
 // The reading process behind `info --all` and `serve`: one modem, given as its ports in
 // interface order, read in a process of its own and answered as one JSON object on stdout.
 // Not meant to be typed; the commands that start it read its output.
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -22,6 +23,7 @@
 #include "link/port_session.h"
 #include "link/serial_port.h"
 #include "link/transact.h"
+#include "radio/radio_facts.h"
 
 namespace {
 
@@ -83,7 +85,17 @@ Json ReadInfo(const std::string& path) {
     return document;
 }
 
-Json ReadSignal(const std::string& path) {
+// A metric in dBm or dB to a tenth, as the families give them at their finest.
+Json MetricJson(const Metric& metric) {
+    if (!metric.known) return Json(nullptr);
+    const double tenths = std::round(metric.value * 10);
+    if (std::fmod(tenths, 10) == 0) return Json(static_cast<long long>(tenths / 10));
+    return Json(tenths / 10);
+}
+
+Json KnownJson(const KnownInt& value) { return value.known ? Json(value.value) : Json(nullptr); }
+
+Json ReadSignal(const std::string& path, const std::string& family) {
     Json document;
     document["port"] = path;
     PortSession session(path.c_str());
@@ -93,25 +105,38 @@ Json ReadSignal(const std::string& path) {
         document["busy"] = IsBusyText(error);
         return document;
     }
-    const ModemSignal signal = ReadModemSignal(session);
+    const ModemSignal signal = ReadModemSignal(session.Handle(), family);
     document["answered"] = signal.answered;
     document["csq"] = signal.csq ? Json(*signal.csq) : Json(nullptr);
     document["rssi_dbm"] = signal.rssiDbm ? Json(*signal.rssiDbm) : Json(nullptr);
     document["registration"] = signal.registration ? Json(*signal.registration) : Json(nullptr);
     document["sim"] = signal.sim.empty() ? Json(nullptr) : Json(Cp1251ToUtf8(signal.sim));
-    document["error"] = session.Failed() ? Json(Cp1251ToUtf8(LastPortError()))
-                                         : signal.answered ? Json(nullptr) : Json("no reply");
+    // The radio facts (the technology, and the metrics a radio family or +CESQ gives), and
+    // what to hand the next reading of this modem so that it need not probe again.
+    const RadioFacts& radio = signal.radio;
+    const char* tech = TechName(radio.tech);
+    document["rat"] = tech != nullptr ? Json(tech) : Json(nullptr);
+    document["rssi"] = MetricJson(radio.Get(MetricKind::Rssi));
+    document["rsrp"] = MetricJson(radio.Get(MetricKind::Rsrp));
+    document["rsrq"] = MetricJson(radio.Get(MetricKind::Rsrq));
+    document["sinr"] = MetricJson(radio.Get(MetricKind::Sinr));
+    document["band"] = KnownJson(radio.band);
+    document["pci"] = KnownJson(radio.pci);
+    document["radio_family"] = signal.radioFamily.empty() ? Json(nullptr) : Json(signal.radioFamily);
+    document["error"] = !signal.portError.empty() ? Json(Cp1251ToUtf8(signal.portError))
+                        : signal.answered         ? Json(nullptr)
+                                                  : Json("no reply");
     return document;
 }
 
 // read-modem info PORT...: probe the ports in order, run the information run on the first
-// that answers. read-modem signal PORT: one signal reading on that port.
-int RunReadModem(const std::vector<std::string>& args) {
+// that answers. read-modem signal PORT [--radio-family NAME]: one signal reading on that port.
+int RunReadModem(const std::vector<std::string>& args, const std::string& family) {
     if (args.size() < 2 || (args[0] != "info" && args[0] != "signal")) return kExitUsage;
     const std::vector<std::string> ports(args.begin() + 1, args.end());
     Json document;
     if (args[0] == "signal") {
-        document = ReadSignal(ports[0]);
+        document = ReadSignal(ports[0], family);
     } else {
         Json tried = Json::array();
         std::string model;
@@ -138,6 +163,9 @@ int RunReadModem(const std::vector<std::string>& args) {
 // JSON; no summary, so the overview leaves it out.
 void DeclareReadModem(CommandLine* line) {
     auto args = std::make_shared<std::vector<std::string>>();
-    CLI::App* read = line->AddCommand("read-modem", CommandHelp{"", "", ""}, [args] { return RunReadModem(*args); });
+    auto family = std::make_shared<std::string>();
+    CLI::App* read = line->AddCommand("read-modem", CommandHelp{"", "", ""},
+                                      [args, family] { return RunReadModem(*args, *family); });
     read->add_option("WHAT", *args, "info PORT... or signal PORT")->required();
+    read->add_option("--radio-family", *family, "signal: the radio_family an earlier reading of the modem gave");
 }

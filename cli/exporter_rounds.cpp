@@ -28,6 +28,14 @@ std::optional<int> OptionalInt(const Json& value) {
     return value.is_number_integer() ? std::optional<int>(value.get<int>()) : std::nullopt;
 }
 
+std::optional<double> OptionalDouble(const Json& value) {
+    return value.is_number() ? std::optional<double>(value.get<double>()) : std::nullopt;
+}
+
+std::optional<long long> OptionalLong(const Json& value) {
+    return value.is_number_integer() ? std::optional<long long>(value.get<long long>()) : std::nullopt;
+}
+
 std::string DeviceKey(const ModemPorts& ports) {
     return ports.usbPath.empty() ? ports.ports.front().path : "usb:" + ports.usbPath;
 }
@@ -124,8 +132,13 @@ void ExporterRounds::Rescan() {
         modem.identity = reading.identity;
         modem.device = device;
         modem.port = reading.port;
-        modem.model = Row(reading.document, InfoRow::Model);
-        modem.firmware = Row(reading.document, InfoRow::FirmwareVersion);
+        const std::string model = Row(reading.document, InfoRow::Model);
+        const std::string firmware = Row(reading.document, InfoRow::FirmwareVersion);
+        // Other firmware (or, without an IMEI, another stick in the socket) may answer
+        // another radio family: the next reading finds out again.
+        if (model != modem.model || firmware != modem.firmware) modem.radioFamily.clear();
+        modem.model = model;
+        modem.firmware = firmware;
         modem.technology = Row(reading.document, InfoRow::SystemMode);
         modem.operatorName = Row(reading.document, InfoRow::Operator);
         modem.attemptsLeft = WholeNumber(Row(reading.document, InfoRow::AttemptsLeft));
@@ -145,6 +158,10 @@ void ExporterRounds::SignalRound() {
             ids.push_back(entry.first);
             ChildRun run;
             run.arguments = {"read-modem", "signal", entry.second.port};
+            if (!entry.second.radioFamily.empty()) {
+                run.arguments.push_back("--radio-family");
+                run.arguments.push_back(entry.second.radioFamily);
+            }
             runs.push_back(run);
         }
     }
@@ -172,6 +189,14 @@ void ExporterRounds::SignalRound() {
         modem.rssiDbm = OptionalInt(reading["rssi_dbm"]);
         modem.registration = OptionalInt(reading["registration"]);
         modem.sim = reading["sim"].is_string() ? reading["sim"].get<std::string>() : "";
+        modem.rat = reading["rat"].is_string() ? reading["rat"].get<std::string>() : "";
+        modem.rssi = OptionalDouble(reading["rssi"]);
+        modem.rsrp = OptionalDouble(reading["rsrp"]);
+        modem.rsrq = OptionalDouble(reading["rsrq"]);
+        modem.sinr = OptionalDouble(reading["sinr"]);
+        modem.band = OptionalLong(reading["band"]);
+        modem.pci = OptionalLong(reading["pci"]);
+        if (reading["radio_family"].is_string()) modem.radioFamily = reading["radio_family"].get<std::string>();
         modem.lastGood = now;
         modem.lastSeen = now;
     }

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "cli/report/label_value.h"
+#include "cli/report/metric_text.h"
 #include "cli/report/visible_text.h"
 
 namespace {
@@ -59,7 +60,7 @@ std::string MetricsText(const ExporterSnapshot& snapshot) {
                *l += ",imei=\"" + LabelValue(m.identity.imei) + "\",model=\"" + LabelValue(m.model) +
                      "\",firmware=\"" + LabelValue(m.firmware) + "\",usb_path=\"" + LabelValue(m.identity.usbPath) +
                      "\",by_id=\"" + LabelValue(m.identity.byId) + "\",port=\"" + LabelValue(m.port) +
-                     "\",technology=\"" + LabelValue(m.technology) + "\",operator=\"" + LabelValue(m.operatorName) +
+                     "\",technology=\"" + LabelValue(TechnologyOf(m)) + "\",operator=\"" + LabelValue(m.operatorName) +
                      "\"";
                *v = "1";
                return true;
@@ -74,6 +75,37 @@ std::string MetricsText(const ExporterSnapshot& snapshot) {
            [](const ExportedModem& m, std::string*, std::string* v) {
                if (!m.up || !m.csq) return false;
                *v = std::to_string(*m.csq);
+               return true;
+           });
+    // The radio facts, where the modem's radio family (or +CESQ) gives them; a 3G stick has
+    // none and keeps to the +CSQ level above.
+    const struct {
+        const char* name;
+        const char* help;
+        std::optional<double> ExportedModem::*value;
+    } radioGauges[] = {
+        {"vesmarin_rssi_dbm", "Received signal strength of the serving cell as the radio family reports it, in dBm.",
+         &ExportedModem::rssi},
+        {"vesmarin_rsrp_dbm", "Reference signal received power (LTE), in dBm.", &ExportedModem::rsrp},
+        {"vesmarin_rsrq_db", "Reference signal received quality (LTE), in dB.", &ExportedModem::rsrq},
+        {"vesmarin_sinr_db", "Signal to interference plus noise ratio (LTE), in dB.", &ExportedModem::sinr},
+    };
+    for (const auto& gauge : radioGauges) {
+        const auto member = gauge.value;
+        Family(&out, gauge.name, "gauge", gauge.help, modems, [member](const ExportedModem& m, std::string*, std::string* v) {
+            if (!m.up || !(m.*member)) return false;
+            *v = MetricNumber(*(m.*member));
+            return true;
+        });
+    }
+    // Band and PCI as labels: they name the serving cell, and a modem that stays put sees few.
+    Family(&out, "vesmarin_serving_cell_info", "gauge",
+           "The serving cell's band and physical cell id (PCI), as labels; always 1.", modems,
+           [](const ExportedModem& m, std::string* l, std::string* v) {
+               if (!m.up || (!m.band && !m.pci)) return false;
+               *l += ",band=\"" + (m.band ? std::to_string(*m.band) : "") + "\",pci=\"" +
+                     (m.pci ? std::to_string(*m.pci) : "") + "\"";
+               *v = "1";
                return true;
            });
     Family(&out, "vesmarin_registration_state", "gauge",

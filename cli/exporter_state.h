@@ -23,6 +23,14 @@ struct ExportedModem {
     bool present = true;        // found by the last rescan
     std::optional<int> csq, rssiDbm, registration;
     std::string sim;            // +CPIN's answer; empty when unknown
+    // The radio facts of the last reading (a radio family's, or +CESQ's): the technology
+    // ("LTE", empty when unknown), the metrics in dBm or dB, band and PCI.
+    std::string rat;
+    std::optional<double> rssi, rsrp, rsrq, sinr;
+    std::optional<long long> band, pci;
+    // What the readings found to ask for them ("^HCSQ", "+CESQ", "none"), handed to the next
+    // reading so that it does not probe again; empty until found out.
+    std::string radioFamily;
     ExporterClock::time_point infoAt{};
     std::optional<ExporterClock::time_point> lastGood;   // the last reading that answered
     ExporterClock::time_point lastSeen{};                 // found or answered
@@ -37,6 +45,11 @@ struct ExporterSnapshot {
     ExporterClock::time_point now{};
     std::string version;
 };
+
+// The technology as the last reading named it, else as the information run gave it.
+inline const std::string& TechnologyOf(const ExportedModem& modem) {
+    return modem.rat.empty() ? modem.technology : modem.rat;
+}
 
 // The Prometheus text exposition (format 0.0.4) of a snapshot: one HELP and TYPE per family.
 std::string MetricsText(const ExporterSnapshot& snapshot);

@@ -1,11 +1,19 @@
-// One reading of a modem's signal and state, asking only (no report mode or setting is
-// changed). Kept behind this one function so the radio facts can take its place.
+// One reading of a modem's signal, state and radio, asking only: no ATE0, no report mode or
+// other setting changed (the exporter leaves every modem as it found it). The readings of
+// `info --all`, `watch --all` and `serve` each run in a process of their own, so what the
+// modem answers to (which radio family) is found out once and handed to the next reading.
 #pragma once
 
 #include <optional>
 #include <string>
 
-class PortSession;
+#include "link/serial_port.h"
+#include "radio/radio_facts.h"
+
+// What a reading found to ask for the radio facts, besides a family's name ("^HCSQ"): only
+// the standard +CESQ, or nothing at all (a 3G stick).
+constexpr char kRadioStandardOnly[] = "+CESQ";
+constexpr char kRadioNone[] = "none";
 
 struct ModemSignal {
     bool answered = false;               // the modem replied to the signal query at all
@@ -13,6 +21,13 @@ struct ModemSignal {
     std::optional<int> rssiDbm;          // its level, when it means one (3GPP TS 27.007)
     std::optional<int> registration;     // +CREG's <stat>: 0 not registered .. 5 roaming
     std::string sim;                     // +CPIN's answer ("READY", "SIM PIN"), "ERROR", or empty
+    RadioFacts radio;                    // technology, RSSI, RSRP, RSRQ, SINR, band, PCI as known
+    // For the next reading of this modem: a family's name, kRadioStandardOnly or kRadioNone;
+    // empty when this reading ended before it found out.
+    std::string radioFamily;
+    std::string portError;               // the port's failure text once it failed, else empty
 };
 
-ModemSignal ReadModemSignal(PortSession& session);
+// `knownFamily`: what an earlier reading of the same modem put in radioFamily; empty (or a
+// name no longer known) has the families probed, each one it lacks costing one ERROR.
+ModemSignal ReadModemSignal(PortHandle port, const std::string& knownFamily);

@@ -2,11 +2,15 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/report/metric_text.h"
 #include "cli/report/visible_text.h"
 #include "common/cp1251.h"
 #include "info/signal_text.h"
+#include "radio/quality_grade.h"
 
 namespace {
+
+using Json = nlohmann::ordered_json;
 
 constexpr int kBarCells = 10;
 
@@ -30,12 +34,28 @@ std::string LevelText(const ExportedModem& modem) {
     return Cp1251ToUtf8(text);
 }
 
-std::string Bar(const ExportedModem& modem) {
-    // -113 dBm empty, -51 dBm full, as +CSQ's 0 to 31.
-    const int filled = modem.rssiDbm ? (*modem.rssiDbm + 113) * kBarCells / 62 : 0;
+std::string Bar(double fraction) {
+    const int filled = fraction <= 0 ? 0 : fraction >= 1 ? kBarCells : static_cast<int>(fraction * kBarCells + 0.5);
     std::string bar;
     for (int i = 0; i < kBarCells; ++i) bar += i < filled ? u8"█" : u8"░";
     return bar;
+}
+
+// The signal column: RSRP with its grade where the modem gives it (its bar over the +CESQ
+// scale, -140 to -44 dBm), else the +CSQ level (its bar over -113 to -51 dBm, as 0 to 31).
+std::string SignalColumn(const ExportedModem& modem) {
+    if (modem.rsrp) {
+        const char* word = GradeWord(GradeOf(MetricKind::Rsrp, *modem.rsrp));
+        return Bar((*modem.rsrp + 140) / 96) + " RSRP " + MetricNumber(*modem.rsrp) + " dBm" +
+               (word != nullptr ? " (" + Cp1251ToUtf8(word) + ")" : "");
+    }
+    return Bar(modem.rssiDbm ? (*modem.rssiDbm + 113) / 62.0 : 0.0) + " " + LevelText(modem);
+}
+
+Json MetricJson(const std::optional<double>& value) {
+    if (!value) return Json(nullptr);
+    const std::string text = MetricNumber(*value);
+    return text.find('.') == std::string::npos ? Json(std::stoll(text)) : Json(*value);
 }
 
 long AgeSeconds(const ExportedModem& modem, ExporterClock::time_point now) {
@@ -65,19 +85,18 @@ std::string WatchAllScreenLine(const ExportedModem& modem, ExporterClock::time_p
     const std::string entry = VisibleUtf8(modem.model) + " (" + BaseName(modem.port) + ")";
     const long age = AgeSeconds(modem, now);
     std::string line = Padded(entry, 18) + Padded(ShortIdentity(modem.identity), 15) +
-                       Padded(VisibleUtf8(modem.technology), 6) + Padded(age >= 0 ? std::to_string(age) + " s" : "-", 5);
+                       Padded(VisibleUtf8(TechnologyOf(modem)), 6) + Padded(age >= 0 ? std::to_string(age) + " s" : "-", 5);
     if (!modem.present) {
         line += "gone";
     } else if (!modem.up) {
         line += "not answering";
     } else {
-        line += Bar(modem) + " " + LevelText(modem);
+        line += SignalColumn(modem);
     }
     return Cut(line, width);
 }
 
 std::string WatchAllJson(const ExportedModem& modem, ExporterClock::time_point now, const std::string& timeUtc) {
-    using Json = nlohmann::ordered_json;
     Json line;
     line["time"] = timeUtc;
     line["identity"] = modem.identity.id;
@@ -87,7 +106,15 @@ std::string WatchAllJson(const ExportedModem& modem, ExporterClock::time_point n
     line["csq"] = modem.up && modem.csq ? Json(*modem.csq) : Json(nullptr);
     line["dbm"] = modem.up && modem.rssiDbm ? Json(*modem.rssiDbm) : Json(nullptr);
     line["text"] = modem.up ? Json(LevelText(modem)) : Json(nullptr);
-    line["technology"] = modem.technology;
+    line["technology"] = TechnologyOf(modem);
+    const bool up = modem.up;
+    line["rat"] = up && !modem.rat.empty() ? Json(modem.rat) : Json(nullptr);
+    line["rssi"] = MetricJson(up ? modem.rssi : std::nullopt);
+    line["rsrp"] = MetricJson(up ? modem.rsrp : std::nullopt);
+    line["rsrq"] = MetricJson(up ? modem.rsrq : std::nullopt);
+    line["sinr"] = MetricJson(up ? modem.sinr : std::nullopt);
+    line["band"] = up && modem.band ? Json(*modem.band) : Json(nullptr);
+    line["pci"] = up && modem.pci ? Json(*modem.pci) : Json(nullptr);
     const long age = AgeSeconds(modem, now);
     line["age"] = age >= 0 ? Json(age) : Json(nullptr);
     return line.dump(-1, ' ', false, Json::error_handler_t::replace);

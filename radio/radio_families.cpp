@@ -28,3 +28,12 @@ const RadioFamily* RadioFamilies(int* count) {
     *count = static_cast<int>(sizeof kFamilies / sizeof kFamilies[0]);
     return kFamilies;
 }
+
+int RadioFamilyNamed(std::string_view name) {
+    int count = 0;
+    const RadioFamily* families = RadioFamilies(&count);
+    for (int index = 0; index < count; ++index) {
+        if (name == families[index].name) return index;
+    }
+    return -1;
+}

@@ -24,6 +24,9 @@ struct RadioFamily {
 
 const RadioFamily* RadioFamilies(int* count);
 
+// The index in RadioFamilies() of the family named `name` ("+QENG"), -1 when none is.
+int RadioFamilyNamed(std::string_view name);
+
 // The standard queries of 3GPP TS 27.007 the reading uses beside the families.
 struct StandardQueries {
     static constexpr const char* kCesq = "AT+CESQ";

@@ -86,6 +86,9 @@ public:
     static constexpr int kFamilyUntried = -1;
     static constexpr int kNoFamily = -2;
     int Family() const { return family_; }
+    // What an earlier session on the same modem found (Family() there), so that a session
+    // that lives for one reading (one process per reading) skips the probes.
+    void RememberFamily(int family) { family_ = family; }
 
 private:
     struct Restore {

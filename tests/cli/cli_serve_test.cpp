@@ -1,6 +1,7 @@
 // serve against simulated modems (layout CliServe): scrapes from memory, a vanished stick at
 // 0 until forgotten, a hostile model text that spoils nothing, busy ports counted, bad
-// requests refused, and every lock gone after SIGTERM.
+// requests refused, every lock gone after SIGTERM, and an LTE module's radio facts read
+// without a setting changed or a family probed more than once.
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <limits.h>
@@ -15,8 +16,10 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tests/cli/run_cli.h"
+#include "tests/support/modem_transcript.h"
 
 namespace {
 
@@ -70,6 +73,12 @@ protected:
         return result && result->status == 200 ? result->body : "";
     }
     bool Has(const std::string& line) { return Metrics().find("\n" + line + "\n") != std::string::npos; }
+    // The rounds read so far, from the exporter's own counter.
+    long Rounds() {
+        const std::string text = Metrics();
+        const size_t at = text.find("\nvesmarin_rounds_total ");
+        return at == std::string::npos ? -1 : std::atol(text.c_str() + at + 23);
+    }
 
     pid_t pid_ = -1;
     int port_ = 0;
@@ -128,6 +137,47 @@ TEST_F(CliServe, ServesEveryModemFromMemoryAndEndsWithItsLocksReleased) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_EQ(std::system(("! ls '" + std::string(std::getenv("VESMARIN_LOCK_DIR")) + "' | grep -q LCK").c_str()), 0)
         << "a lock file outlived the exporter";
+}
+
+// The +QENG module: its radio family found by one probe of the family tried before it, then
+// remembered from reading to reading (each a process of its own); its facts in the
+// exposition; nothing set on it.
+TEST_F(CliServe, ReadsAnLteModulesRadioWithoutSettingAnythingOrProbingAgain) {
+    std::vector<std::string> before;
+    ASSERT_TRUE(ReceivedByModem(10, &before));
+    const auto probes = [](const std::vector<std::string>& lines) {
+        long count = 0;
+        for (const auto& line : lines) count += line.rfind("AT^HCSQ?", 0) == 0 ? 1 : 0;
+        return count;
+    };
+    const std::string identity = "identity=\"device:" + Pty(10) + "\"";
+    EXPECT_TRUE(WaitFor([&] { return Has("vesmarin_rsrp_dbm{" + identity + "} -85"); }, 60)) << Metrics();
+    const long first = Rounds();
+    EXPECT_TRUE(WaitFor([&] { return Rounds() >= first + 3; }, 60)) << Metrics();
+
+    const std::string metrics = Metrics();
+    EXPECT_NE(metrics.find("vesmarin_rsrq_db{" + identity + "} -11\n"), std::string::npos) << metrics;
+    EXPECT_NE(metrics.find("vesmarin_sinr_db{" + identity + "} 12\n"), std::string::npos) << metrics;
+    EXPECT_NE(metrics.find("vesmarin_serving_cell_info{" + identity + ",band=\"3\",pci=\"301\"} 1\n"),
+              std::string::npos) << metrics;
+    const size_t info = metrics.find("vesmarin_modem_info{" + identity);
+    ASSERT_NE(info, std::string::npos) << metrics;
+    EXPECT_NE(metrics.substr(info, metrics.find('\n', info) - info).find(",technology=\"LTE\""), std::string::npos);
+    // A 3G stick has no RSRP series.
+    EXPECT_EQ(metrics.find("vesmarin_rsrp_dbm{identity=\"imei:354444444444444\"}"), std::string::npos);
+
+    std::vector<std::string> after;
+    ASSERT_TRUE(ReceivedByModem(10, &after));
+    EXPECT_EQ(probes(after) - probes(before), 1) << "a family the module lacks is probed once per exporter";
+    for (size_t i = before.size(); i < after.size(); ++i) {
+        if (after[i].find('=') == std::string::npos) continue;
+        EXPECT_EQ(after[i].rfind("AT+QENG=\"servingcell\"", 0), 0u) << after[i];
+    }
+    if (std::system("command -v promtool >/dev/null") == 0) {
+        const std::string file = std::string(std::getenv("VESMARIN_LOCK_DIR")) + "/../exposition-lte.txt";
+        std::ofstream(file) << metrics;
+        EXPECT_EQ(std::system(("promtool check metrics < '" + file + "'").c_str()), 0) << metrics;
+    }
 }
 
 }  // namespace
