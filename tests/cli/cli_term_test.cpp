@@ -206,6 +206,10 @@ public:
         return true;
     }
 
+    // Reads the screen output until no process has the terminal open any more (the master
+    // then reads EIO), or 10 s pass.
+    void ReadToTheEnd() { WaitUntil([] { return false; }); }
+
     // The editor draws the prompt at the start of a line once it has the terminal in raw mode:
     // only then do keys reach it as keys (typed earlier, the terminal's own line editing would
     // take them). A redraw of the line starts with a carriage return alone and is not counted.
@@ -224,8 +228,8 @@ public:
     }
 
     // The exit status, reading the screen meanwhile so the program never blocks on a full
-    // terminal; -1 when a signal ended it (Signal() tells which) or when it has not ended
-    // within 10 s (it is then killed).
+    // terminal, and then what it wrote last; -1 when a signal ended it (Signal() tells which)
+    // or when it has not ended within 10 s (it is then killed).
     int Wait() {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         int status = 0;
@@ -239,6 +243,8 @@ public:
             }
         }
         exited_ = true;
+        // Its last words may have come between the read above and its end.
+        ReadToTheEnd();
         if (WIFSIGNALED(status)) signal_ = WTERMSIG(status);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -350,8 +356,11 @@ TEST(CliTermTyped, CtrlZSuspendsAndFgResumesTheLine) {
     shell.Type("fg\r");
     ASSERT_TRUE(shell.WaitFor("cmd> AT+CF", 2)) << shell.Screen();
     ASSERT_TRUE(shell.WaitUntil([&] { return !shell.InFoundMode(); }));
+    const size_t prompts = Count(shell.Screen(), "\ncmd> ");
     shell.Type("UN?\r");
     ASSERT_TRUE(shell.WaitFor("ERROR")) << shell.Screen();
+    // Ctrl-D typed before the editor has the terminal would be the terminal's own end of file.
+    ASSERT_TRUE(shell.WaitForPrompt(prompts + 1)) << shell.Screen();
     shell.Type("\x04");
     ASSERT_TRUE(shell.WaitFor("shell$ ", 3)) << shell.Screen();
     shell.Type("exit\r");
