@@ -182,6 +182,8 @@ public:
     }
     bool Started() const { return master_ >= 0 && child_ > 0; }
 
+    void Send(int signalNumber) { kill(child_, signalNumber); }
+
     void Type(const std::string& keys) { EXPECT_EQ(write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size())); }
 
     // Reads the screen output until `text` has appeared `times` times in all, or 10 s pass.
@@ -288,6 +290,27 @@ TEST(CliTermTyped, CtrlCDropsTheLineAndExitEnds) {
     session.Type("exit\r");
     EXPECT_EQ(session.Wait(), 0) << session.Screen();
     EXPECT_EQ(ReceivedSince(5, before), "");
+}
+
+// Resizes that come while the editor draws the line (the screen is not read meanwhile, so its
+// writes wait for room) fail none of them: the next command is answered and Ctrl-D ends with 0.
+TEST(CliTermTyped, ResizesWhileTheLineIsDrawnDoNotEndTheTool) {
+    const size_t before = ReadsSoFar(5);
+    TypedSession session("COM5");
+    ASSERT_TRUE(session.Started());
+    ASSERT_TRUE(session.WaitForPrompt(1)) << session.Screen();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    while (std::chrono::steady_clock::now() < end) session.Send(SIGWINCH);
+    session.Type("ATI\r");
+    ASSERT_TRUE(session.WaitFor("Manufacturer: Testmaker")) << session.Screen();
+    const size_t reply = session.Screen().find("Manufacturer: Testmaker");
+    // The prompt after the reply, and the editor's mode, so that Ctrl-D reaches the editor.
+    ASSERT_TRUE(session.WaitUntil([&] {
+        return session.Screen().find("\ncmd> ", reply) != std::string::npos && !session.InFoundMode();
+    })) << session.Screen().substr(reply);
+    session.Type("\x04");
+    EXPECT_EQ(session.Wait(), 0) << session.Screen().substr(reply);
+    EXPECT_EQ(ReceivedSince(5, before), "ATI\\r|");
 }
 
 // A script started the tool: they share a process group. SIGTERM at the prompt ends the tool
