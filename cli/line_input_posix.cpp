@@ -13,6 +13,7 @@
 #include <errno.h>
 #include <histedit.h>
 #include <langinfo.h>
+#include <poll.h>
 #include <signal.h>
 #include <termios.h>
 #include <unistd.h>
@@ -59,11 +60,14 @@ void RestoreFoundMode() {
 void OnResize(int) { Resized = 1; }
 void OnContinue(int) { Continued = 1; }
 
+// SA_RESTART, so that a resize while the editor draws does not fail its write (stdout would
+// keep the error, and the next command would end the tool as if the terminal had gone). The
+// key reader still learns of the signal: it waits in poll, which is never restarted.
 void Handle(int signalNumber, void (*handler)(int), struct sigaction* previous) {
     struct sigaction action {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;   // no SA_RESTART: the key reader learns of the signal and redraws
+    action.sa_flags = SA_RESTART;
     sigaction(signalNumber, &action, previous);
 }
 
@@ -89,26 +93,32 @@ void OnStop(int) {
     errno = savedErrno;
 }
 
+// After a resize, or a return from a stop, the line is drawn again.
+void RedrawAfterSignal(EditLine* editor) {
+    if (Resized != 0) {
+        Resized = 0;
+        el_resize(editor);
+        el_set(editor, EL_REFRESH);
+    }
+    if (Continued != 0) {
+        Continued = 0;
+        el_set(editor, EL_REFRESH);
+    }
+}
+
 // The editor's keys come through here rather than through libedit's reader, so that a resize
-// or a return from a stop, which end the read with EINTR, redraw the line instead of ending it.
+// or a return from a stop, which end the wait for a key with EINTR, redraw the line instead of
+// ending it.
 int ReadKey(EditLine* editor, wchar_t* key) {
     char bytes[MB_LEN_MAX];
     size_t have = 0;
     for (;;) {
+        RedrawAfterSignal(editor);
+        pollfd keys{STDIN_FILENO, POLLIN, 0};
+        if (poll(&keys, 1, -1) < 0 && errno == EINTR) continue;
         char byte = 0;
         const ssize_t n = read(STDIN_FILENO, &byte, 1);
-        if (n < 0 && errno == EINTR) {
-            if (Resized != 0) {
-                Resized = 0;
-                el_resize(editor);
-                el_set(editor, EL_REFRESH);
-            }
-            if (Continued != 0) {
-                Continued = 0;
-                el_set(editor, EL_REFRESH);
-            }
-            continue;
-        }
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             *key = L'\0';
             return n == 0 ? 0 : -1;

@@ -13,13 +13,15 @@ volatile sig_atomic_t ResizedFlag = 0;
 void OnStopSignal(int) { StopRequestedFlag = 1; }
 void OnResize(int) { ResizedFlag = 1; }
 
-// No SA_RESTART: the signal must end the sleep at once. The port layer takes EINTR in its
-// stride.
+// SA_RESTART, so that a Ctrl-C or a resize that comes while a frame is being written does not
+// fail the write (the watch would end as if the terminal had gone). The waits that the signal
+// must end still end at once: clock_nanosleep and the port layer's poll are never restarted
+// (signal(7)), and the port layer takes their EINTR in its stride.
 void Catch(int signalNumber, void (*handler)(int)) {
     struct sigaction action {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;
+    action.sa_flags = SA_RESTART;
     sigaction(signalNumber, &action, nullptr);
 }
 

@@ -182,6 +182,8 @@ public:
     }
     bool Started() const { return master_ >= 0 && child_ > 0; }
 
+    void Send(int signalNumber) { kill(child_, signalNumber); }
+
     void Type(const std::string& keys) { EXPECT_EQ(write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size())); }
 
     // Reads the screen output until `text` has appeared `times` times in all, or 10 s pass.
@@ -206,6 +208,10 @@ public:
         return true;
     }
 
+    // Reads the screen output until no process has the terminal open any more (the master
+    // then reads EIO), or 10 s pass.
+    void ReadToTheEnd() { WaitUntil([] { return false; }); }
+
     // The editor draws the prompt at the start of a line once it has the terminal in raw mode:
     // only then do keys reach it as keys (typed earlier, the terminal's own line editing would
     // take them). A redraw of the line starts with a carriage return alone and is not counted.
@@ -224,8 +230,8 @@ public:
     }
 
     // The exit status, reading the screen meanwhile so the program never blocks on a full
-    // terminal; -1 when a signal ended it (Signal() tells which) or when it has not ended
-    // within 10 s (it is then killed).
+    // terminal, and then what it wrote last; -1 when a signal ended it (Signal() tells which)
+    // or when it has not ended within 10 s (it is then killed).
     int Wait() {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         int status = 0;
@@ -239,6 +245,8 @@ public:
             }
         }
         exited_ = true;
+        // Its last words may have come between the read above and its end.
+        ReadToTheEnd();
         if (WIFSIGNALED(status)) signal_ = WTERMSIG(status);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -282,6 +290,27 @@ TEST(CliTermTyped, CtrlCDropsTheLineAndExitEnds) {
     session.Type("exit\r");
     EXPECT_EQ(session.Wait(), 0) << session.Screen();
     EXPECT_EQ(ReceivedSince(5, before), "");
+}
+
+// Resizes that come while the editor draws the line (the screen is not read meanwhile, so its
+// writes wait for room) fail none of them: the next command is answered and Ctrl-D ends with 0.
+TEST(CliTermTyped, ResizesWhileTheLineIsDrawnDoNotEndTheTool) {
+    const size_t before = ReadsSoFar(5);
+    TypedSession session("COM5");
+    ASSERT_TRUE(session.Started());
+    ASSERT_TRUE(session.WaitForPrompt(1)) << session.Screen();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    while (std::chrono::steady_clock::now() < end) session.Send(SIGWINCH);
+    session.Type("ATI\r");
+    ASSERT_TRUE(session.WaitFor("Manufacturer: Testmaker")) << session.Screen();
+    const size_t reply = session.Screen().find("Manufacturer: Testmaker");
+    // The prompt after the reply, and the editor's mode, so that Ctrl-D reaches the editor.
+    ASSERT_TRUE(session.WaitUntil([&] {
+        return session.Screen().find("\ncmd> ", reply) != std::string::npos && !session.InFoundMode();
+    })) << session.Screen().substr(reply);
+    session.Type("\x04");
+    EXPECT_EQ(session.Wait(), 0) << session.Screen().substr(reply);
+    EXPECT_EQ(ReceivedSince(5, before), "ATI\\r|");
 }
 
 // A script started the tool: they share a process group. SIGTERM at the prompt ends the tool
@@ -350,8 +379,11 @@ TEST(CliTermTyped, CtrlZSuspendsAndFgResumesTheLine) {
     shell.Type("fg\r");
     ASSERT_TRUE(shell.WaitFor("cmd> AT+CF", 2)) << shell.Screen();
     ASSERT_TRUE(shell.WaitUntil([&] { return !shell.InFoundMode(); }));
+    const size_t prompts = Count(shell.Screen(), "\ncmd> ");
     shell.Type("UN?\r");
     ASSERT_TRUE(shell.WaitFor("ERROR")) << shell.Screen();
+    // Ctrl-D typed before the editor has the terminal would be the terminal's own end of file.
+    ASSERT_TRUE(shell.WaitForPrompt(prompts + 1)) << shell.Screen();
     shell.Type("\x04");
     ASSERT_TRUE(shell.WaitFor("shell$ ", 3)) << shell.Screen();
     shell.Type("exit\r");

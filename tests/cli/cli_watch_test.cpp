@@ -321,6 +321,24 @@ TEST(CliWatch, EverySignalThatEndsTheScreenShowsTheCursorAgain) {
     }
 }
 
+// Resizes that come while frames are written (the terminal is not read meanwhile, so the
+// writes wait for room) fail none of them: the watch goes on and ends by Ctrl-C as usual.
+TEST(CliWatch, ResizesWhileFramesAreWrittenDoNotEndTheWatch) {
+    const auto storm = [](pid_t tool, int) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+        while (std::chrono::steady_clock::now() < end) kill(tool, SIGWINCH);
+    };
+    const TerminalOutcome watch = RunOnTerminal({"watch", "--interval", "0.2", "COM8"},
+                                                {Once("(1 reading)", storm), Once("(3 readings)", Send(SIGINT))});
+    const std::string last = watch.out.substr(watch.out.size() - std::min<size_t>(watch.out.size(), 400));
+    EXPECT_EQ(watch.status, 0) << last;
+    const size_t restored = watch.out.rfind("\x1b[?25h");
+    ASSERT_NE(restored, std::string::npos) << last;
+    EXPECT_TRUE(std::regex_search(watch.out.substr(restored),
+                                  std::regex("[0-9]+ readings, min -77 dBm, avg -77.0 dBm, max -77 dBm\r?\n$")))
+        << last;
+}
+
 // SIGPIPE is ignored, so that a reader that goes away shows as a failed write and the watch
 // ends through its normal path; sent on its own it changes nothing.
 TEST(CliWatch, ASigpipeOfItsOwnDoesNotEndTheWatch) {
