@@ -15,6 +15,7 @@
 #include "cli/info_json.h"
 #include "cli/modem_signal.h"
 #include "cli/report/console_output.h"
+#include "cli/report/metric_text.h"
 #include "common/cp1251.h"
 #include "info/captured_rows.h"
 #include "info/info_run.h"
@@ -86,14 +87,14 @@ Json ReadInfo(const std::string& path) {
 }
 
 // A metric in dBm or dB to a tenth, as the families give them at their finest.
-Json MetricJson(const Metric& metric) {
+// Rounded to tenths: the child hands numbers to its parent, and no formula defines more.
+Json RoundedMetricJson(const Metric& metric) {
     if (!metric.known) return Json(nullptr);
     const double tenths = std::round(metric.value * 10);
     if (std::fmod(tenths, 10) == 0) return Json(static_cast<long long>(tenths / 10));
     return Json(tenths / 10);
 }
 
-Json KnownJson(const KnownInt& value) { return value.known ? Json(value.value) : Json(nullptr); }
 
 Json ReadSignal(const std::string& path, const std::string& family) {
     Json document;
@@ -116,12 +117,12 @@ Json ReadSignal(const std::string& path, const std::string& family) {
     const RadioFacts& radio = signal.radio;
     const char* tech = TechName(radio.tech);
     document["rat"] = tech != nullptr ? Json(tech) : Json(nullptr);
-    document["rssi"] = MetricJson(radio.Get(MetricKind::Rssi));
-    document["rsrp"] = MetricJson(radio.Get(MetricKind::Rsrp));
-    document["rsrq"] = MetricJson(radio.Get(MetricKind::Rsrq));
-    document["sinr"] = MetricJson(radio.Get(MetricKind::Sinr));
-    document["band"] = KnownJson(radio.band);
-    document["pci"] = KnownJson(radio.pci);
+    document["rssi"] = RoundedMetricJson(radio.Get(MetricKind::Rssi));
+    document["rsrp"] = RoundedMetricJson(radio.Get(MetricKind::Rsrp));
+    document["rsrq"] = RoundedMetricJson(radio.Get(MetricKind::Rsrq));
+    document["sinr"] = RoundedMetricJson(radio.Get(MetricKind::Sinr));
+    document["band"] = KnownIntJson(radio.band);
+    document["pci"] = KnownIntJson(radio.pci);
     document["radio_family"] = signal.radioFamily.empty() ? Json(nullptr) : Json(signal.radioFamily);
     document["error"] = !signal.portError.empty() ? Json(Cp1251ToUtf8(signal.portError))
                         : signal.answered         ? Json(nullptr)

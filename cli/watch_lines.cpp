@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "cli/report/metric_text.h"
 #include "common/cp1251.h"
 #include "common/utc_time.h"
 
@@ -19,21 +20,7 @@ std::string ReadingText(const SignalReading& reading) {
     return reading.answered ? Cp1251ToUtf8(reading.text) : reading.gapText;
 }
 
-namespace {
-
 using Json = nlohmann::ordered_json;
-
-// Whole numbers as integers ("-95", not "-95.0"), halves and tenths as they are.
-Json MetricJson(const Metric& metric) {
-    if (!metric.known) return Json(nullptr);
-    const long long whole = static_cast<long long>(metric.value);
-    if (static_cast<double>(whole) == metric.value) return Json(whole);
-    return Json(metric.value);
-}
-
-Json KnownJson(const KnownInt& value) { return value.known ? Json(value.value) : Json(nullptr); }
-
-}  // namespace
 
 std::string ReadingAsJson(const SignalReading& reading, const SignalMeter& meter) {
     Json line;
@@ -49,8 +36,8 @@ std::string ReadingAsJson(const SignalReading& reading, const SignalMeter& meter
     line["rsrp"] = MetricJson(radio.Get(MetricKind::Rsrp));
     line["rsrq"] = MetricJson(radio.Get(MetricKind::Rsrq));
     line["sinr"] = MetricJson(radio.Get(MetricKind::Sinr));
-    line["band"] = KnownJson(meter.Band());
-    line["pci"] = KnownJson(meter.Pci());
+    line["band"] = KnownIntJson(meter.Band());
+    line["pci"] = KnownIntJson(meter.Pci());
     return line.dump();
 }
 

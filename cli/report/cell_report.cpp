@@ -102,15 +102,8 @@ std::string ModemText(const std::string& text1251, size_t maxLength) {
 
 using Json = nlohmann::ordered_json;
 
-Json Nullable(const KnownInt& value) { return value.known ? Json(value.value) : Json(nullptr); }
+Json Nullable(const KnownInt& value) { return KnownIntJson(value); }
 Json Nullable(const char* text) { return text ? Json(text) : Json(nullptr); }
-// Whole numbers as integers ("-95", not "-95.0"), halves and tenths as they are.
-Json MetricJson(const Metric& metric) {
-    if (!metric.known) return Json(nullptr);
-    const long long whole = static_cast<long long>(metric.value);
-    if (static_cast<double>(whole) == metric.value) return Json(whole);
-    return Json(metric.value);
-}
 
 Json NullableText(const std::string& text1251) {
     return text1251.empty() ? Json(nullptr) : Json(Cp1251ToUtf8(text1251));
