@@ -31,18 +31,22 @@ CTEST_RETRY := $(CTEST) --repeat until-pass:2
 
 all: build
 
+# The targets install what is missing first. `make test` installs what the native build needs
+# and lets the rest (the cross compiler, Wine, the display, Prometheus) install beside that
+# build (scripts/test-stages.sh), so its stages call the targets with DEPS empty.
+DEPS ?= deps
 deps:
 	@scripts/install-deps.sh
 
-native: deps
+native: $(DEPS)
 	cmake -S . -B $(NATIVE) $(CMAKE_FLAGS) >/dev/null
 	cmake --build $(NATIVE) -j$(JOBS)
 
-win32: deps
+win32: $(DEPS)
 	cmake -S . -B $(WIN32DIR) $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
 	cmake --build $(WIN32DIR) -j$(JOBS)
 
-win64: deps
+win64: $(DEPS)
 	cmake -S . -B $(WIN64DIR) $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake >/dev/null
 	cmake --build $(WIN64DIR) -j$(JOBS)
 
@@ -51,7 +55,8 @@ build: native win32
 # Every stage side by side once the builds the Windows tests need are made, each logging to
 # build/logs/STAGE.log; scripts/test-stages.sh prints each stage's CTest summary, and the
 # whole log of a stage that failed.
-test: deps
+test:
+	@scripts/install-deps.sh --build-only
 	@scripts/test-stages.sh $(JOBS)
 
 # The native tests also check the 32-bit Windows files (machine, imports, embedded resources).
@@ -74,7 +79,7 @@ run-test-windows:
 # The product's own 32-bit build, on a machine that refuses 32-bit code: in an emulated i386
 # PC (scripts/win32-guest.sh); `make test` does this there instead of test-windows. Where
 # 32-bit code runs, test-windows runs the same tests under plain Wine.
-test-win32: deps
+test-win32: $(DEPS)
 	@if [ "$$(scripts/windows-test-arch.sh)" = win64 ]; then \
 	  $(MAKE) --no-print-directory test-win32-guest; \
 	else $(MAKE) --no-print-directory test-windows; fi
@@ -85,12 +90,12 @@ run-test-win32-guest:
 	scripts/test-win32-guest.sh
 
 # The simulator for inside the i386 guest: a static 32-bit build (g++ -m32).
-guest-sim: deps
+guest-sim: $(DEPS)
 	cmake -S . -B build/guest-sim $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/linux-i386.cmake \
 	      -DVESMARIN_SIMULATOR_ONLY=ON >/dev/null
 	cmake --build build/guest-sim -j$(JOBS) --target modemsim
 
-asan: deps
+asan: $(DEPS)
 	cmake -S . -B $(ASANDIR) -DCMAKE_BUILD_TYPE=Debug -DVESMARIN_SANITIZE=ON >/dev/null
 	cmake --build $(ASANDIR) -j$(JOBS)
 
@@ -100,7 +105,7 @@ run-test-asan:
 	cd $(ASANDIR) && $(CTEST_RETRY)
 
 FUZZ_SECONDS ?= 60
-fuzz-build: deps
+fuzz-build: $(DEPS)
 	cmake -S . -B $(FUZZDIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	      -DVESMARIN_FUZZ=ON >/dev/null
 	cmake --build $(FUZZDIR) -j$(JOBS)
@@ -142,7 +147,7 @@ gui-reference: native
 	  --output-on-failure --timeout 900'
 
 # Redraws the embedded pictures in res/ (they are committed, so a build never needs this).
-pictures: deps
+pictures: $(DEPS)
 	res/make-pictures.sh
 
 # Release packages in dist/: the Windows zip (32-bit programs) and the Debian package of the

@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <string>
 
-#include "cli/command_line.h"
-#include "cli/exit_codes.h"
-#include "cli/process_start.h"
-#include "cli/report/console_output.h"
+#include "cli/grammar/command_line.h"
+#include "cli/console/exit_codes.h"
+#include "cli/console/process_start.h"
+#include "cli/console/console_output.h"
 
 namespace {
 

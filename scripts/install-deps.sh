@@ -5,21 +5,35 @@
 # packaging tools of `make dist`. Does nothing when everything is already there. On a machine
 # that refuses 32-bit code it adds what the emulated i386 PC of the 32-bit tests needs
 # (scripts/win32-guest.sh).
+#   install-deps.sh                 everything
+#   install-deps.sh --build-only    only what the native and sanitizer builds need, so that
+#                                   `make test` can start compiling while the rest installs
 set -euo pipefail
+
+build_only=0
+case "${1:-}" in
+  "") ;;
+  --build-only) build_only=1 ;;
+  *) echo "usage: install-deps.sh [--build-only]" >&2; exit 2 ;;
+esac
 
 need=()
 have_cmd() { command -v "$1" >/dev/null 2>&1; }
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
 for p in cmake make ccache g++ clang libclang-rt-14-dev googletest libgtest-dev nlohmann-json3-dev \
-         libcli11-dev libedit-dev python3 python3-pefile g++-mingw-w64-i686 binutils-mingw-w64-i686 \
-         g++-mingw-w64-x86-64 wine64 \
-         xvfb xauth xdotool xclip x11-utils imagemagick fonts-liberation fonts-wine procps \
-         zip unzip dpkg-dev lintian pkg-config libcpp-httplib-dev prometheus curl; do
+         libcli11-dev libedit-dev python3 pkg-config libcpp-httplib-dev; do
   have_pkg "$p" || need+=("$p")
 done
-have_pkg wine32:i386 || need+=("wine32:i386")
-have_pkg wine || need+=("wine")
+if [ $build_only -eq 0 ]; then
+  for p in python3-pefile g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 \
+           xvfb xauth xdotool xclip x11-utils imagemagick fonts-liberation fonts-wine procps \
+           zip unzip dpkg-dev lintian prometheus curl; do
+    have_pkg "$p" || need+=("$p")
+  done
+  have_pkg wine32:i386 || need+=("wine32:i386")
+  have_pkg wine || need+=("wine")
+fi
 
 if [ "$(id -u)" -ne 0 ]; then
   SUDO=sudo
@@ -38,11 +52,13 @@ install() {
 }
 
 if [ ${#need[@]} -gt 0 ]; then
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  if [ $build_only -eq 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
   fi
   install "${need[@]}"
 fi
+
+[ $build_only -eq 1 ] && exit 0
 
 # The exporter's test runs a Prometheus server of its own on a free port; the package's own
 # service, where the install started one, is stopped and kept from starting again.

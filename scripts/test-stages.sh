@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # The stages of `make test`, side by side where they are independent:
 #   test-stages.sh JOBS
-# The builds follow one another (each already uses every core); a stage's tests start as soon
-# as its build is done and run while the next builds compile: the Windows tests under Wine
-# (which mostly wait: on Wine, on the screen, on simulated modems), the native tests, the
-# sanitizer tests, the fuzzers. Where 32-bit code cannot run, the Windows tests run in the
-# emulated i386 PC instead, whose image is built (or found in the cache) from the start. Each stage logs to build/logs/STAGE.log. When a stage ends, one
+# What the native builds need is installed before this starts; the rest installs beside the
+# native build. The builds follow one another (each already uses every core); a stage's tests
+# start as soon as its build is done and run while the next builds compile: the Windows tests
+# under Wine (which mostly wait: on Wine, on the screen, on simulated modems), the native
+# tests, the sanitizer tests, the fuzzers. Where 32-bit code cannot run, the Windows tests run
+# in the emulated i386 PC instead, whose image is built (or found in the cache) as soon as the
+# install is done. Each stage logs to build/logs/STAGE.log. When a stage ends, one
 # line says how it went and how long it took, with CTest's summary; a failed stage's whole log
 # is printed at the end. Exit status 0 only when every stage passed.
 set -u
@@ -15,7 +17,8 @@ cd "$root" || exit 2
 logs=$root/build/logs
 mkdir -p "$logs"
 rm -f "$logs"/*.log "$logs"/*.status
-make_quiet() { make --no-print-directory JOBS="$jobs" "$@"; }
+# The stages install nothing themselves: the install stage below does, once.
+make_quiet() { make --no-print-directory DEPS= JOBS="$jobs" "$@"; }
 started=$SECONDS
 
 # set_status NAME STATUS: in one step, since another line of stages may be waiting to read it.
@@ -63,46 +66,85 @@ skip_stage() {
   set_status "$1" skipped
 }
 
-arch=$(scripts/windows-test-arch.sh)
-if [ "$arch" = win32 ]; then
-  # 32-bit code runs here: the product's build is tested under plain 32-bit Wine.
-  if run_stage build-native make_quiet native && run_stage build-win32 make_quiet win32; then
-    run_stage test-windows make_quiet run-test-windows &
-    run_stage test-native make_quiet run-test-native &
+# What the native builds need is installed already (make test did that); the rest — the
+# cross compiler, Wine, the display, Prometheus, the emulated PC's tools — installs while the
+# native build compiles, since most of an install is waiting on downloads.
+run_stage install scripts/install-deps.sh &
+finished() { [ -f "$logs/$1.status" ]; }
+passed() {
+  while ! finished "$1"; do sleep 1; done
+  [ "$(cat "$logs/$1.status")" = 0 ]
+}
+
+# run_asan: the sanitizer build, and its tests beside whatever builds next.
+run_asan() {
+  if run_stage build-asan make_quiet asan; then
+    run_stage test-asan make_quiet run-test-asan &
   else
-    skip_stage test-windows "a build it needs failed"
-    skip_stage test-native "a build it needs failed"
+    skip_stage test-asan "its build failed"
   fi
+}
+
+# On a machine that refuses 32-bit code the Windows tests run in the emulated i386 PC. Its
+# image (cached after the first time) is the longest path, so it is built as soon as the
+# install tells which way this machine goes, beside the builds; its tests start once both it
+# and the builds they need exist.
+guest_line() {
+  passed install || return
+  [ "$(scripts/windows-test-arch.sh)" = win64 ] || return
+  if ! run_stage guest-image scripts/guest/build-image.sh; then
+    skip_stage test-win32-guest "the guest's image was not built"
+    return
+  fi
+  while ! finished build-guest-sim; do sleep 1; done
+  if [ "$(cat "$logs/build-guest-sim.status")" = 0 ]; then
+    run_stage test-win32-guest make_quiet run-test-win32-guest
+  else
+    skip_stage test-win32-guest "a build it needs failed"
+  fi
+}
+guest_line &
+
+native_ok=0
+run_stage build-native make_quiet native && native_ok=1
+# While the install still runs, the sanitizer build (which needs nothing more) goes first.
+asan_done=0
+if ! finished install; then
+  run_asan
+  asan_done=1
+fi
+if ! passed install; then
+  for stage in build-win32 test-windows test-native build-guest-sim; do
+    skip_stage "$stage" "the install failed"
+  done
+elif [ $native_ok -eq 0 ]; then
+  for stage in build-win32 test-windows test-native build-guest-sim; do
+    skip_stage "$stage" "a build it needs failed"
+  done
 else
-  # This machine refuses 32-bit code: the 32-bit build's Windows tests run in the emulated
-  # i386 PC. Its image (cached after the first time) is the longest path, so it is built from
-  # the start, beside the builds; the tests start once both it and the builds they need exist.
-  guest_line() {
-    if ! run_stage guest-image scripts/guest/build-image.sh; then
-      skip_stage test-win32-guest "the guest's image was not built"
-      return
-    fi
-    while [ ! -f "$logs/build-guest-sim.status" ]; do sleep 1; done
-    if [ "$(cat "$logs/build-guest-sim.status")" = 0 ]; then
-      run_stage test-win32-guest make_quiet run-test-win32-guest
+  arch=$(scripts/windows-test-arch.sh)
+  if [ "$arch" = win32 ]; then
+    # 32-bit code runs here: the product's build is tested under plain 32-bit Wine.
+    if run_stage build-win32 make_quiet win32; then
+      run_stage test-windows make_quiet run-test-windows &
+      run_stage test-native make_quiet run-test-native &
     else
-      skip_stage test-win32-guest "a build it needs failed"
+      skip_stage test-windows "a build it needs failed"
+      skip_stage test-native "a build it needs failed"
     fi
-  }
-  guest_line &
-  if run_stage build-native make_quiet native && run_stage build-win32 make_quiet win32; then
-    run_stage test-native make_quiet run-test-native &
-    run_stage build-guest-sim make_quiet guest-sim
   else
-    skip_stage test-native "a build it needs failed"
-    skip_stage build-guest-sim "a build it needs failed"
+    # This machine refuses 32-bit code: the 32-bit build's Windows tests run in the emulated
+    # i386 PC, whose image the guest line (started at the beginning) builds or finds.
+    if run_stage build-win32 make_quiet win32; then
+      run_stage test-native make_quiet run-test-native &
+      run_stage build-guest-sim make_quiet guest-sim
+    else
+      skip_stage test-native "a build it needs failed"
+      skip_stage build-guest-sim "a build it needs failed"
+    fi
   fi
 fi
-if run_stage build-asan make_quiet asan; then
-  run_stage test-asan make_quiet run-test-asan &
-else
-  skip_stage test-asan "its build failed"
-fi
+[ $asan_done -eq 1 ] || run_asan
 if run_stage build-fuzz make_quiet fuzz-build; then
   run_stage fuzz-smoke make_quiet run-fuzz-smoke &
 else

@@ -4,7 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/report/metric_text.h"
-#include "cli/report/visible_text.h"
+#include "cli/console/visible_text.h"
 #include "common/cp1251.h"
 #include "radio/quality_grade.h"
 

@@ -1,6 +1,6 @@
 #include "cli/report/scan_report.h"
 
-#include "cli/report/identity_json.h"
+#include "fleet/identity_json.h"
 #include "host/modem_ports.h"
 
 #include <cstdio>

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "cli/command_text.h"
+#include "cli/commands/command_text.h"
 
 namespace {
 

@@ -1,11 +1,12 @@
 // Label values from modem texts, and the exporter's listen address.
 #include <gtest/gtest.h>
 
-#include <CLI/CLI.hpp>
+#include "cli/grammar/command_line.h"
 #include <algorithm>
 
-#include "cli/report/label_value.h"
-#include "cli/serve_options.h"
+#include "exporter/label_value.h"
+#include "cli/commands/serve_options.h"
+#include "exporter/metrics_text.h"
 
 namespace {
 
@@ -56,23 +57,18 @@ TEST(ServeOptions, ListenAddresses) {
             EXPECT_FALSE(error.empty()) << c.text;
         }
     }
-    // serve's options as the grammar reads them (arguments in reverse, as CLI11 takes a vector).
+    // serve's options as the grammar reads them.
     const auto parses = [](std::vector<std::string> args, ServeOptions* options) {
-        CLI::App serve;
-        ServeArguments arguments;
-        DeclareServeOptions(&serve, &arguments);
-        std::reverse(args.begin(), args.end());
-        try {
-            serve.parse(args);
-        } catch (const CLI::ParseError&) {
-            return false;
-        }
-        *options = ServeOptionsFrom(arguments);
-        return true;
+        CommandLine line;
+        CommandOptions serve = line.AddCommand("serve", CommandHelp{"", "", ""}, [] { return 0; });
+        DeclareServeOptions(serve, options);
+        args.insert(args.begin(), "serve");
+        return line.Parse(args).kind == ParsedCommandLine::Kind::RunCommand;
     };
     ServeOptions options;
     EXPECT_FALSE(parses({"--interval", "0"}, &options));
     EXPECT_FALSE(parses({"--bogus"}, &options));
+    options = ServeOptions{};
     EXPECT_TRUE(parses({"--interval", "5", "--forget-after", "30", "--exclude", "/dev/ttyUSB0,/dev/ttyUSB1"}, &options));
     EXPECT_EQ(options.settings.intervalSeconds, 5);
     EXPECT_EQ(options.settings.choice.exclude.size(), 2u);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/piped_lines.h"
+#include "cli/console/piped_lines.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The PORT forms the tool accepts, and the ones it refuses before touching any port.
 #include <gtest/gtest.h>
 
-#include "cli/command_arguments.h"
-#include "cli/port_argument.h"
+#include "cli/grammar/port_checks.h"
+#include "cli/grammar/port_argument.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 
 #include <climits>
 
-#include "cli/signal_meter.h"
-#include "cli/watch_lines.h"
-#include "cli/watch_reading.h"
-#include "cli/watch_redraw.h"
+#include "cli/watch/signal_meter.h"
+#include "cli/watch/lines.h"
+#include "cli/watch/reading.h"
+#include "cli/watch/redraw.h"
 
 namespace {
 

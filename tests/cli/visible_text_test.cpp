@@ -5,7 +5,7 @@
 #include <vector>
 #include <string>
 
-#include "cli/report/visible_text.h"
+#include "cli/console/visible_text.h"
 #include "common/cp1251.h"
 
 namespace {

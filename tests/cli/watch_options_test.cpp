@@ -1,7 +1,7 @@
 // The arguments of watch: intervals, counts, and what is refused.
 #include <gtest/gtest.h>
 
-#include "cli/watch_options.h"
+#include "cli/commands/watch_options.h"
 
 namespace {
 

@@ -1,0 +1,138 @@
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+
+#include "fleet/child_processes.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr int kGraceMs = 2000;
+constexpr int kStopCheckMs = 200;
+
+struct Running {
+    pid_t pid = -1;
+    int fd = -1;   // read end of its stdout; -1 once at its end
+};
+
+pid_t Spawn(const std::string& program, const std::vector<std::string>& arguments, int* readFd) {
+    int pipeFds[2];
+    if (pipe2(pipeFds, O_CLOEXEC) != 0) return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::vector<std::string> strings{program};
+    strings.insert(strings.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (auto& text : strings) argv.push_back(&text[0]);
+    argv.push_back(nullptr);
+    // A child must end on SIGTERM (its clean-up removes its lock files) even when this
+    // process blocks or ignores the signals it handles itself.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none, defaults;
+    sigemptyset(&none);
+    sigemptyset(&defaults);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGPIPE}) sigaddset(&defaults, signal);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ) != 0) pid = -1;
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeFds[1]);
+    if (pid < 0) {
+        close(pipeFds[0]);
+        return -1;
+    }
+    *readFd = pipeFds[0];
+    return pid;
+}
+
+int64_t MsUntil(std::chrono::steady_clock::time_point when) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(when - std::chrono::steady_clock::now()).count();
+}
+
+}  // namespace
+
+std::string OwnProgramPath() {
+    char path[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0) return "";
+    path[length] = '\0';
+    return path;
+}
+
+void RunChildren(std::vector<ChildRun>* runs, uint32_t deadlineMs, const std::atomic<bool>* stop) {
+    const std::string program = OwnProgramPath();
+    std::vector<Running> running(runs->size());
+    for (size_t i = 0; i < runs->size(); ++i) {
+        running[i].pid = Spawn(program, (*runs)[i].arguments, &running[i].fd);
+        (*runs)[i].started = running[i].pid > 0;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(deadlineMs);
+    const auto killAt = deadline + std::chrono::milliseconds(kGraceMs);
+    bool asked = false;
+    for (;;) {
+        std::vector<pollfd> fds;
+        std::vector<size_t> owners;
+        for (size_t i = 0; i < running.size(); ++i) {
+            if (running[i].fd >= 0) {
+                fds.push_back({running[i].fd, POLLIN, 0});
+                owners.push_back(i);
+            }
+        }
+        if (fds.empty()) break;
+        const bool stopping = stop != nullptr && stop->load();
+        if (!asked && (MsUntil(deadline) <= 0 || stopping)) {
+            for (size_t i : owners) {
+                kill(running[i].pid, SIGTERM);
+                (*runs)[i].timedOut = true;
+            }
+            asked = true;
+        }
+        if (asked && MsUntil(killAt) <= 0) {
+            for (size_t i : owners) {
+                kill(running[i].pid, SIGKILL);
+                close(running[i].fd);
+                running[i].fd = -1;
+            }
+            break;
+        }
+        int64_t wait = asked ? MsUntil(killAt) : MsUntil(deadline);
+        if (stop != nullptr && wait > kStopCheckMs) wait = kStopCheckMs;
+        const int ready = poll(fds.data(), fds.size(), static_cast<int>(wait < 0 ? 0 : wait));
+        if (ready < 0 && errno != EINTR) break;
+        for (size_t k = 0; ready > 0 && k < fds.size(); ++k) {
+            if (fds[k].revents == 0) continue;
+            Running& child = running[owners[k]];
+            char chunk[8192];
+            const ssize_t got = read(child.fd, chunk, sizeof chunk);
+            if (got > 0) {
+                (*runs)[owners[k]].out.append(chunk, static_cast<size_t>(got));
+            } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
+                close(child.fd);
+                child.fd = -1;
+            }
+        }
+    }
+    for (size_t i = 0; i < running.size(); ++i) {
+        if (running[i].pid <= 0) continue;
+        if (running[i].fd >= 0) close(running[i].fd);
+        int status = 0;
+        while (waitpid(running[i].pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        (*runs)[i].exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+}

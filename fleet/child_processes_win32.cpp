@@ -1,0 +1,99 @@
+#include <windows.h>
+
+#include <thread>
+
+#include "fleet/child_processes.h"
+
+namespace {
+
+// One argument as the C runtime's command-line parser reads it back.
+std::string Quoted(const std::string& argument) {
+    std::string quoted = "\"";
+    size_t backslashes = 0;
+    for (char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, '\\');
+    return quoted + "\"";
+}
+
+struct Running {
+    HANDLE process = nullptr;
+    std::thread reader;
+};
+
+}  // namespace
+
+std::string OwnProgramPath() {
+    char path[MAX_PATH + 1] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::string(path, length) : "";
+}
+
+void RunChildren(std::vector<ChildRun>* runs, uint32_t deadlineMs, const std::atomic<bool>* stop) {
+    const std::string program = OwnProgramPath();
+    std::vector<Running> running(runs->size());
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                             OPEN_EXISTING, 0, nullptr);
+    for (size_t i = 0; i < runs->size(); ++i) {
+        HANDLE readEnd = nullptr, writeEnd = nullptr;
+        if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) continue;
+        SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+        std::string line = Quoted(program);
+        for (const auto& argument : (*runs)[i].arguments) line += " " + Quoted(argument);
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = nul;
+        startup.hStdOutput = writeEnd;
+        startup.hStdError = nul;
+        PROCESS_INFORMATION info{};
+        const BOOL made = CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                         nullptr, nullptr, &startup, &info);
+        CloseHandle(writeEnd);
+        if (!made) {
+            CloseHandle(readEnd);
+            continue;
+        }
+        CloseHandle(info.hThread);
+        (*runs)[i].started = true;
+        running[i].process = info.hProcess;
+        std::string* out = &(*runs)[i].out;
+        running[i].reader = std::thread([readEnd, out] {
+            char chunk[8192];
+            DWORD got = 0;
+            while (ReadFile(readEnd, chunk, sizeof chunk, &got, nullptr) && got > 0) out->append(chunk, got);
+            CloseHandle(readEnd);
+        });
+    }
+    const ULONGLONG deadline = GetTickCount64() + deadlineMs;
+    for (size_t i = 0; i < running.size(); ++i) {
+        if (running[i].process == nullptr) continue;
+        DWORD result = WAIT_TIMEOUT;
+        for (;;) {
+            const ULONGLONG now = GetTickCount64();
+            const DWORD left = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+            const DWORD slice = left < 200 ? left : 200;
+            result = WaitForSingleObject(running[i].process, slice);
+            if (result == WAIT_OBJECT_0 || slice == 0 || (stop != nullptr && stop->load())) break;
+        }
+        if (result != WAIT_OBJECT_0) {
+            TerminateProcess(running[i].process, 1);
+            WaitForSingleObject(running[i].process, INFINITE);
+            (*runs)[i].timedOut = true;
+        }
+        DWORD code = 0;
+        GetExitCodeProcess(running[i].process, &code);
+        (*runs)[i].exitCode = (*runs)[i].timedOut ? -1 : static_cast<int>(code);
+        running[i].reader.join();
+        CloseHandle(running[i].process);
+    }
+    if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
+}
