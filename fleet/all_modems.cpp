@@ -1,5 +1,7 @@
 #include "fleet/all_modems.h"
 
+#include <nlohmann/json.hpp>
+
 #include "fleet/identity_json.h"
 #include "common/cp1251.h"
 #include "fleet/child_processes.h"

@@ -1,5 +1,7 @@
 #include "fleet/identity_json.h"
 
+#include <nlohmann/json.hpp>
+
 namespace {
 
 nlohmann::ordered_json TextOrNull(const std::string& text) {

@@ -2,7 +2,7 @@
 // info --all --json and the exporter's labels.
 #pragma once
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 #include <string>
 
 #include "host/device_identity.h"

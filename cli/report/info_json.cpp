@@ -1,5 +1,7 @@
 #include "cli/report/info_json.h"
 
+#include <nlohmann/json.hpp>
+
 #include "common/cp1251.h"
 #include "common/utc_time.h"
 #include "info/buy_code_url.h"

@@ -2,7 +2,7 @@
 // processes behind them, so that every one carries the same content under the same keys.
 #pragma once
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 #include <string>
 
 class CapturedRows;

@@ -1,5 +1,6 @@
 #include "cli/report/metric_text.h"
 
+#include <nlohmann/json.hpp>
 #include <cstdio>
 
 std::string MetricNumber(double value) {

@@ -2,7 +2,7 @@
 // fraction, halves and tenths with one digit, and an open end of a coded scale as such.
 #pragma once
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 #include <string>
 
 #include "radio/radio_facts.h"
