@@ -38,7 +38,7 @@ int RunCellBench(const std::string& portName, const std::string& profilePath, in
         radio.SetCommandObserver(&RecordCommand, &commands);
         RadioFacts facts;
         const double start = NowMs();
-        const CellReading reading = radio.ReadCell(&facts, nullptr);
+        const CellReading reading = radio.ReadCell(&facts, StopCheck{});
         const double end = NowMs();
         if (reading.outcome != CellOutcome::Read || facts.registration == Registration::Unknown) {
             std::fprintf(stderr, "vesmarin-bench cell: the reading on %s failed at %s\n", portName.c_str(),

@@ -8,18 +8,30 @@ bool IsFormatBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+// The standard's two ends are one scale of 2 dB steps.
+static_assert(kCsqLowestDbm + 2 * 31 == kCsqHighestDbm, "+CSQ 31 is the scale's top");
+
 }  // namespace
 
 SignalLevel SignalLevelFromCsqValue(long long csq) {
-    SignalLevel level{false, 0, 0};
+    SignalLevel level;
     level.csq = csq > INT_MAX ? INT_MAX : csq < INT_MIN ? INT_MIN : static_cast<int>(csq);
+    long long first = 0;
+    long long last = 0;
     if (csq >= 0 && csq <= 31) {
-        level.known = true;
-        level.dbm = static_cast<int>(2 * csq - 113);
+        level.dbm = static_cast<int>(kCsqLowestDbm + 2 * csq);
+        first = 0;
+        last = 31;
     } else if (csq >= 100 && csq <= 191) {
-        level.known = true;
         level.dbm = static_cast<int>(csq - 216);
+        first = 100;
+        last = 191;
+    } else {
+        return level;
     }
+    level.known = true;
+    if (csq == first) level.end = OpenEnd::Below;
+    if (csq == last) level.end = OpenEnd::AtOrAbove;
     return level;
 }
 

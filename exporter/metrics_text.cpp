@@ -82,19 +82,19 @@ std::string MetricsText(const ExporterSnapshot& snapshot) {
     const struct {
         const char* name;
         const char* help;
-        std::optional<double> ExportedModem::*value;
+        MetricKind kind;
     } radioGauges[] = {
         {"vesmarin_rssi_dbm", "Received signal strength of the serving cell as the radio family reports it, in dBm.",
-         &ExportedModem::rssi},
-        {"vesmarin_rsrp_dbm", "Reference signal received power (LTE), in dBm.", &ExportedModem::rsrp},
-        {"vesmarin_rsrq_db", "Reference signal received quality (LTE), in dB.", &ExportedModem::rsrq},
-        {"vesmarin_sinr_db", "Signal to interference plus noise ratio (LTE), in dB.", &ExportedModem::sinr},
+         MetricKind::Rssi},
+        {"vesmarin_rsrp_dbm", "Reference signal received power (LTE), in dBm.", MetricKind::Rsrp},
+        {"vesmarin_rsrq_db", "Reference signal received quality (LTE), in dB.", MetricKind::Rsrq},
+        {"vesmarin_sinr_db", "Signal to interference plus noise ratio (LTE), in dB.", MetricKind::Sinr},
     };
     for (const auto& gauge : radioGauges) {
-        const auto member = gauge.value;
-        Family(&out, gauge.name, "gauge", gauge.help, modems, [member](const ExportedModem& m, std::string*, std::string* v) {
-            if (!m.up || !(m.*member)) return false;
-            *v = MetricNumber(*(m.*member));
+        const MetricKind kind = gauge.kind;
+        Family(&out, gauge.name, "gauge", gauge.help, modems, [kind](const ExportedModem& m, std::string*, std::string* v) {
+            if (!m.up || !m.radio.Get(kind).known) return false;
+            *v = MetricNumber(m.radio.Get(kind).value);
             return true;
         });
     }
@@ -102,9 +102,11 @@ std::string MetricsText(const ExporterSnapshot& snapshot) {
     Family(&out, "vesmarin_serving_cell_info", "gauge",
            "The serving cell's band and physical cell id (PCI), as labels; always 1.", modems,
            [](const ExportedModem& m, std::string* l, std::string* v) {
-               if (!m.up || (!m.band && !m.pci)) return false;
-               *l += ",band=\"" + (m.band ? std::to_string(*m.band) : "") + "\",pci=\"" +
-                     (m.pci ? std::to_string(*m.pci) : "") + "\"";
+               const KnownInt& band = m.radio.band;
+               const KnownInt& pci = m.radio.pci;
+               if (!m.up || (!band.known && !pci.known)) return false;
+               *l += ",band=\"" + (band.known ? std::to_string(band.value) : "") + "\",pci=\"" +
+                     (pci.known ? std::to_string(pci.value) : "") + "\"";
                *v = "1";
                return true;
            });

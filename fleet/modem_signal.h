@@ -9,11 +9,7 @@
 
 #include "link/serial_port.h"
 #include "radio/radio_facts.h"
-
-// What a reading found to ask for the radio facts, besides a family's name ("^HCSQ"): only
-// the standard +CESQ, or nothing at all (a 3G stick).
-constexpr char kRadioStandardOnly[] = "+CESQ";
-constexpr char kRadioNone[] = "none";
+#include "radio/radio_families.h"
 
 struct ModemSignal {
     bool answered = false;               // the modem replied to the signal query at all
@@ -22,12 +18,12 @@ struct ModemSignal {
     std::optional<int> registration;     // +CREG's <stat>: 0 not registered .. 5 roaming
     std::string sim;                     // +CPIN's answer ("READY", "SIM PIN"), "ERROR", or empty
     RadioFacts radio;                    // technology, RSSI, RSRP, RSRQ, SINR, band, PCI as known
-    // For the next reading of this modem: a family's name, kRadioStandardOnly or kRadioNone;
-    // empty when this reading ended before it found out.
-    std::string radioFamily;
+    // For the next reading of this modem: what it answers for the radio facts; untried when
+    // this reading ended before it found out.
+    RadioFamilyId radioFamily;
     std::string portError;               // the port's failure text once it failed, else empty
 };
 
-// `knownFamily`: what an earlier reading of the same modem put in radioFamily; empty (or a
-// name no longer known) has the families probed, each one it lacks costing one ERROR.
-ModemSignal ReadModemSignal(PortHandle port, const std::string& knownFamily);
+// `knownFamily`: what an earlier reading of the same modem put in radioFamily; untried has the
+// families probed, each one it lacks costing one ERROR.
+ModemSignal ReadModemSignal(PortHandle port, RadioFamilyId knownFamily);

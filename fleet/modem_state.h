@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "host/modem_identity.h"
+#include "radio/radio_facts.h"
+#include "radio/radio_families.h"
 
 using ExporterClock = std::chrono::steady_clock;
 
@@ -23,14 +25,12 @@ struct ExportedModem {
     bool present = true;        // found by the last rescan
     std::optional<int> csq, rssiDbm, registration;
     std::string sim;            // +CPIN's answer; empty when unknown
-    // The radio facts of the last reading (a radio family's, or +CESQ's): the technology
-    // ("LTE", empty when unknown), the metrics in dBm or dB, band and PCI.
-    std::string rat;
-    std::optional<double> rssi, rsrp, rsrq, sinr;
-    std::optional<long long> band, pci;
-    // What the readings found to ask for them ("^HCSQ", "+CESQ", "none"), handed to the next
-    // reading so that it does not probe again; empty until found out.
-    std::string radioFamily;
+    // The radio facts of the last reading (a radio family's, or +CESQ's), as its short JSON
+    // form carries them: technology, RSSI, RSRP, RSRQ, SINR, band and PCI.
+    RadioFacts radio;
+    // What the readings found to ask for them, handed to the next reading so that it does not
+    // probe again; untried until found out.
+    RadioFamilyId radioFamily;
     ExporterClock::time_point infoAt{};
     std::optional<ExporterClock::time_point> lastGood;   // the last reading that answered
     ExporterClock::time_point lastSeen{};                 // found or answered
@@ -47,6 +47,7 @@ struct ExporterSnapshot {
 };
 
 // The technology as the last reading named it, else as the information run gave it.
-inline const std::string& TechnologyOf(const ExportedModem& modem) {
-    return modem.rat.empty() ? modem.technology : modem.rat;
+inline std::string TechnologyOf(const ExportedModem& modem) {
+    const char* rat = TechName(modem.radio.tech);
+    return rat != nullptr ? rat : modem.technology;
 }

@@ -7,6 +7,7 @@
 #include "fleet/all_modems.h"
 #include "fleet/child_processes.h"
 #include "info/info_table.h"
+#include "radio/radio_json.h"
 
 namespace {
 
@@ -26,14 +27,6 @@ std::optional<int> WholeNumber(const std::string& text) {
 
 std::optional<int> OptionalInt(const Json& value) {
     return value.is_number_integer() ? std::optional<int>(value.get<int>()) : std::nullopt;
-}
-
-std::optional<double> OptionalDouble(const Json& value) {
-    return value.is_number() ? std::optional<double>(value.get<double>()) : std::nullopt;
-}
-
-std::optional<long long> OptionalLong(const Json& value) {
-    return value.is_number_integer() ? std::optional<long long>(value.get<long long>()) : std::nullopt;
 }
 
 std::string DeviceKey(const ModemPorts& ports) {
@@ -136,7 +129,7 @@ void ExporterRounds::Rescan() {
         const std::string firmware = Row(reading.document, InfoRow::FirmwareVersion);
         // Other firmware (or, without an IMEI, another stick in the socket) may answer
         // another radio family: the next reading finds out again.
-        if (model != modem.model || firmware != modem.firmware) modem.radioFamily.clear();
+        if (model != modem.model || firmware != modem.firmware) modem.radioFamily = RadioFamilyId();
         modem.model = model;
         modem.firmware = firmware;
         modem.technology = Row(reading.document, InfoRow::SystemMode);
@@ -158,9 +151,9 @@ void ExporterRounds::SignalRound() {
             ids.push_back(entry.first);
             ChildRun run;
             run.arguments = {"read-modem", "signal", entry.second.port};
-            if (!entry.second.radioFamily.empty()) {
+            if (!entry.second.radioFamily.IsUntried()) {
                 run.arguments.push_back("--radio-family");
-                run.arguments.push_back(entry.second.radioFamily);
+                run.arguments.push_back(RadioFamilyText(entry.second.radioFamily));
             }
             runs.push_back(run);
         }
@@ -189,14 +182,10 @@ void ExporterRounds::SignalRound() {
         modem.rssiDbm = OptionalInt(reading["rssi_dbm"]);
         modem.registration = OptionalInt(reading["registration"]);
         modem.sim = reading["sim"].is_string() ? reading["sim"].get<std::string>() : "";
-        modem.rat = reading["rat"].is_string() ? reading["rat"].get<std::string>() : "";
-        modem.rssi = OptionalDouble(reading["rssi"]);
-        modem.rsrp = OptionalDouble(reading["rsrp"]);
-        modem.rsrq = OptionalDouble(reading["rsrq"]);
-        modem.sinr = OptionalDouble(reading["sinr"]);
-        modem.band = OptionalLong(reading["band"]);
-        modem.pci = OptionalLong(reading["pci"]);
-        if (reading["radio_family"].is_string()) modem.radioFamily = reading["radio_family"].get<std::string>();
+        modem.radio = RadioFactsFromJson(reading);
+        if (reading["radio_family"].is_string()) {
+            modem.radioFamily = RadioFamilyFromText(reading["radio_family"].get<std::string>());
+        }
         modem.lastGood = now;
         modem.lastSeen = now;
     }

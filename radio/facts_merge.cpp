@@ -1,5 +1,7 @@
 #include "radio/radio_facts.h"
 
+#include "radio/lte_bands.h"
+
 namespace {
 
 void MergeInt(const KnownInt& from, KnownInt* into) {
@@ -13,10 +15,13 @@ void Stamp(KnownInt* value, const char* command) {
 }  // namespace
 
 void MergeFacts(const RadioFacts& from, RadioFacts* into) {
-    if (into->tech == RadioTech::Unknown && from.tech != RadioTech::Unknown) {
+    // Of two sources of one rank the first asked wins, as for every other fact.
+    if (from.tech != RadioTech::Unknown && (into->tech == RadioTech::Unknown || from.techRank > into->techRank)) {
         into->tech = from.tech;
         into->techSource = from.techSource;
+        into->techRank = from.techRank;
     }
+    into->nrLeg = into->nrLeg || from.nrLeg;
     if (into->registration == Registration::Unknown && from.registration != Registration::Unknown) {
         into->registration = from.registration;
         into->registrationSource = from.registrationSource;
@@ -57,5 +62,16 @@ void StampSources(RadioFacts* facts, const char* command) {
     Stamp(&facts->cellId, command);
     for (Metric& metric : facts->metrics) {
         if (metric.known && metric.source == nullptr) metric.source = command;
+    }
+}
+
+void CompleteFacts(RadioFacts* facts) {
+    if (!facts->band.known && facts->channel.known && facts->channelKind == ChannelKind::Earfcn) {
+        const int band = BandFromEarfcn(facts->channel.value);
+        if (band != 0) facts->band = {true, band, facts->channel.source};
+    }
+    if (facts->tech == RadioTech::Lte && facts->nrLeg) facts->tech = RadioTech::LteNr;
+    if (facts->tech == RadioTech::Nr5g) {
+        for (Metric& metric : facts->metrics) metric = Metric{};
     }
 }

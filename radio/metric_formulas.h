@@ -30,6 +30,6 @@ Metric HcsqEcio(long long code);
 // (module AT manual, serving cell query section).
 Metric QengSinrScale(long long code);
 
-// A value the modem already gives in dBm or dB (tenths when `tenths`), kept when it lies in
-// the metric's plausible range.
+// A value the modem already gives in dBm or dB, kept when it lies in the metric's plausible
+// range.
 Metric PlainMetric(MetricKind kind, double value);

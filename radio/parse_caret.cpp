@@ -1,21 +1,23 @@
 // The caret family: ^HCSQ?, ^SYSINFOEX, ^HFREQINFO?, ^MONSC (module AT manuals, network
 // service sections).
-#include "radio/lte_bands.h"
 #include "radio/metric_formulas.h"
 #include "radio/parse_fields.h"
 #include "radio/reply_parsers.h"
 
 namespace {
 
-constexpr const char* kHcsq = "AT^HCSQ?";
-constexpr const char* kSysinfoex = "AT^SYSINFOEX";
-constexpr const char* kMonsc = "AT^MONSC";
-
 RadioTech TechFromName(std::string_view name) {
     if (name == "LTE") return RadioTech::Lte;
     if (name == "WCDMA" || name == "TD-SCDMA") return RadioTech::Umts;
     if (name == "GSM") return RadioTech::Gsm;
+    if (name == "NR") return RadioTech::Nr5g;
     return RadioTech::Unknown;
+}
+
+void StoreCode(RadioFacts* facts, MetricKind kind, Metric (*decode)(long long), const std::vector<Field>& fields,
+               size_t index) {
+    long long code = 0;
+    if (FieldNumber(fields, index, &code)) StoreMetric(facts, kind, decode(code));
 }
 
 }  // namespace
@@ -23,19 +25,33 @@ RadioTech TechFromName(std::string_view name) {
 bool ParseHcsq(std::string_view reply, RadioFacts* facts) {
     const std::vector<std::string_view> lines = PrefixedLines(reply, "^HCSQ");
     if (lines.empty()) return false;
-    const std::vector<Field> fields = SplitFields(lines.back());
-    const std::string_view mode = FieldText(fields, 0);
-    StoreTech(facts, TechFromName(mode), kHcsq);
-    long long value = 0;
+    // The last line names the mode. On EN-DC the NR leg has a line of its own beside the LTE
+    // anchor's: the anchor gives the metrics, the NR line makes the technology LTE+NR.
+    std::vector<Field> fields = SplitFields(lines.back());
+    std::string_view mode = FieldText(fields, 0);
+    bool nrLine = false;
+    for (std::string_view rest : lines) nrLine = nrLine || FieldText(SplitFields(rest), 0) == "NR";
+    if (mode == "NR") {
+        for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+            std::vector<Field> earlier = SplitFields(*line);
+            if (FieldText(earlier, 0) == "LTE") {
+                fields = earlier;
+                mode = FieldText(fields, 0);
+                break;
+            }
+        }
+    }
+    StoreTech(facts, TechFromName(mode));
+    if (mode == "LTE" && nrLine) facts->nrLeg = true;
     // ^HCSQ: "LTE",<rssi>,<rsrp>,<sinr>,<rsrq>; "WCDMA",<rssi>,<rscp>,<ecio>; "GSM",<rssi>.
-    if (FieldNumber(fields, 1, &value)) StoreMetric(facts, MetricKind::Rssi, HcsqRssi(value), kHcsq);
+    if (mode != "NR") StoreCode(facts, MetricKind::Rssi, HcsqRssi, fields, 1);
     if (mode == "LTE") {
-        if (FieldNumber(fields, 2, &value)) StoreMetric(facts, MetricKind::Rsrp, HcsqRsrp(value), kHcsq);
-        if (FieldNumber(fields, 3, &value)) StoreMetric(facts, MetricKind::Sinr, HcsqSinr(value), kHcsq);
-        if (FieldNumber(fields, 4, &value)) StoreMetric(facts, MetricKind::Rsrq, HcsqRsrq(value), kHcsq);
+        StoreCode(facts, MetricKind::Rsrp, HcsqRsrp, fields, 2);
+        StoreCode(facts, MetricKind::Sinr, HcsqSinr, fields, 3);
+        StoreCode(facts, MetricKind::Rsrq, HcsqRsrq, fields, 4);
     } else if (mode == "WCDMA" || mode == "TD-SCDMA") {
-        if (FieldNumber(fields, 2, &value)) StoreMetric(facts, MetricKind::Rscp, HcsqRscp(value), kHcsq);
-        if (FieldNumber(fields, 3, &value)) StoreMetric(facts, MetricKind::Ecno, HcsqEcio(value), kHcsq);
+        StoreCode(facts, MetricKind::Rscp, HcsqRscp, fields, 2);
+        StoreCode(facts, MetricKind::Ecno, HcsqEcio, fields, 3);
     }
     return true;
 }
@@ -50,9 +66,9 @@ bool ParseSysinfoex(std::string_view reply, RadioFacts* facts) {
     if (FieldNumber(fields, 3, &value) && value == 255) facts->absence = Absence::NoSim;
     if (FieldNumber(fields, 5, &value)) {
         switch (value) {
-            case 1: StoreTech(facts, RadioTech::Gsm, kSysinfoex); break;
-            case 3: case 4: StoreTech(facts, RadioTech::Umts, kSysinfoex); break;
-            case 6: StoreTech(facts, RadioTech::Lte, kSysinfoex); break;
+            case 1: StoreTech(facts, RadioTech::Gsm); break;
+            case 3: case 4: StoreTech(facts, RadioTech::Umts); break;
+            case 6: StoreTech(facts, RadioTech::Lte); break;
             default: break;
         }
     }
@@ -65,23 +81,15 @@ bool ParseHfreqinfo(std::string_view reply, RadioFacts* facts) {
     // <n>,<sysmode>,<band_class>,<dl_fcn>,<dl_freq>,<dl_bw>,<ul_fcn>,<ul_freq>,<ul_bw>
     const std::vector<Field> fields = SplitFields(lines.back());
     long long sysmode = 0;
-    long long band = 0;
-    long long channel = 0;
     if (!FieldNumber(fields, 1, &sysmode)) return true;
-    const bool hasBand = FieldNumber(fields, 2, &band);
-    const bool hasChannel = FieldNumber(fields, 3, &channel);
     if (sysmode == 6) {
-        StoreInt(&facts->channel, hasChannel, channel, 0, 262143);
-        if (facts->channel.known) facts->channelKind = ChannelKind::Earfcn;
-        StoreInt(&facts->band, hasBand, band, 1, 255);
-        if (!facts->band.known && facts->channel.known && BandFromEarfcn(channel) != 0) {
-            facts->band = {true, BandFromEarfcn(channel)};
-        }
+        StoreChannelField(facts, fields, 3, ChannelKind::Earfcn, kMaxEarfcn);
     } else if (sysmode == 3) {
-        StoreInt(&facts->channel, hasChannel, channel, 0, 16383);
-        if (facts->channel.known) facts->channelKind = ChannelKind::Uarfcn;
-        StoreInt(&facts->band, hasBand, band, 1, 255);
+        StoreChannelField(facts, fields, 3, ChannelKind::Uarfcn, kMaxUarfcn);
+    } else {
+        return true;
     }
+    StoreNumberField(&facts->band, fields, 2, 1, 255);
     return true;
 }
 
@@ -90,43 +98,34 @@ bool ParseMonsc(std::string_view reply, RadioFacts* facts) {
     if (lines.empty()) return false;
     const std::vector<Field> fields = SplitFields(lines.back());
     const std::string_view mode = FieldText(fields, 0);
-    StoreTech(facts, TechFromName(mode), kMonsc);
-    double level = 0;
+    StoreTech(facts, TechFromName(mode));
     if (mode == "LTE") {
         // LTE,<MCC>,<MNC>,<ARFCN>,<Cell_ID>,<PCI>,<TAC>,<RSRP>,<RSRQ>,<RXLEV>
-        StoreOperator(facts, FieldText(fields, 1), FieldText(fields, 2), kMonsc);
-        StoreNumberField(&facts->channel, fields, 3, 0, 262143);
-        if (facts->channel.known) {
-            facts->channelKind = ChannelKind::Earfcn;
-            if (BandFromEarfcn(facts->channel.value) != 0) facts->band = {true, BandFromEarfcn(facts->channel.value)};
-        }
+        StoreOperator(facts, FieldText(fields, 1), FieldText(fields, 2));
+        StoreChannelField(facts, fields, 3, ChannelKind::Earfcn, kMaxEarfcn);
         StoreHexField(&facts->cellId, fields, 4, 0, kMaxCellId);
         StoreNumberField(&facts->pci, fields, 5, 0, 503);
         StoreHexField(&facts->area, fields, 6, 0, kMaxArea);
-        if (FieldValue(fields, 7, &level)) StoreMetric(facts, MetricKind::Rsrp, PlainMetric(MetricKind::Rsrp, level), kMonsc);
-        if (FieldValue(fields, 8, &level)) StoreMetric(facts, MetricKind::Rsrq, PlainMetric(MetricKind::Rsrq, level), kMonsc);
-        if (FieldValue(fields, 9, &level)) StoreMetric(facts, MetricKind::Rssi, PlainMetric(MetricKind::Rssi, level), kMonsc);
+        StoreLevelField(facts, MetricKind::Rsrp, fields, 7);
+        StoreLevelField(facts, MetricKind::Rsrq, fields, 8);
+        StoreLevelField(facts, MetricKind::Rssi, fields, 9);
     } else if (mode == "WCDMA") {
         // WCDMA,<MCC>,<MNC>,<ARFCN>,<PSC>,<Cell_ID>,<LAC>,<RSCP>,<RXLEV>,<EC/N0>,<DRX>,<URA_ID>
-        StoreOperator(facts, FieldText(fields, 1), FieldText(fields, 2), kMonsc);
-        StoreNumberField(&facts->channel, fields, 3, 0, 16383);
-        if (facts->channel.known) facts->channelKind = ChannelKind::Uarfcn;
+        StoreOperator(facts, FieldText(fields, 1), FieldText(fields, 2));
+        StoreChannelField(facts, fields, 3, ChannelKind::Uarfcn, kMaxUarfcn);
         StoreNumberField(&facts->pci, fields, 4, 0, 511);
         StoreHexField(&facts->cellId, fields, 5, 0, kMaxCellId);
         StoreHexField(&facts->area, fields, 6, 0, 0xFFFF);
-        if (FieldValue(fields, 7, &level)) StoreMetric(facts, MetricKind::Rscp, PlainMetric(MetricKind::Rscp, level), kMonsc);
-        if (FieldValue(fields, 8, &level)) StoreMetric(facts, MetricKind::Rssi, PlainMetric(MetricKind::Rssi, level), kMonsc);
-        if (FieldValue(fields, 9, &level)) StoreMetric(facts, MetricKind::Ecno, PlainMetric(MetricKind::Ecno, level), kMonsc);
+        StoreLevelField(facts, MetricKind::Rscp, fields, 7);
+        StoreLevelField(facts, MetricKind::Rssi, fields, 8);
+        StoreLevelField(facts, MetricKind::Ecno, fields, 9);
     } else if (mode == "GSM") {
         // GSM,<MCC>,<MNC>,<BAND>,<ARFCN>,<BSIC>,<Cell_ID>,<LAC>,<RXLEV>,<RxQuality>,<TA>
-        StoreOperator(facts, FieldText(fields, 1), FieldText(fields, 2), kMonsc);
-        StoreNumberField(&facts->channel, fields, 4, 0, 1023);
-        if (facts->channel.known) facts->channelKind = ChannelKind::Arfcn;
+        StoreOperator(facts, FieldText(fields, 1), FieldText(fields, 2));
+        StoreChannelField(facts, fields, 4, ChannelKind::Arfcn, kMaxArfcn);
         StoreHexField(&facts->cellId, fields, 6, 0, 0xFFFF);
         StoreHexField(&facts->area, fields, 7, 0, 0xFFFF);
-        if (FieldValue(fields, 8, &level)) StoreMetric(facts, MetricKind::Rssi, PlainMetric(MetricKind::Rssi, level), kMonsc);
-    } else {
-        return true;
+        StoreLevelField(facts, MetricKind::Rssi, fields, 8);
     }
     return true;
 }

@@ -1,4 +1,6 @@
-// Small helpers the family parsers share: a field as a number, a metric stored with its source.
+// Small helpers the family parsers share: a field as a number, a fact stored when it is in
+// range. The parsers name no command: the session stamps each fact with the command of the
+// family row it asked (StampSources).
 #pragma once
 
 #include <string>
@@ -7,7 +9,13 @@
 #include "radio/radio_facts.h"
 #include "radio/reply_lines.h"
 
+// A field that is never negative (a code, a channel, an id): digits only.
 inline bool FieldNumber(const std::vector<Field>& fields, size_t index, long long* value) {
+    return index < fields.size() && ParseUnsigned(fields[index].text, value);
+}
+
+// A signed integer field (a level in dBm or dB).
+inline bool FieldSigned(const std::vector<Field>& fields, size_t index, long long* value) {
     return index < fields.size() && ParseDecimal(fields[index].text, value);
 }
 
@@ -15,18 +23,24 @@ inline bool FieldHex(const std::vector<Field>& fields, size_t index, long long* 
     return index < fields.size() && ParseHex(fields[index].text, value);
 }
 
-inline bool FieldValue(const std::vector<Field>& fields, size_t index, double* value) {
-    return index < fields.size() && ParseDecimalFraction(fields[index].text, value);
-}
-
 inline std::string_view FieldText(const std::vector<Field>& fields, size_t index) {
     return index < fields.size() ? fields[index].text : std::string_view();
 }
 
-inline void StoreMetric(RadioFacts* facts, MetricKind kind, Metric metric, const char* source) {
+inline void StoreMetric(RadioFacts* facts, MetricKind kind, Metric metric) {
     if (!metric.known || !InRange(kind, metric.value)) return;
-    metric.source = source;
     facts->Get(kind) = metric;
+}
+
+// A level the modem gives in whole dBm or dB (tenths of them with `tenths`).
+inline void StoreLevelField(RadioFacts* facts, MetricKind kind, const std::vector<Field>& fields, size_t index,
+                            bool tenths = false) {
+    long long value = 0;
+    if (!FieldSigned(fields, index, &value)) return;
+    Metric metric;
+    metric.known = true;
+    metric.value = tenths ? static_cast<double>(value) / 10.0 : static_cast<double>(value);
+    StoreMetric(facts, kind, metric);
 }
 
 // A known integer when it lies in [low, high]. (Parse first, then call: the arguments of one
@@ -49,22 +63,32 @@ inline void StoreHexField(KnownInt* into, const std::vector<Field>& fields, size
     StoreInt(into, parsed, value, low, high);
 }
 
-// MCC and MNC as one number text ("250" and "01" give "25001"), when both are 2-3 digits.
-inline void StoreOperator(RadioFacts* facts, std::string_view mcc, std::string_view mnc, const char* source) {
-    long long scratch = 0;
-    if (mcc.size() != 3 || mnc.size() < 2 || mnc.size() > 3) return;
-    if (!ParseDecimal(mcc, &scratch) || !ParseDecimal(mnc, &scratch)) return;
-    if (mcc.front() == '-' || mcc.front() == '+' || mnc.front() == '-' || mnc.front() == '+') return;
-    facts->operatorNumeric = std::string(mcc) + std::string(mnc);
-    facts->operatorNumericSource = source;
+// The channel, of the kind the technology gives (0..`high`).
+inline void StoreChannelField(RadioFacts* facts, const std::vector<Field>& fields, size_t index, ChannelKind kind,
+                              long long high) {
+    StoreNumberField(&facts->channel, fields, index, 0, high);
+    if (facts->channel.known) facts->channelKind = kind;
 }
 
-inline void StoreTech(RadioFacts* facts, RadioTech tech, const char* source) {
+// MCC and MNC as one number text ("250" and "01" give "25001"), when both are 2-3 digits.
+inline void StoreOperator(RadioFacts* facts, std::string_view mcc, std::string_view mnc) {
+    long long scratch = 0;
+    if (mcc.size() != 3 || mnc.size() < 2 || mnc.size() > 3) return;
+    if (!ParseUnsigned(mcc, &scratch) || !ParseUnsigned(mnc, &scratch)) return;
+    facts->operatorNumeric = std::string(mcc) + std::string(mnc);
+}
+
+// The technology a family's serving-cell reply names: it outranks the +COPS and registration
+// AcT (TechRank).
+inline void StoreTech(RadioFacts* facts, RadioTech tech) {
     if (tech == RadioTech::Unknown) return;
     facts->tech = tech;
-    facts->techSource = source;
+    facts->techRank = TechRank::ServingCell;
 }
 
 // Cell ids: 28 bits on E-UTRAN and UTRAN (RNC and cell), 16 on GSM; areas 16 bits (TAC 24).
 constexpr long long kMaxCellId = 0xFFFFFFF;
 constexpr long long kMaxArea = 0xFFFFFF;
+constexpr long long kMaxEarfcn = 262143;
+constexpr long long kMaxUarfcn = 16383;
+constexpr long long kMaxArfcn = 1023;

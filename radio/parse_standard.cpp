@@ -1,26 +1,9 @@
 // The standard replies of 3GPP TS 27.007.
-#include <cstring>
-
-#include "common/signal_level.h"
 #include "radio/metric_formulas.h"
-#include "radio/reply_lines.h"
+#include "radio/parse_fields.h"
 #include "radio/reply_parsers.h"
 
 namespace {
-
-constexpr const char* kCops = "AT+COPS?";
-constexpr const char* kCesq = "AT+CESQ";
-constexpr const char* kCsq = "AT+CSQ";
-
-bool Number(const std::vector<Field>& fields, size_t index, long long* value) {
-    return index < fields.size() && ParseDecimal(fields[index].text, value);
-}
-
-void SetMetric(RadioFacts* facts, MetricKind kind, Metric metric, const char* source) {
-    if (!metric.known) return;
-    metric.source = source;
-    facts->Get(kind) = metric;
-}
 
 // The read form: <n>,<stat>[,<lac/tac>,<ci>[,<AcT>...]]. An unsolicited report starts with
 // <stat> and has its area (quoted, or hex) second, which is no small decimal <stat>.
@@ -37,8 +20,8 @@ bool LastRegistrationRead(std::string_view reply, std::string_view prefix, Regis
         long long mode = 0;
         long long stat = 0;
         if (fields.size() < 2 || fields[0].quoted || fields[1].quoted) continue;
-        if (!ParseDecimal(fields[0].text, &mode) || !ParseDecimal(fields[1].text, &stat)) continue;
-        if (mode < 0 || mode > 5 || stat < 0 || stat > 11) continue;
+        if (!FieldNumber(fields, 0, &mode) || !FieldNumber(fields, 1, &stat)) continue;
+        if (mode > 5 || stat > 11) continue;
         read->mode = mode;
         read->stat = stat;
         read->fields = fields;
@@ -58,31 +41,42 @@ Registration RegistrationOf(long long stat) {
     }
 }
 
-bool ParseRegistration(std::string_view reply, std::string_view prefix, const char* source, bool lte,
-                       RadioFacts* facts) {
+// The technology of an <AcT> field, at `rank`; AcT 13 (E-UTRAN with NR) is also an NR leg.
+bool StoreAct(RadioFacts* facts, const std::vector<Field>& fields, size_t index, TechRank rank) {
+    long long act = 0;
+    if (!FieldNumber(fields, index, &act) || TechFromAct(act) == RadioTech::Unknown) return false;
+    facts->tech = TechFromAct(act);
+    facts->techRank = rank;
+    if (act == 13) facts->nrLeg = true;
+    return true;
+}
+
+bool ParseRegistration(std::string_view reply, std::string_view prefix, bool eps, RadioFacts* facts) {
     RegistrationRead read;
     if (!LastRegistrationRead(reply, prefix, &read)) return false;
     facts->registration = RegistrationOf(read.stat);
-    facts->registrationSource = source;
     long long area = 0;
     long long cell = 0;
     // 3GPP TS 27.007: <lac>/<tac> two (TAC up to three) bytes, <ci> 28 bits, both hexadecimal.
-    const bool located = read.fields.size() >= 4 && ParseHex(read.fields[2].text, &area) &&
-                         ParseHex(read.fields[3].text, &cell) && area <= 0xFFFFFF && cell <= 0xFFFFFFF;
+    const bool located = FieldHex(read.fields, 2, &area) && FieldHex(read.fields, 3, &cell) && area <= kMaxArea &&
+                         cell <= kMaxCellId;
     if (located) {
         facts->area = {true, area};
         facts->cellId = {true, cell};
     }
-    long long act = 0;
-    if (read.fields.size() >= 5 && Number(read.fields, 4, &act) && TechFromAct(act) != RadioTech::Unknown) {
-        facts->tech = TechFromAct(act);
-        facts->techSource = source;
-    } else if (lte && located && (facts->registration == Registration::Home ||
-                                  facts->registration == Registration::Roaming)) {
+    // Registered on EPS with a location and no AcT: LTE.
+    if (!StoreAct(facts, read.fields, 4, TechRank::Registration) && eps && located &&
+        (facts->registration == Registration::Home || facts->registration == Registration::Roaming)) {
         facts->tech = RadioTech::Lte;
-        facts->techSource = source;
+        facts->techRank = TechRank::Registration;
     }
     return true;
+}
+
+// The first field of the reply's last line that starts with `prefix`.
+bool FirstFieldOf(std::string_view reply, std::string_view prefix, long long* value) {
+    const std::vector<std::string_view> lines = PrefixedLines(reply, prefix);
+    return !lines.empty() && FieldNumber(SplitFields(lines.back()), 0, value);
 }
 
 }  // namespace
@@ -103,77 +97,69 @@ bool ParseCops(std::string_view reply, RadioFacts* facts) {
     if (lines.empty()) return false;
     const std::vector<Field> fields = SplitFields(lines.back());
     long long format = -1;
-    if (fields.size() >= 3 && Number(fields, 1, &format) && !fields[2].text.empty()) {
+    if (FieldNumber(fields, 1, &format) && !FieldText(fields, 2).empty()) {
         long long number = 0;
         const std::string_view text = fields[2].text;
         // MCC (3 digits) and MNC (2 or 3 digits), 3GPP TS 23.003.
-        const bool numeric = (text.size() == 5 || text.size() == 6) && text[0] != '-' && text[0] != '+' &&
-                             ParseDecimal(text, &number);
+        const bool numeric = (text.size() == 5 || text.size() == 6) && ParseUnsigned(text, &number);
         if (format == 2 && numeric) {
             facts->operatorNumeric = std::string(text);
-            facts->operatorNumericSource = kCops;
         } else if (format == 0 || format == 1) {
-            facts->operatorName = std::string(fields[2].text);
-            facts->operatorNameSource = kCops;
+            facts->operatorName = std::string(text);
         }
     }
-    long long act = 0;
-    if (fields.size() >= 4 && Number(fields, 3, &act) && TechFromAct(act) != RadioTech::Unknown) {
-        facts->tech = TechFromAct(act);
-        facts->techSource = kCops;
-    }
+    StoreAct(facts, fields, 3, TechRank::Operator);
     return true;
 }
 
 bool CopsFormatOf(std::string_view reply, long long* format) {
     const std::vector<std::string_view> lines = PrefixedLines(reply, "+COPS");
     if (lines.empty()) return false;
-    const std::vector<Field> fields = SplitFields(lines.back());
-    return fields.size() >= 2 && Number(fields, 1, format) && *format >= 0 && *format <= 2;
+    return FieldNumber(SplitFields(lines.back()), 1, format) && *format <= 2;
 }
 
 bool ParseCesq(std::string_view reply, RadioFacts* facts) {
     const std::vector<std::string_view> lines = PrefixedLines(reply, "+CESQ");
     if (lines.empty()) return false;
     const std::vector<Field> fields = SplitFields(lines.back());
+    const struct {
+        size_t index;
+        MetricKind kind;
+        Metric (*decode)(long long);
+    } codes[] = {{0, MetricKind::Rssi, CesqRxlev},
+                 {2, MetricKind::Rscp, CesqRscp},
+                 {3, MetricKind::Ecno, CesqEcno},
+                 {4, MetricKind::Rsrq, CesqRsrq},
+                 {5, MetricKind::Rsrp, CesqRsrp}};
+    for (const auto& code : codes) {
+        long long value = 0;
+        if (FieldNumber(fields, code.index, &value)) StoreMetric(facts, code.kind, code.decode(value));
+    }
+    return true;
+}
+
+bool CsqLevelOf(std::string_view reply, SignalLevel* level) {
     long long value = 0;
-    if (Number(fields, 0, &value)) SetMetric(facts, MetricKind::Rssi, CesqRxlev(value), kCesq);
-    if (Number(fields, 2, &value)) SetMetric(facts, MetricKind::Rscp, CesqRscp(value), kCesq);
-    if (Number(fields, 3, &value)) SetMetric(facts, MetricKind::Ecno, CesqEcno(value), kCesq);
-    if (Number(fields, 4, &value)) SetMetric(facts, MetricKind::Rsrq, CesqRsrq(value), kCesq);
-    if (Number(fields, 5, &value)) SetMetric(facts, MetricKind::Rsrp, CesqRsrp(value), kCesq);
+    if (!FirstFieldOf(reply, "+CSQ", &value)) return false;
+    *level = SignalLevelFromCsqValue(value);
     return true;
 }
 
 bool ParseCsq(std::string_view reply, RadioFacts* facts) {
-    const std::vector<std::string_view> lines = PrefixedLines(reply, "+CSQ");
-    if (lines.empty()) return false;
-    const std::vector<Field> fields = SplitFields(lines.back());
-    long long value = 0;
-    if (!Number(fields, 0, &value)) return true;
-    const SignalLevel level = SignalLevelFromCsqValue(value);
-    if (!level.known) return true;
+    if (PrefixedLines(reply, "+CSQ").empty()) return false;
+    SignalLevel level;
+    if (!CsqLevelOf(reply, &level) || !level.known) return true;
     Metric metric;
     metric.known = true;
     metric.value = level.dbm;
-    // 3GPP TS 27.007 +CSQ: 0 is "-113 dBm or less", 31 "-51 dBm or greater"; the extension's
-    // 100 is below -115 and 191 at or above -25.
-    if (value == 0 || value == 100) metric.end = OpenEnd::Below;
-    if (value == 31 || value == 191) metric.end = OpenEnd::AtOrAbove;
-    if (value == 100) metric.value = -115;
-    SetMetric(facts, MetricKind::Rssi, metric, kCsq);
+    metric.end = level.end;
+    StoreMetric(facts, MetricKind::Rssi, metric);
     return true;
 }
 
-bool ParseCereg(std::string_view reply, RadioFacts* facts) {
-    return ParseRegistration(reply, "+CEREG", "AT+CEREG?", true, facts);
-}
-bool ParseCgreg(std::string_view reply, RadioFacts* facts) {
-    return ParseRegistration(reply, "+CGREG", "AT+CGREG?", false, facts);
-}
-bool ParseCreg(std::string_view reply, RadioFacts* facts) {
-    return ParseRegistration(reply, "+CREG", "AT+CREG?", false, facts);
-}
+bool ParseCereg(std::string_view reply, RadioFacts* facts) { return ParseRegistration(reply, "+CEREG", true, facts); }
+bool ParseCgreg(std::string_view reply, RadioFacts* facts) { return ParseRegistration(reply, "+CGREG", false, facts); }
+bool ParseCreg(std::string_view reply, RadioFacts* facts) { return ParseRegistration(reply, "+CREG", false, facts); }
 
 bool RegistrationModeOf(std::string_view reply, std::string_view prefix, long long* mode) {
     RegistrationRead read;
@@ -182,21 +168,36 @@ bool RegistrationModeOf(std::string_view reply, std::string_view prefix, long lo
     return true;
 }
 
-bool ParseCpin(std::string_view reply, RadioFacts* facts) {
+bool RegistrationStatOf(std::string_view reply, std::string_view prefix, long long* stat) {
+    RegistrationRead read;
+    if (!LastRegistrationRead(reply, prefix, &read)) return false;
+    *stat = read.stat;
+    return true;
+}
+
+bool SimStateOf(std::string_view reply, std::string_view* state) {
     const std::vector<std::string_view> lines = PrefixedLines(reply, "+CPIN");
-    if (!lines.empty()) {
-        if (lines.back() != "READY") facts->absence = Absence::PinRequired;
+    if (lines.empty()) return false;
+    *state = lines.back();
+    return true;
+}
+
+bool ParseCpin(std::string_view reply, RadioFacts* facts) {
+    std::string_view state;
+    if (SimStateOf(reply, &state)) {
+        if (state != "READY") facts->absence = Absence::PinRequired;
         return true;
     }
     // 3GPP TS 27.007 +CME ERROR 10 "SIM not inserted", 13 "SIM failure", 15 "SIM wrong".
     for (std::string_view rest : PrefixedLines(reply, "+CME ERROR")) {
         long long code = 0;
-        if ((ParseDecimal(rest, &code) && (code == 10 || code == 13 || code == 15)) ||
-            rest == "SIM not inserted" || rest == "SIM failure") {
+        const bool numbered = ParseUnsigned(rest, &code);
+        if ((numbered && (code == 10 || code == 13 || code == 15)) || rest == "SIM not inserted" ||
+            rest == "SIM failure") {
             facts->absence = Absence::NoSim;
             return true;
         }
-        if (ParseDecimal(rest, &code) && (code == 11 || code == 12)) {
+        if (numbered && (code == 11 || code == 12)) {
             facts->absence = Absence::PinRequired;   // SIM PIN / SIM PUK required
             return true;
         }
@@ -205,11 +206,9 @@ bool ParseCpin(std::string_view reply, RadioFacts* facts) {
 }
 
 bool ParseCfun(std::string_view reply, RadioFacts* facts) {
-    const std::vector<std::string_view> lines = PrefixedLines(reply, "+CFUN");
-    if (lines.empty()) return false;
     long long fun = 0;
-    const std::vector<Field> fields = SplitFields(lines.back());
+    if (PrefixedLines(reply, "+CFUN").empty()) return false;
     // 3GPP TS 27.007 +CFUN: 0 minimum functionality, 4 transmit and receive circuits off.
-    if (Number(fields, 0, &fun) && (fun == 0 || fun == 4)) facts->absence = Absence::RadioOff;
+    if (FirstFieldOf(reply, "+CFUN", &fun) && (fun == 0 || fun == 4)) facts->absence = Absence::RadioOff;
     return true;
 }

@@ -1,31 +1,10 @@
 #include "radio/quality_grade.h"
 
-namespace {
-
-struct Thresholds {
-    double excellent;
-    double good;
-    double fair;
-};
-
-Thresholds ThresholdsOf(MetricKind kind) {
-    switch (kind) {
-        case MetricKind::Rsrp: return {-80, -90, -100};
-        case MetricKind::Rsrq: return {-10, -15, -20};
-        case MetricKind::Sinr: return {20, 13, 0};
-        case MetricKind::Rssi: return {-65, -75, -85};
-        case MetricKind::Rscp: return {-75, -85, -95};
-        case MetricKind::Ecno: return {-6, -10, -15};
-        case MetricKind::Count: break;
-    }
-    return {0, 0, 0};
-}
-
-}  // namespace
+#include "radio/metric_table.h"
 
 Grade GradeOf(MetricKind kind, double value) {
     if (kind == MetricKind::Count || !(value == value)) return Grade::Unknown;
-    const Thresholds t = ThresholdsOf(kind);
+    const GradeBounds t = InfoOf(kind).grades;
     if (value >= t.excellent) return Grade::Excellent;
     if (value >= t.good) return Grade::Good;
     if (value >= t.fair) return Grade::Fair;

@@ -1,17 +1,4 @@
-// One grade per metric from one table of half-open ranges: a value at a threshold belongs to
-// the better grade (RSRP -80 is excellent, -80.5 good).
-//
-//   metric  excellent   good          fair          poor
-//   RSRP    >= -80      [-90, -80)    [-100, -90)   < -100   dBm
-//   RSRQ    >= -10      [-15, -10)    [-20, -15)    < -20    dB
-//   SINR    >= 20       [13, 20)      [0, 13)       < 0      dB
-//   RSSI    >= -65      [-75, -65)    [-85, -75)    < -85    dBm
-//   RSCP    >= -75      [-85, -75)    [-95, -85)    < -95    dBm
-//   Ec/No   >= -6       [-10, -6)     [-15, -10)    < -15    dB
-//
-// RSRP, RSRQ and SINR follow the thresholds operators and module makers give for LTE; RSSI
-// the same thresholds applied to a carrier's total power on any technology; RSCP and Ec/No
-// the usual UMTS drive-test bands.
+// One grade per metric, by the bounds of its row in the metric table (radio/metric_table.h).
 #pragma once
 
 #include "radio/radio_facts.h"

@@ -4,12 +4,22 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+
+#include "common/signal_level.h"
 
 // The access technology, as +COPS <AcT> and the vendor families name it.
 enum class RadioTech { Unknown, Gsm, Umts, Lte, LteNr, Nr5g };
 
 // "GSM", "UMTS", "LTE", "LTE+NR" (E-UTRAN with NR, EN-DC), "NR"; nullptr when unknown.
 const char* TechName(RadioTech tech);
+// The technology TechName gives that name; Unknown for any other text.
+RadioTech TechNamed(std::string_view name);
+
+// Who named the technology, weakest first. Readings disagree (+CEREG AcT 7 while +COPS says 13
+// and the family's serving cell has an NR leg): the serving-cell reply of a family knows best,
+// then the operator's AcT, then the registration's.
+enum class TechRank { None, Registration, Operator, ServingCell };
 
 // 3GPP TS 27.007 <stat> of +CREG/+CGREG/+CEREG, folded to what a user acts on.
 enum class Registration { Unknown, NotSearching, Home, Searching, Denied, Roaming };
@@ -19,11 +29,8 @@ enum class Absence { None, NoSim, PinRequired, RadioOff, NotRegistered, Searchin
 
 enum class ChannelKind { None, Earfcn, Uarfcn, Arfcn };
 
-// Which end of a coded scale a value sits on. The coded scales give the lower bound of their
-// interval (3GPP TS 27.007 +CESQ: "rsrp 1: -140 <= rsrp < -139 dBm"), so a value is
-// normally that bound; the lowest code has no lower bound and reads "below" its upper one,
-// and the highest reads "at or above".
-enum class OpenEnd { None, Below, AtOrAbove };
+// "EARFCN", "UARFCN", "ARFCN"; nullptr for None.
+const char* ChannelKindName(ChannelKind kind);
 
 enum class MetricKind { Rssi, Rsrp, Rsrq, Sinr, Rscp, Ecno, Count };
 
@@ -43,6 +50,10 @@ struct KnownInt {
 struct RadioFacts {
     RadioTech tech = RadioTech::Unknown;
     const char* techSource = nullptr;
+    TechRank techRank = TechRank::None;
+    // An NR leg beside the LTE anchor was seen (a NR5G-NSA line, an NR ^HCSQ line, AcT 13):
+    // CompleteFacts makes LTE into LTE+NR.
+    bool nrLeg = false;
 
     Registration registration = Registration::Unknown;
     const char* registrationSource = nullptr;
@@ -72,19 +83,23 @@ struct RadioFacts {
 inline long long EnbIdOf(long long cellId) { return cellId >> 8; }
 inline long long SectorOf(long long cellId) { return cellId & 255; }
 
-// The plausible range of each metric, beyond which a value is unknown rather than believed:
-// the reporting ranges of 3GPP TS 36.133 (RSRP -156..-31 dBm, RSRQ -34..2.5 dB, extended
-// ranges), TS 25.133 (RSCP -120..-25 dBm, Ec/No -24..0 dB), a receiver's RSSI, and SINR as the
-// modems report it (-20..+40 dB, one coded step below for the open end).
-struct MetricRange {
-    double low;
-    double high;
-};
-MetricRange RangeOf(MetricKind kind);
+// E-UTRAN (LTE, LTE+NR, or a channel given as an EARFCN): the cell id is an eNB id and a sector.
+bool OnEutran(const RadioFacts& facts);
+// E-UTRAN or NR: the area is a tracking area (TAC) and `pci` a physical cell id; below them a
+// location area (LAC) and a primary scrambling code.
+bool HasTrackingArea(const RadioFacts& facts);
+
+// Whether `value` lies in the metric's plausible range (radio/metric_table.h).
 bool InRange(MetricKind kind, double value);
 
-// Fills what `into` does not know yet from `from`: the first source asked wins.
+// Fills what `into` does not know yet from `from`: the first source asked wins, except for the
+// technology, where the stronger TechRank wins; an NR leg seen by either is kept.
 void MergeFacts(const RadioFacts& from, RadioFacts* into);
+
+// What follows from a whole reading, applied once at its end: the band of an EARFCN where the
+// modem named only the channel, LTE+NR where an NR leg was seen beside LTE, and no metrics
+// under NR (NR's own are not read yet: what a family gave beside it is not believed).
+void CompleteFacts(RadioFacts* facts);
 
 // Names `command` as the source of every fact in `facts` that has none yet (what a parser
 // filled in from that command's reply).

@@ -29,11 +29,19 @@ const RadioFamily* RadioFamilies(int* count) {
     return kFamilies;
 }
 
-int RadioFamilyNamed(std::string_view name) {
-    int count = 0;
-    const RadioFamily* families = RadioFamilies(&count);
-    for (int index = 0; index < count; ++index) {
-        if (name == families[index].name) return index;
+const char* RadioFamilyText(RadioFamilyId id) {
+    if (id.Family() != nullptr) return id.Family()->name;
+    if (id.IsStandardOnly()) return "+CESQ";
+    if (id.IsNone()) return "none";
+    return "";
+}
+
+RadioFamilyId RadioFamilyFromText(std::string_view text) {
+    for (RadioFamilyId id : {RadioFamilyId::StandardOnly(), RadioFamilyId::None()}) {
+        if (text == RadioFamilyText(id)) return id;
     }
-    return -1;
+    for (const RadioFamily& family : kFamilies) {
+        if (text == family.name) return RadioFamilyId::Of(&family);
+    }
+    return RadioFamilyId();
 }

@@ -139,7 +139,7 @@ void RadioSession::ReadRegistration(RadioFacts* facts, StopCheck stop, CellReadi
     RadioFacts first;
     bool haveFirst = false;
     for (const RegistrationCommand& registration : kRegistrations) {
-        if (Stopping(stop)) return;
+        if (stop()) return;
         const Reply reply = Ask(registration.read);
         if (Failed(reply, registration.read, reading)) return;
         RadioFacts found;
@@ -157,7 +157,7 @@ void RadioSession::ReadRegistration(RadioFacts* facts, StopCheck stop, CellReadi
             char back[32];
             std::snprintf(back, sizeof back, "%s=%lld", registration.base, mode);
             pending_[0].command = back;
-            if (Stopping(stop)) return;
+            if (stop()) return;
             const Reply setReply = Ask(set);
             if (Failed(setReply, set, reading)) return;
             if (setReply.final != FinalResult::Ok) {
@@ -181,36 +181,63 @@ void RadioSession::ReadRegistration(RadioFacts* facts, StopCheck stop, CellReadi
     if (haveFirst) MergeFacts(first, facts);
 }
 
-void RadioSession::ReadFamily(RadioFacts* facts, StopCheck stop, CellReading* reading) {
+// The one rule that finds what a modem answers, for every reading (cell, watch, the
+// exporter's reading process). Each vendor family's probe command is sent in the order of the
+// rows, then +CESQ:
+//  - OK with the reply's own line (a parser recognises it; unsolicited lines before, between
+//    or after are read past): the modem has it, and the probe ends.
+//  - a final error of any kind (ERROR, +CME ERROR, COMMAND NOT SUPPORT), or OK without the
+//    line: the modem lacks it, and the next is tried. A modem that lacks every family and
+//    +CESQ is "none"; one with +CESQ alone is "standard only".
+//  - silence (no final result code within the time limit): nothing is decided. The probe
+//    stops there with the reading's outcome NoReply, and the family stays untried, so the
+//    next reading asks again. A silent modem costs one time limit, not one per family, and a
+//    moment of silence is never remembered as a missing family: the exporter keeps what a
+//    reading found for every later reading.
+void RadioSession::Probe(RadioFacts* found, StopCheck stop, CellReading* reading) {
     int count = 0;
     const RadioFamily* families = RadioFamilies(&count);
-    if (family_ == kNoFamily) return;
-    const int first = family_ >= 0 ? family_ : 0;
-    const int last = family_ >= 0 ? family_ + 1 : count;
-    for (int index = first; index < last; ++index) {
-        const RadioFamily& family = families[index];
-        if (Stopping(stop)) return;
-        const Reply probe = Ask(family.queries[0].command);
-        if (Failed(probe, family.queries[0].command, reading)) return;
+    for (int index = 0; index <= count; ++index) {
+        const bool standard = index == count;
+        const char* command = standard ? StandardQueries::kCesq : families[index].queries[0].command;
+        const ReplyParser parse = standard ? ParseCesq : families[index].queries[0].parse;
+        if (stop()) return;
+        const Reply reply = Ask(command);
+        if (Failed(reply, command, reading)) return;
         RadioFacts got;
-        if (probe.final == FinalResult::Error || !ParseFrom(family.queries[0].parse, probe.text, family.queries[0].command, &got)) continue;
-        family_ = index;
-        for (int q = 1; q < kMaxFamilyQueries && family.queries[q].command != nullptr; ++q) {
-            if (Stopping(stop)) break;
-            const Reply reply = Ask(family.queries[q].command);
-            if (Failed(reply, family.queries[q].command, reading)) break;
-            RadioFacts more;
-            if (reply.final != FinalResult::Error) ParseFrom(family.queries[q].parse, reply.text, family.queries[q].command, &more);
-            MergeFacts(more, &got);
+        if (reply.final == FinalResult::Ok && ParseFrom(parse, reply.text, command, &got)) {
+            family_ = standard ? RadioFamilyId::StandardOnly() : RadioFamilyId::Of(&families[index]);
+            *found = got;
+            return;
         }
-        MergeFacts(got, facts);
-        return;
     }
-    if (family_ == kFamilyUntried) family_ = kNoFamily;
+    family_ = RadioFamilyId::None();
+}
+
+void RadioSession::ReadFamily(RadioFacts* facts, bool allQueries, bool repeated, StopCheck stop,
+                              CellReading* reading, bool* standardAsked) {
+    RadioFacts got;
+    const bool probed = family_.IsUntried();
+    if (probed) Probe(&got, stop, reading);
+    *standardAsked = probed && (family_.IsStandardOnly() || family_.IsNone());
+    const RadioFamily* family = family_.Family();
+    for (int q = probed ? 1 : 0; family != nullptr && q < kMaxFamilyQueries && family->queries[q].command; ++q) {
+        if (reading->outcome != CellOutcome::Read || stop() || (q > 0 && !allQueries)) break;
+        const FamilyQuery& query = family->queries[q];
+        const Reply reply = Ask(query.command);
+        if (Failed(reply, query.command, reading)) break;
+        RadioFacts more;
+        if (reply.final == FinalResult::Ok) ParseFrom(query.parse, reply.text, query.command, &more);
+        if (repeated && q > 0) {
+            for (Metric& metric : more.metrics) metric = Metric{};
+        }
+        MergeFacts(more, &got);
+    }
+    MergeFacts(got, facts);
 }
 
 void RadioSession::ReadOperator(RadioFacts* facts, StopCheck stop, CellReading* reading) {
-    if (Stopping(stop)) return;
+    if (stop()) return;
     const char* read = StandardQueries::kCops;
     const Reply reply = Ask(read);
     if (Failed(reply, read, reading)) return;
@@ -227,7 +254,7 @@ void RadioSession::ReadOperator(RadioFacts* facts, StopCheck stop, CellReading* 
         char back[32];
         std::snprintf(back, sizeof back, "AT+COPS=3,%lld", format);
         pending_[1].command = back;
-        if (Stopping(stop)) return;
+        if (stop()) return;
         const Reply setReply = Ask(set);
         if (Failed(setReply, set, reading)) return;
         if (setReply.final != FinalResult::Ok) {
@@ -258,7 +285,7 @@ void RadioSession::ReadAbsence(RadioFacts* facts, StopCheck stop, CellReading* r
         default: break;
     }
     for (const char* command : {StandardQueries::kCfun, StandardQueries::kCpin}) {
-        if (Stopping(stop)) return;
+        if (stop()) return;
         const Reply reply = Ask(command);
         if (Failed(reply, command, reading)) return;
         RadioFacts found;
@@ -290,12 +317,13 @@ void RadioSession::PutBack(CellReading* reading) {
 CellReading RadioSession::ReadCell(RadioFacts* out, StopCheck stop) {
     CellReading reading;
     RadioFacts facts;
-    const auto going = [&] { return reading.outcome == CellOutcome::Read && !Stopping(stop); };
+    const auto going = [&] { return reading.outcome == CellOutcome::Read && !stop(); };
     ReadRegistration(&facts, stop, &reading);
-    if (going()) ReadFamily(&facts, stop, &reading);
+    bool standardAsked = false;
+    if (going()) ReadFamily(&facts, true, false, stop, &reading, &standardAsked);
     const bool cellularMetrics = facts.Get(MetricKind::Rsrp).known || facts.Get(MetricKind::Rscp).known ||
                                  facts.Get(MetricKind::Rsrq).known;
-    if (going() && !cellularMetrics) {
+    if (going() && !cellularMetrics && !standardAsked) {
         const Reply reply = Ask(StandardQueries::kCesq);
         if (!Failed(reply, StandardQueries::kCesq, &reading)) {
             RadioFacts found;
@@ -314,96 +342,33 @@ CellReading RadioSession::ReadCell(RadioFacts* out, StopCheck stop) {
     if (going()) ReadOperator(&facts, stop, &reading);
     if (going()) ReadAbsence(&facts, stop, &reading);
     PutBack(&reading);
-    if (reading.outcome == CellOutcome::Read && Stopping(stop)) reading.outcome = CellOutcome::Stopped;
-    // NR is named, its metrics not read yet: what a family gave under it is not believed.
-    if (facts.tech == RadioTech::Nr5g) {
-        for (Metric& metric : facts.metrics) metric = Metric{};
-    }
+    if (reading.outcome == CellOutcome::Read && stop()) reading.outcome = CellOutcome::Stopped;
+    CompleteFacts(&facts);
     *out = facts;
     return reading;
 }
 
-CellReading RadioSession::ReadSignal(RadioFacts* out) {
+CellReading RadioSession::ReadFamilySignal(RadioFacts* out, SignalScope scope, StopCheck stop) {
     CellReading reading;
     RadioFacts facts;
-    int count = 0;
-    const RadioFamily* families = RadioFamilies(&count);
-    if (family_ != kNoFamily) {
-        const int first = family_ >= 0 ? family_ : 0;
-        const int last = family_ >= 0 ? family_ + 1 : count;
-        for (int index = first; index < last; ++index) {
-            const FamilyQuery& probe = families[index].queries[0];
-            const Reply reply = Ask(probe.command);
-            if (Failed(reply, probe.command, &reading)) {
-                *out = facts;
-                return reading;
+    bool standardAsked = false;
+    ReadFamily(&facts, scope.allFamilyQueries, true, stop, &reading, &standardAsked);
+    if (family_.IsStandardOnly() && !scope.standard) facts = RadioFacts{};
+    if (family_.IsStandardOnly() && scope.standard && reading.outcome == CellOutcome::Read) {
+        for (const char* command : {StandardQueries::kCesq, StandardQueries::kCops}) {
+            if (command == StandardQueries::kCesq && standardAsked) continue;
+            if (stop()) break;
+            const Reply reply = Ask(command);
+            if (Failed(reply, command, &reading)) break;
+            RadioFacts found;
+            if (reply.final == FinalResult::Ok) {
+                ParseFrom(command == StandardQueries::kCesq ? ParseCesq : ParseCops, reply.text, command, &found);
             }
-            if (reply.final != FinalResult::Error && ParseFrom(probe.parse, reply.text, probe.command, &facts)) {
-                family_ = index;
-                break;
-            }
-        }
-        if (family_ == kFamilyUntried) family_ = kNoFamily;
-    }
-    for (const char* command : {StandardQueries::kCesq, StandardQueries::kCsq}) {
-        if (AnyMetric(facts)) break;
-        const Reply reply = Ask(command);
-        if (Failed(reply, command, &reading)) break;
-        RadioFacts found;
-        ParseFrom(command == StandardQueries::kCesq ? ParseCesq : ParseCsq, reply.text, command, &found);
-        MergeFacts(found, &facts);
-    }
-    *out = facts;
-    return reading;
-}
-
-CellReading RadioSession::ReadFamilySignal(RadioFacts* out, bool whole, StopCheck stop) {
-    CellReading reading;
-    RadioFacts facts;
-    int count = 0;
-    const RadioFamily* families = RadioFamilies(&count);
-    bool probed = false;
-    for (int index = 0; family_ == kFamilyUntried && index < count; ++index) {
-        if (Stopping(stop)) {
-            reading.outcome = CellOutcome::Stopped;
-            return reading;
-        }
-        const FamilyQuery& probe = families[index].queries[0];
-        const Reply reply = Ask(probe.command);
-        if (PortFailed(port_)) {
-            reading.outcome = CellOutcome::PortFailed;
-            reading.failedCommand = probe.command;
-            return reading;
-        }
-        if (reply.final == FinalResult::Ok && ParseFrom(probe.parse, reply.text, probe.command, &facts)) {
-            family_ = index;
-            probed = true;
+            MergeFacts(found, &facts);
         }
     }
-    if (family_ == kFamilyUntried) family_ = kNoFamily;
-    if (family_ < 0) return reading;
-    const RadioFamily& family = families[family_];
-    for (int q = probed ? 1 : 0; q < kMaxFamilyQueries && family.queries[q].command != nullptr; ++q) {
-        if (q > 0 && !whole) break;
-        if (Stopping(stop)) {
-            reading.outcome = CellOutcome::Stopped;
-            break;
-        }
-        const FamilyQuery& query = family.queries[q];
-        const Reply reply = Ask(query.command);
-        if (Failed(reply, query.command, &reading)) break;
-        RadioFacts more;
-        if (reply.final == FinalResult::Ok) ParseFrom(query.parse, reply.text, query.command, &more);
-        // The metrics come from the first query alone: one command, one scale, every reading.
-        if (q > 0) {
-            for (Metric& metric : more.metrics) metric = Metric{};
-        }
-        MergeFacts(more, &facts);
-    }
-    // NR is named, its metrics not read yet (as in ReadCell).
-    if (facts.tech == RadioTech::Nr5g) {
-        for (Metric& metric : facts.metrics) metric = Metric{};
-    }
+    if (reading.outcome == CellOutcome::Read && stop()) reading.outcome = CellOutcome::Stopped;
+    CompleteFacts(&facts);
     *out = facts;
     return reading;
 }

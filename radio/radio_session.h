@@ -10,10 +10,22 @@
 
 #include "link/serial_port.h"
 #include "radio/radio_facts.h"
+#include "radio/radio_families.h"
 #include "radio/reply_lines.h"
 
-// Checked between commands: true asks the reading to stop (after setting back what it changed).
-using StopCheck = bool (*)();
+// Asked between commands: true asks the reading to stop (after setting back what it changed).
+// `asks` gets `context`, so each caller brings its own flag (a signal's, a thread's).
+struct StopCheck {
+    bool (*asks)(void* context) = nullptr;   // nullptr: never stop
+    void* context = nullptr;
+    bool operator()() const { return asks != nullptr && asks(context); }
+};
+
+// What a repeated reading asks once the probe is done.
+struct SignalScope {
+    bool allFamilyQueries = false;   // the family's other queries too: band, channel, PCI
+    bool standard = false;           // on a modem of no family: +CESQ, with +COPS's technology
+};
 
 enum class CellOutcome {
     Read,         // the facts are what the modem said (some may be unknown)
@@ -58,17 +70,12 @@ public:
     // the stop check fires or a later command fails.
     CellReading ReadCell(RadioFacts* facts, StopCheck stop);
 
-    // The signal only, changing nothing: the remembered family's first query, else +CESQ
-    // and +CSQ. For repeated readings (watch).
-    CellReading ReadSignal(RadioFacts* facts);
-
-    // The remembered family's signal for repeated readings, changing nothing: its first query
-    // (the one that carries the metrics and the technology), and with `whole` its other
-    // queries too (band, channel, PCI; their metrics are left out). Until a family is known each family's first query is
-    // tried once, and one that refuses or stays silent is passed over for the session, so a
-    // modem without any costs those tries once and nothing after. Facts stay empty when no
-    // family answered (Family() says kNoFamily). No command goes out once `stop` says so.
-    CellReading ReadFamilySignal(RadioFacts* facts, bool whole, StopCheck stop);
+    // The signal for repeated readings (watch, the exporter's reading process), changing
+    // nothing: the family's first query (the one that carries the metrics and the technology),
+    // and what `scope` adds. The first reading of a session probes (see Probe in the .cpp for
+    // the rule); a session that remembers an earlier session's answer skips that. Facts stay
+    // empty on a modem of none. No command goes out once `stop` says so.
+    CellReading ReadFamilySignal(RadioFacts* facts, SignalScope scope, StopCheck stop);
 
     // Called with each command just before it is written (progress lines, benchmarks).
     using CommandObserver = void (*)(const char* command, void* context);
@@ -81,14 +88,12 @@ public:
     // The port's own failure text (empty while it works).
     const char* ErrorText();
 
-    // Which family answered: its index in RadioFamilies(), kNoFamily when none did,
-    // kFamilyUntried before the first reading.
-    static constexpr int kFamilyUntried = -1;
-    static constexpr int kNoFamily = -2;
-    int Family() const { return family_; }
+    // What the modem answers for its radio facts; untried before the first probe, and again
+    // after a probe that met silence.
+    RadioFamilyId Family() const { return family_; }
     // What an earlier session on the same modem found (Family() there), so that a session
-    // that lives for one reading (one process per reading) skips the probes.
-    void RememberFamily(int family) { family_ = family; }
+    // that lives for one reading (one process per reading) skips the probe.
+    void RememberFamily(RadioFamilyId family) { family_ = family; }
 
 private:
     struct Restore {
@@ -97,11 +102,17 @@ private:
 
     static void ReaderBody(void* context);
     void ReadReply();
-    bool Stopping(StopCheck stop) const { return stop != nullptr && stop(); }
     // A failed Ask ends the reading: the outcome names the command.
     bool Failed(const Reply& reply, const char* command, CellReading* reading) const;
     void ReadRegistration(RadioFacts* facts, StopCheck stop, CellReading* reading);
-    void ReadFamily(RadioFacts* facts, StopCheck stop, CellReading* reading);
+    // The one rule that finds the family; the reply that decided it goes to `found`.
+    void Probe(RadioFacts* found, StopCheck stop, CellReading* reading);
+    // The probe unless the family is known, then the family's queries from the first not
+    // asked yet (all of them, or only the first). A repeated reading takes the metrics of the
+    // first query alone, so every reading gives one command's scale. `standardAsked`: the
+    // probe just asked +CESQ (its facts are in `facts`).
+    void ReadFamily(RadioFacts* facts, bool allQueries, bool repeated, StopCheck stop, CellReading* reading,
+                    bool* standardAsked);
     void ReadOperator(RadioFacts* facts, StopCheck stop, CellReading* reading);
     void ReadAbsence(RadioFacts* facts, StopCheck stop, CellReading* reading);
     // Sets back what is pending; tries a silent modem a few times before giving up.
@@ -111,7 +122,7 @@ private:
     std::unique_ptr<char[]> reply_;
     uint32_t received_ = 0;
     bool overflowed_ = false;
-    int family_ = kFamilyUntried;
+    RadioFamilyId family_;
     Restore pending_[2];
     char errorText_[256] = {};
     CommandObserver observer_ = nullptr;

@@ -65,19 +65,22 @@ std::vector<Field> SplitFields(std::string_view rest) {
     return fields;
 }
 
-bool ParseDecimal(std::string_view text, long long* value) {
-    bool negative = false;
-    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
+bool ParseUnsigned(std::string_view text, long long* value) {
     if (text.empty() || text.size() > kMaxDigits) return false;
     long long result = 0;
     for (char c : text) {
         if (c < '0' || c > '9') return false;
         result = result * 10 + (c - '0');
     }
-    *value = negative ? -result : result;
+    *value = result;
+    return true;
+}
+
+bool ParseDecimal(std::string_view text, long long* value) {
+    const bool negative = !text.empty() && text.front() == '-';
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) text.remove_prefix(1);
+    if (!ParseUnsigned(text, value)) return false;
+    if (negative) *value = -*value;
     return true;
 }
 
@@ -99,30 +102,6 @@ bool ParseHex(std::string_view text, long long* value) {
         result = result * 16 + digit;
     }
     *value = result;
-    return true;
-}
-
-bool ParseDecimalFraction(std::string_view text, double* value) {
-    const size_t dot = text.find('.');
-    long long whole = 0;
-    if (dot == std::string_view::npos) {
-        if (!ParseDecimal(text, &whole)) return false;
-        *value = static_cast<double>(whole);
-        return true;
-    }
-    const std::string_view head = text.substr(0, dot);
-    const std::string_view tail = text.substr(dot + 1);
-    if (tail.empty() || tail.size() > 3) return false;
-    const bool negative = !head.empty() && head.front() == '-';
-    long long fraction = 0;
-    if (!ParseDecimal(head, &whole) || !ParseDecimal(tail, &fraction) || tail.front() == '-' ||
-        tail.front() == '+' || head.size() + tail.size() > kMaxDigits) {
-        return false;
-    }
-    double scale = 1;
-    for (size_t i = 0; i < tail.size(); ++i) scale *= 10;
-    const double magnitude = static_cast<double>(negative ? -whole : whole) + static_cast<double>(fraction) / scale;
-    *value = negative ? -magnitude : magnitude;
     return true;
 }
 

@@ -25,12 +25,13 @@ struct Field {
 // Splits at commas outside double quotes. Always at least one field.
 std::vector<Field> SplitFields(std::string_view rest);
 
-// Strict numbers: an optional sign and decimal digits only (at most 15), nothing else.
+// Strict numbers, at most 15 digits and nothing else: a field that is never negative (a code, a
+// channel, an id) takes decimal digits only, so "-0" and "+5" are no values there; a signed
+// field (a level in dBm) takes an optional sign. A fraction ("-14.5") is no integer.
+bool ParseUnsigned(std::string_view text, long long* value);
 bool ParseDecimal(std::string_view text, long long* value);
 // Hexadecimal digits with an optional "0x" (at most 15 digits).
 bool ParseHex(std::string_view text, long long* value);
-// A decimal number with an optional fraction ("-10.5"), at most 15 digits in all.
-bool ParseDecimalFraction(std::string_view text, double* value);
 
 enum class FinalResult { None, Ok, Error };
 

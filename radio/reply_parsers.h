@@ -1,6 +1,9 @@
 // One parser per reply the radio facts read. Each takes the raw reply (echo, unsolicited lines
 // and all), fills the facts its reply holds into `facts` and returns true when the reply held
-// its line at all. Values outside their scale are left unknown.
+// its line at all. Values outside their scale, and malformed numbers (a sign on a field that
+// is never negative, "-0" included; a fraction in an integer field), are left unknown. The
+// parsers name no command: whoever asked stamps the facts (StampSources), and the band of an
+// EARFCN, LTE+NR and NR's blank metrics follow once the reading is whole (CompleteFacts).
 #pragma once
 
 #include <string_view>
@@ -28,6 +31,13 @@ bool ParseQeng(std::string_view reply, RadioFacts* facts);
 
 // The +CPSI family
 bool ParseCpsi(std::string_view reply, RadioFacts* facts);
+
+// The raw values behind the facts, for the reading that reports them as the modem gave them:
+// +CSQ's first field as a level (false without a +CSQ line or a number in it), the <stat> of a
+// registration read form (an unsolicited report is none), +CPIN's text ("READY", "SIM PIN").
+bool CsqLevelOf(std::string_view reply, SignalLevel* level);
+bool RegistrationStatOf(std::string_view reply, std::string_view prefix, long long* stat);
+bool SimStateOf(std::string_view reply, std::string_view* state);
 
 // What a set command must put back. The read forms of the registration commands, told from
 // their unsolicited reports by their first two fields (<n>,<stat>); the last one counts.

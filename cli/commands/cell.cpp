@@ -66,7 +66,7 @@ int RunCell(const std::string& portUtf8, bool json) {
     CatchStopRequest();
     RadioSession radio(session.Handle());
     RadioFacts facts;
-    const CellReading reading = radio.ReadCell(&facts, &StopRequested);
+    const CellReading reading = radio.ReadCell(&facts, StopCheck{[](void*) { return StopRequested(); }, nullptr});
 
     if (!reading.notRestored.empty()) {
         Write1251(stderr, "vesmarin-cli cell: could not set back what the reading changed on " + port.display +

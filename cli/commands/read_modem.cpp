@@ -1,7 +1,6 @@
 // The reading process behind `info --all` and `serve`: one modem, given as its ports in
 // interface order, read in a process of its own and answered as one JSON object on stdout.
 // Not meant to be typed; the commands that start it read its output.
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -15,7 +14,6 @@
 #include "cli/report/info_json.h"
 #include "fleet/modem_signal.h"
 #include "cli/console/console_output.h"
-#include "cli/report/metric_text.h"
 #include "common/cp1251.h"
 #include "info/captured_rows.h"
 #include "info/info_run.h"
@@ -24,7 +22,8 @@
 #include "link/port_session.h"
 #include "link/serial_port.h"
 #include "link/transact.h"
-#include "radio/radio_facts.h"
+#include "radio/radio_families.h"
+#include "radio/radio_json.h"
 
 namespace {
 
@@ -86,16 +85,6 @@ Json ReadInfo(const std::string& path) {
     return document;
 }
 
-// A metric in dBm or dB to a tenth, as the families give them at their finest.
-// Rounded to tenths: the child hands numbers to its parent, and no formula defines more.
-Json RoundedMetricJson(const Metric& metric) {
-    if (!metric.known) return Json(nullptr);
-    const double tenths = std::round(metric.value * 10);
-    if (std::fmod(tenths, 10) == 0) return Json(static_cast<long long>(tenths / 10));
-    return Json(tenths / 10);
-}
-
-
 Json ReadSignal(const std::string& path, const std::string& family) {
     Json document;
     document["port"] = path;
@@ -106,7 +95,7 @@ Json ReadSignal(const std::string& path, const std::string& family) {
         document["busy"] = IsBusyText(error);
         return document;
     }
-    const ModemSignal signal = ReadModemSignal(session.Handle(), family);
+    const ModemSignal signal = ReadModemSignal(session.Handle(), RadioFamilyFromText(family));
     document["answered"] = signal.answered;
     document["csq"] = signal.csq ? Json(*signal.csq) : Json(nullptr);
     document["rssi_dbm"] = signal.rssiDbm ? Json(*signal.rssiDbm) : Json(nullptr);
@@ -114,16 +103,9 @@ Json ReadSignal(const std::string& path, const std::string& family) {
     document["sim"] = signal.sim.empty() ? Json(nullptr) : Json(Cp1251ToUtf8(signal.sim));
     // The radio facts (the technology, and the metrics a radio family or +CESQ gives), and
     // what to hand the next reading of this modem so that it need not probe again.
-    const RadioFacts& radio = signal.radio;
-    const char* tech = TechName(radio.tech);
-    document["rat"] = tech != nullptr ? Json(tech) : Json(nullptr);
-    document["rssi"] = RoundedMetricJson(radio.Get(MetricKind::Rssi));
-    document["rsrp"] = RoundedMetricJson(radio.Get(MetricKind::Rsrp));
-    document["rsrq"] = RoundedMetricJson(radio.Get(MetricKind::Rsrq));
-    document["sinr"] = RoundedMetricJson(radio.Get(MetricKind::Sinr));
-    document["band"] = KnownIntJson(radio.band);
-    document["pci"] = KnownIntJson(radio.pci);
-    document["radio_family"] = signal.radioFamily.empty() ? Json(nullptr) : Json(signal.radioFamily);
+    AddRadioJson(signal.radio, RadioJsonForm::Short, MetricPrecision::Tenths, &document);
+    const char* radioFamily = RadioFamilyText(signal.radioFamily);
+    document["radio_family"] = *radioFamily != '\0' ? Json(radioFamily) : Json(nullptr);
     document["error"] = !signal.portError.empty() ? Json(Cp1251ToUtf8(signal.portError))
                         : signal.answered         ? Json(nullptr)
                                                   : Json("no reply");

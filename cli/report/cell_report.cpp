@@ -6,26 +6,15 @@
 #include "cli/report/metric_text.h"
 #include "cli/console/visible_text.h"
 #include "common/cp1251.h"
+#include "radio/metric_table.h"
 #include "radio/quality_grade.h"
+#include "radio/radio_json.h"
 
 namespace {
 
 constexpr size_t kLabelWidth = 14;
 constexpr size_t kValueWidth = 36;
 constexpr size_t kMaxOperatorName = 30;
-
-struct MetricRow {
-    MetricKind kind;
-    const char* label;   // on screen
-    const char* key;     // in JSON
-    const char* unit;
-};
-
-constexpr MetricRow kMetricRows[] = {
-    {MetricKind::Rsrp, "RSRP", "rsrp", "dBm"}, {MetricKind::Rsrq, "RSRQ", "rsrq", "dB"},
-    {MetricKind::Sinr, "SINR", "sinr", "dB"},  {MetricKind::Rssi, "RSSI", "rssi", "dBm"},
-    {MetricKind::Rscp, "RSCP", "rscp", "dBm"}, {MetricKind::Ecno, "Ec/No", "ecno", "dB"},
-};
 
 std::string Pad(std::string text, size_t width) {
     if (text.size() < width) text.append(width - text.size(), ' ');
@@ -56,57 +45,9 @@ const char* RegistrationText(Registration registration) {
     return nullptr;
 }
 
-const char* RegistrationKey(Registration registration) {
-    switch (registration) {
-        case Registration::Home: return "home";
-        case Registration::Roaming: return "roaming";
-        case Registration::Searching: return "searching";
-        case Registration::Denied: return "denied";
-        case Registration::NotSearching: return "not_registered";
-        case Registration::Unknown: break;
-    }
-    return nullptr;
-}
-
-const char* AbsenceKey(Absence absence) {
-    switch (absence) {
-        case Absence::NoSim: return "no_sim";
-        case Absence::PinRequired: return "pin_required";
-        case Absence::RadioOff: return "radio_off";
-        case Absence::NotRegistered: return "not_registered";
-        case Absence::Searching: return "searching";
-        case Absence::Denied: return "denied";
-        case Absence::None: break;
-    }
-    return nullptr;
-}
-
-const char* ChannelKindName(ChannelKind kind) {
-    switch (kind) {
-        case ChannelKind::Earfcn: return "EARFCN";
-        case ChannelKind::Uarfcn: return "UARFCN";
-        case ChannelKind::Arfcn: return "ARFCN";
-        case ChannelKind::None: break;
-    }
-    return nullptr;
-}
-
-bool IsLte(const RadioFacts& facts) {
-    return facts.tech == RadioTech::Lte || facts.tech == RadioTech::LteNr || facts.channelKind == ChannelKind::Earfcn;
-}
-
 // A text the modem wrote, cut to fit the line, controls made visible.
 std::string ModemText(const std::string& text1251, size_t maxLength) {
     return Visible1251(text1251.substr(0, maxLength));
-}
-
-using Json = nlohmann::ordered_json;
-
-Json Nullable(const KnownInt& value) { return KnownIntJson(value); }
-Json Nullable(const char* text) { return text ? Json(text) : Json(nullptr); }
-
-Json NullableText(const std::string& text1251) {
-    return text1251.empty() ? Json(nullptr) : Json(Cp1251ToUtf8(text1251));
 }
 
 }  // namespace
@@ -139,64 +80,30 @@ std::string CellReportText(const std::string& port1251, const RadioFacts& facts)
         const char* kind = ChannelKindName(facts.channelKind);
         out += Line(kind ? kind : "channel", std::to_string(facts.channel.value), facts.channel.source);
     }
-    if (facts.pci.known) out += Line(IsLte(facts) ? "PCI" : "PSC", std::to_string(facts.pci.value), facts.pci.source);
-    if (facts.area.known) out += Line(IsLte(facts) ? "TAC" : "LAC", Hex(facts.area.value), facts.area.source);
+    const bool tracking = HasTrackingArea(facts);
+    if (facts.pci.known) out += Line(tracking ? "PCI" : "PSC", std::to_string(facts.pci.value), facts.pci.source);
+    if (facts.area.known) out += Line(tracking ? "TAC" : "LAC", Hex(facts.area.value), facts.area.source);
     if (facts.cellId.known) {
         out += Line("cell id", Hex(facts.cellId.value), facts.cellId.source);
-        if (IsLte(facts)) {
+        if (OnEutran(facts)) {
             out += Line("eNB / sector", std::to_string(EnbIdOf(facts.cellId.value)) + " / " +
                                             std::to_string(SectorOf(facts.cellId.value)),
                         facts.cellId.source);
         }
     }
-    for (const MetricRow& row : kMetricRows) {
-        const Metric& metric = facts.Get(row.kind);
+    for (const MetricInfo& info : kMetricTable) {
+        const Metric& metric = facts.Get(info.kind);
         if (!metric.known) continue;
-        const char* word = GradeWord(GradeOfMetric(row.kind, metric));
-        out += Line(row.label, Pad(MetricText(metric, row.unit), 12) + (word ? word : ""), metric.source);
+        const char* word = GradeWord(GradeOfMetric(info.kind, metric));
+        out += Line(info.label, Pad(MetricText(metric, info.unit), 12) + (word ? word : ""), metric.source);
     }
     if (facts.tech == RadioTech::Nr5g) out += Line("signal", "NR metrics are not read yet", nullptr);
     return out;
 }
 
 std::string CellReportJson(const std::string& port1251, const RadioFacts& facts) {
-    Json doc;
+    nlohmann::ordered_json doc;
     doc["port"] = Cp1251ToUtf8(port1251);
-    doc["rat"] = Nullable(TechName(facts.tech));
-    doc["registration"] = Nullable(RegistrationKey(facts.registration));
-    doc["reason"] = Nullable(AbsenceKey(facts.absence));
-    doc["operator"] = NullableText(facts.operatorName);
-    doc["operator_numeric"] = NullableText(facts.operatorNumeric);
-    doc["band"] = Nullable(facts.band);
-    doc["channel"] = Nullable(facts.channel);
-    doc["channel_kind"] = Nullable(ChannelKindName(facts.channelKind));
-    doc["pci"] = Nullable(facts.pci);
-    const bool lte = IsLte(facts);
-    doc["tac"] = lte ? Nullable(facts.area) : Json(nullptr);
-    doc["lac"] = lte ? Json(nullptr) : Nullable(facts.area);
-    doc["cell_id"] = Nullable(facts.cellId);
-    doc["enb_id"] = lte && facts.cellId.known ? Json(EnbIdOf(facts.cellId.value)) : Json(nullptr);
-    doc["sector"] = lte && facts.cellId.known ? Json(SectorOf(facts.cellId.value)) : Json(nullptr);
-    for (const MetricRow& row : kMetricRows) {
-        const Metric& metric = facts.Get(row.kind);
-        doc[row.key] = MetricJson(metric);
-        doc[std::string(row.key) + "_grade"] = Nullable(GradeEnum(GradeOfMetric(row.kind, metric)));
-        const char* end = !metric.known || metric.end == OpenEnd::None ? nullptr
-                          : metric.end == OpenEnd::Below                ? "below"
-                                                                        : "at_or_above";
-        doc[std::string(row.key) + "_open_end"] = Nullable(end);
-    }
-    Json source;
-    source["rat"] = Nullable(facts.techSource);
-    source["registration"] = Nullable(facts.registrationSource);
-    source["operator"] = Nullable(facts.operatorNameSource);
-    source["operator_numeric"] = Nullable(facts.operatorNumericSource);
-    source["band"] = Nullable(facts.band.source);
-    source["channel"] = Nullable(facts.channel.source);
-    source["pci"] = Nullable(facts.pci.source);
-    source["area"] = Nullable(facts.area.source);
-    source["cell_id"] = Nullable(facts.cellId.source);
-    for (const MetricRow& row : kMetricRows) source[row.key] = Nullable(facts.Get(row.kind).source);
-    doc["source"] = source;
+    AddRadioJson(facts, RadioJsonForm::Cell, MetricPrecision::AsDecoded, &doc);
     return doc.dump(2) + "\n";
 }

@@ -3,6 +3,8 @@
 #include <nlohmann/json.hpp>
 #include <cstdio>
 
+#include "radio/metric_table.h"
+
 std::string MetricNumber(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%.1f", value);
@@ -13,17 +15,5 @@ std::string MetricNumber(double value) {
 }
 
 std::string MetricText(const Metric& metric, const char* unit) {
-    const char* relation = metric.end == OpenEnd::Below ? "< " : metric.end == OpenEnd::AtOrAbove ? ">= " : "";
-    return relation + MetricNumber(metric.value) + " " + unit;
-}
-
-nlohmann::ordered_json MetricJson(const Metric& metric) {
-    if (!metric.known) return nullptr;
-    const long long whole = static_cast<long long>(metric.value);
-    if (static_cast<double>(whole) == metric.value) return whole;
-    return metric.value;
-}
-
-nlohmann::ordered_json KnownIntJson(const KnownInt& value) {
-    return value.known ? nlohmann::ordered_json(value.value) : nlohmann::ordered_json(nullptr);
+    return OpenEndMark(metric.end) + MetricNumber(metric.value) + " " + unit;
 }

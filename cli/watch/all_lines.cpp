@@ -6,7 +6,9 @@
 #include "cli/console/visible_text.h"
 #include "common/cp1251.h"
 #include "info/signal_text.h"
+#include "radio/metric_table.h"
 #include "radio/quality_grade.h"
+#include "radio/radio_json.h"
 
 namespace {
 
@@ -42,20 +44,17 @@ std::string Bar(double fraction) {
 }
 
 // The signal column: RSRP with its grade where the modem gives it (its bar over the +CESQ
-// scale, -140 to -44 dBm), else the +CSQ level (its bar over -113 to -51 dBm, as 0 to 31).
+// scale), else the +CSQ level (its bar over the levels of 0 to 31).
 std::string SignalColumn(const ExportedModem& modem) {
-    if (modem.rsrp) {
-        const char* word = GradeWord(GradeOf(MetricKind::Rsrp, *modem.rsrp));
-        return Bar((*modem.rsrp + 140) / 96) + " RSRP " + MetricNumber(*modem.rsrp) + " dBm" +
-               (word != nullptr ? " (" + Cp1251ToUtf8(word) + ")" : "");
+    const Metric& rsrp = modem.radio.Get(MetricKind::Rsrp);
+    if (rsrp.known) {
+        const MetricInfo& info = InfoOf(MetricKind::Rsrp);
+        const char* word = GradeWord(GradeOfMetric(info.kind, rsrp));
+        return Bar((rsrp.value - info.span.low) / (info.span.high - info.span.low)) + " " + info.label + " " +
+               MetricText(rsrp, info.unit) + (word != nullptr ? " (" + Cp1251ToUtf8(word) + ")" : "");
     }
-    return Bar(modem.rssiDbm ? (*modem.rssiDbm + 113) / 62.0 : 0.0) + " " + LevelText(modem);
-}
-
-Json MetricJson(const std::optional<double>& value) {
-    if (!value) return Json(nullptr);
-    const std::string text = MetricNumber(*value);
-    return text.find('.') == std::string::npos ? Json(std::stoll(text)) : Json(*value);
+    const double csqSpan = kCsqHighestDbm - kCsqLowestDbm;
+    return Bar(modem.rssiDbm ? (*modem.rssiDbm - kCsqLowestDbm) / csqSpan : 0.0) + " " + LevelText(modem);
 }
 
 long AgeSeconds(const ExportedModem& modem, ExporterClock::time_point now) {
@@ -107,14 +106,7 @@ std::string WatchAllJson(const ExportedModem& modem, ExporterClock::time_point n
     line["dbm"] = modem.up && modem.rssiDbm ? Json(*modem.rssiDbm) : Json(nullptr);
     line["text"] = modem.up ? Json(LevelText(modem)) : Json(nullptr);
     line["technology"] = TechnologyOf(modem);
-    const bool up = modem.up;
-    line["rat"] = up && !modem.rat.empty() ? Json(modem.rat) : Json(nullptr);
-    line["rssi"] = MetricJson(up ? modem.rssi : std::nullopt);
-    line["rsrp"] = MetricJson(up ? modem.rsrp : std::nullopt);
-    line["rsrq"] = MetricJson(up ? modem.rsrq : std::nullopt);
-    line["sinr"] = MetricJson(up ? modem.sinr : std::nullopt);
-    line["band"] = up && modem.band ? Json(*modem.band) : Json(nullptr);
-    line["pci"] = up && modem.pci ? Json(*modem.pci) : Json(nullptr);
+    AddRadioJson(modem.up ? modem.radio : RadioFacts{}, RadioJsonForm::Short, MetricPrecision::AsDecoded, &line);
     const long age = AgeSeconds(modem, now);
     line["age"] = age >= 0 ? Json(age) : Json(nullptr);
     return line.dump(-1, ' ', false, Json::error_handler_t::replace);

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
-#include "cli/report/metric_text.h"
 #include "common/cp1251.h"
 #include "common/utc_time.h"
+#include "radio/radio_json.h"
 
 std::string IsoUtcTime(int64_t unixMs) {
     UtcTime utc{};
@@ -29,15 +29,11 @@ std::string ReadingAsJson(const SignalReading& reading, const SignalMeter& meter
     line["dbm"] = reading.answered && reading.level.known ? Json(reading.level.dbm) : Json(nullptr);
     line["text"] = ReadingText(reading);
     line["mode"] = meter.Mode().empty() ? Json(nullptr) : Json(Cp1251ToUtf8(meter.Mode()));
-    const RadioFacts& radio = reading.radio;
-    const char* tech = TechName(radio.tech);
-    line["rat"] = tech != nullptr ? Json(tech) : Json(nullptr);
-    line["rssi"] = MetricJson(radio.Get(MetricKind::Rssi));
-    line["rsrp"] = MetricJson(radio.Get(MetricKind::Rsrp));
-    line["rsrq"] = MetricJson(radio.Get(MetricKind::Rsrq));
-    line["sinr"] = MetricJson(radio.Get(MetricKind::Sinr));
-    line["band"] = KnownIntJson(meter.Band());
-    line["pci"] = KnownIntJson(meter.Pci());
+    // Band and PCI are not read every time: the meter's last known ones.
+    RadioFacts radio = reading.radio;
+    radio.band = meter.Band();
+    radio.pci = meter.Pci();
+    AddRadioJson(radio, RadioJsonForm::Short, MetricPrecision::AsDecoded, &line);
     return line.dump();
 }
 

@@ -18,6 +18,8 @@ std::string AnswerValue(std::string_view reply, std::string_view prefix) {
     return std::string(lines.front());
 }
 
+bool AsksStop(void*) { return StopRequested(); }
+
 int64_t UnixMsNow() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::system_clock::now().time_since_epoch())
@@ -54,10 +56,12 @@ ReadingOutcome SignalReader::Take(uint64_t number, SignalReading* reading) {
     const bool everyTenth = number % kWatchModeEvery == 0;
     // A modem that left +CSQ unanswered is not kept waiting with more now.
     if (signal.final != FinalResult::None && !StopRequested()) {
-        const CellReading radio = radio_.ReadFamilySignal(&reading->radio, everyTenth, StopRequested);
+        SignalScope scope;
+        scope.allFamilyQueries = everyTenth;
+        const CellReading radio = radio_.ReadFamilySignal(&reading->radio, scope, StopCheck{&AsksStop, nullptr});
         if (radio.outcome == CellOutcome::PortFailed) return ReadingOutcome::PortFailed;
     }
-    reading->hasFamily = radio_.Family() >= 0;
+    reading->hasFamily = radio_.Family().Family() != nullptr;
     if (everyTenth && !StopRequested()) {
         reading->modeAsked = true;
         SetRowValue(InfoRow::SystemMode, "");

@@ -7,15 +7,12 @@
 #include "cli/watch/lines.h"
 #include "cli/watch/redraw.h"
 #include "common/cp1251.h"
+#include "radio/metric_table.h"
 #include "radio/quality_grade.h"
 
 namespace {
 
 constexpr int kBarCells = 40;
-
-// The RSRP bar and history span the +CESQ scale (3GPP TS 27.007: -140 to -44 dBm).
-constexpr double kRsrpLowestDbm = -140;
-constexpr double kRsrpHighestDbm = -44;
 
 std::string Bar(double fraction) {
     const int filled = static_cast<int>(fraction * kBarCells + 0.5);
@@ -40,19 +37,6 @@ std::string RightAligned(const std::string& text, size_t columns) {
     return std::string(text.size() < columns ? columns - text.size() : 1, ' ') + text;
 }
 
-struct MetricLine {
-    MetricKind kind;
-    const char* label;
-    const char* unit;
-    bool always;   // shown on every family modem; the others once the modem gave them
-};
-
-constexpr MetricLine kMetricLines[] = {
-    {MetricKind::Rsrp, "RSRP", "dBm", true}, {MetricKind::Rsrq, "RSRQ", "dB", true},
-    {MetricKind::Sinr, "SINR", "dB", true},  {MetricKind::Rssi, "RSSI", "dBm", true},
-    {MetricKind::Rscp, "RSCP", "dBm", false}, {MetricKind::Ecno, "Ec/No", "dB", false},
-};
-
 constexpr size_t kLabelColumns = 15;
 constexpr size_t kNowColumns = 12;
 constexpr size_t kGradeColumns = 19;   // "Удовлетворительно" and two blanks
@@ -60,7 +44,7 @@ constexpr size_t kFigureColumns = 8;
 
 // "  RSRQ         -11.5 dB    Хорошо              -12.0   -11.2   -10.5": the last value, its
 // grade, and the session's minimum, average and maximum.
-std::string MetricRow(const MetricLine& line, const Metric& now, const MetricTrack& track) {
+std::string MetricRow(const MetricInfo& line, const Metric& now, const MetricTrack& track) {
     std::string row = Pad(std::string("  ") + line.label, kLabelColumns);
     const char* word = now.known ? GradeWord(GradeOfMetric(line.kind, now)) : nullptr;
     row += Pad(now.known ? MetricText(now, line.unit) : "-", kNowColumns);
@@ -89,18 +73,19 @@ std::string TechnologyText(const SignalMeter& meter) {
 
 // The lines between the header and the time on a modem of a radio family.
 void RadioLines(const SignalMeter& meter, std::vector<std::string>* lines) {
+    // The RSRP bar and history span the +CESQ scale.
     const MetricTrack& rsrp = meter.Track(MetricKind::Rsrp);
     const Metric& last = meter.Last().radio.Get(MetricKind::Rsrp);
-    lines->push_back("  RSRP         " +
-                     Bar(last.known ? ScaleFraction(last.value, kRsrpLowestDbm, kRsrpHighestDbm) : 0.0) +
-                     "  -140..-44 dBm");
-    lines->push_back("  history      " + rsrp.History(kRsrpLowestDbm, kRsrpHighestDbm));
+    const MetricRange span = InfoOf(MetricKind::Rsrp).span;
+    lines->push_back("  RSRP         " + Bar(last.known ? ScaleFraction(last.value, span.low, span.high) : 0.0) + "  " +
+                     MetricNumber(span.low) + ".." + MetricNumber(span.high) + " dBm");
+    lines->push_back("  history      " + rsrp.History(span.low, span.high));
     lines->push_back(Pad("", kLabelColumns) + Pad("now", kNowColumns) + Pad("grade", kGradeColumns) +
                      RightAligned("min", kFigureColumns) + RightAligned("avg", kFigureColumns) +
                      RightAligned("max", kFigureColumns));
-    for (const MetricLine& line : kMetricLines) {
+    for (const MetricInfo& line : kMetricTable) {
         const MetricTrack& track = meter.Track(line.kind);
-        if (line.always || track.Count() != 0)
+        if (line.headline || track.Count() != 0)
             lines->push_back(MetricRow(line, meter.Last().radio.Get(line.kind), track));
     }
     lines->push_back("  signal       " + VisibleUtf8(ReadingText(meter.Last())));
@@ -143,7 +128,8 @@ std::vector<std::string> WatchScreenLines(const SignalMeter& meter, const std::s
     }
     lines.push_back("  signal       " + (readings == 0 ? std::string("waiting for the first reading")
                                                    : VisibleUtf8(ReadingText(meter.Last()))));
-    lines.push_back("               " + Bar(meter.Last()) + "  -113..-51 dBm");
+    lines.push_back("               " + Bar(meter.Last()) + "  " + std::to_string(kMeterLowestDbm) + ".." +
+                    std::to_string(kMeterHighestDbm) + " dBm");
     lines.push_back("  history      " + meter.History());
     if (meter.Levels() == 0) {
         lines.push_back("  min/avg/max  -");

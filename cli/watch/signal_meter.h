@@ -14,8 +14,8 @@ constexpr size_t kMeterHistoryLength = kTrackHistoryLength;
 
 // The levels a +CSQ value of 0 to 31 stands for; the bar and the history span them, and a
 // level beyond (the 100-191 extension reaches -116 and -25) shows as the nearest end.
-constexpr int kMeterLowestDbm = -113;
-constexpr int kMeterHighestDbm = -51;
+constexpr int kMeterLowestDbm = kCsqLowestDbm;
+constexpr int kMeterHighestDbm = kCsqHighestDbm;
 
 class SignalMeter {
 public:

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -76,6 +77,53 @@ TEST(CliCell, EachFamilyGivesItsFactsAsJson) {
         }
         // No ATE0, ever: the echo stays and the parsers read past it.
         EXPECT_EQ(Commands(c.port).find("ATE"), std::string::npos) << Commands(c.port);
+    }
+}
+
+// The one probe rule, as the reading process hands it on (radio_family, read back tolerantly
+// from --radio-family) and as `cell` meets it: COMMAND NOT SUPPORT and an ERROR after an
+// unsolicited line pass to the next family, a reply past an unsolicited line counts, OK without
+// the family's line is no family, and silence decides nothing.
+TEST(CliCell, OneProbeRuleForEveryReading) {
+    const struct {
+        int port;
+        const char* given;   // --radio-family
+        nlohmann::json family, rat;
+    } signals[] = {
+        {14, "", "+CPSI", "LTE"},   {14, "none", "none", nullptr}, {15, "", "none", nullptr},
+        {16, "", nullptr, nullptr}, {16, "+QENG", "+QENG", "LTE"}, {10, "+XYZ", "+QENG", "LTE"},
+        {6, "", "+CESQ", "LTE"},    {17, "", "+QENG", "LTE+NR"},
+    };
+    for (const auto& c : signals) {
+        const std::string port = std::string(std::getenv("VESMARIN_PORTS")) + "/com" + std::to_string(c.port);
+        const CliOutcome read = RunCli("read-modem signal " + port + (*c.given ? " --radio-family '" + std::string(c.given) + "'" : ""));
+        const auto doc = nlohmann::json::parse(read.out, nullptr, false);
+        ASSERT_TRUE(doc.is_object()) << c.port << ": " << read.out << read.err;
+        EXPECT_EQ(doc["radio_family"], c.family) << c.port << " " << c.given;
+        EXPECT_EQ(doc["rat"], c.rat) << c.port << " " << c.given;
+    }
+    const struct {
+        int port;
+        int status;
+        const char* rat;
+        nlohmann::json rsrpSource;
+    } cells[] = {
+        {14, 0, "LTE", "AT+CPSI?"},
+        {15, 0, "UMTS", nullptr},
+        {16, 1, nullptr, nullptr},
+        // The family's serving cell outranks +COPS and +CEREG, and its NR leg makes LTE+NR.
+        {17, 0, "LTE+NR", "AT+QENG=\"servingcell\""},
+    };
+    for (const auto& c : cells) {
+        const CliOutcome cell = RunCli("cell --json COM" + std::to_string(c.port));
+        EXPECT_EQ(cell.status, c.status) << c.port << ": " << cell.err;
+        if (c.status != 0) {
+            EXPECT_NE(cell.err.find("no reply from COM16 to AT^HCSQ? within 2000 ms"), std::string::npos) << cell.err;
+            continue;
+        }
+        const auto doc = nlohmann::json::parse(cell.out, nullptr, false);
+        EXPECT_EQ(doc["rat"], c.rat) << c.port;
+        EXPECT_EQ(doc["source"]["rsrp"], c.rsrpSource) << c.port;
     }
 }
 

@@ -64,6 +64,22 @@ TEST(SignalLevelFromCsq, ReadsNoFurtherThanTheLength) {
     EXPECT_EQ(none.csq, 0);
 }
 
+// Each scale's ends are open: 0 is -113 dBm or less, 31 -51 or more, and so the extension's
+// 100 and 191 (-116 or less, -25 or more).
+TEST(SignalLevelFromCsqValue, TheEndsOfEachScaleAreOpen) {
+    const struct {
+        long long csq;
+        int dbm;
+        OpenEnd end;
+    } cases[] = {{0, -113, OpenEnd::Below},    {1, -111, OpenEnd::None},   {31, -51, OpenEnd::AtOrAbove},
+                 {100, -116, OpenEnd::Below},  {101, -115, OpenEnd::None}, {191, -25, OpenEnd::AtOrAbove}};
+    for (const auto& c : cases) {
+        const SignalLevel level = SignalLevelFromCsqValue(c.csq);
+        EXPECT_EQ(level.dbm, c.dbm) << c.csq;
+        EXPECT_EQ(level.end, c.end) << c.csq;
+    }
+}
+
 TEST(SignalLevelFromCsqValue, SaturatesTheValueItKeeps) {
     EXPECT_EQ(SignalLevelFromCsqValue(LLONG_MAX).csq, INT_MAX);
     EXPECT_EQ(SignalLevelFromCsqValue(LLONG_MIN).csq, INT_MIN);

@@ -17,10 +17,13 @@ struct Case {
     const char* facts;
 };
 
+// What a reading of the one reply would give: the parser, then what follows once a reading is
+// whole (band of an EARFCN, LTE+NR from an NR leg).
 void Check(ReplyParser parse, const Case* cases, size_t count) {
     for (size_t i = 0; i < count; ++i) {
         RadioFacts facts;
         const bool recognised = parse(cases[i].reply, &facts);
+        CompleteFacts(&facts);
         EXPECT_EQ(recognised, cases[i].recognised) << cases[i].reply;
         EXPECT_EQ(FactsSummary(facts), cases[i].facts) << cases[i].reply;
     }
@@ -43,6 +46,8 @@ TEST(RadioParsers, Cesq) {
         // An unsolicited line before the reply; the prefix inside a line does not count.
         {"\r\n+CEREG: 1\r\n\r\n+CESQ: 99,99,255,255,30,60\r\n\r\nOK\r\n", true, "rsrp=-81 rsrq=-5"},
         {"\r\nfoo +CESQ: 1,2,3,4,5,6\r\nERROR\r\n", false, ""},
+        // A code is never negative: "-0" and a sign are no code.
+        {"\r\n+CESQ: 99,99,255,255,+20,-0\r\n\r\nOK\r\n", true, ""},
     };
     CHECK_TABLE(ParseCesq, cases);
 }
@@ -54,6 +59,10 @@ TEST(RadioParsers, Csq) {
         {"\r\n+CSQ: 31,99\r\n\r\nOK\r\n", true, "rssi>=-51"},
         {"\r\n+CSQ: 99,99\r\n\r\nOK\r\n", true, ""},
         {"\r\n+CSQ: 150,99\r\n\r\nOK\r\n", true, "rssi=-66"},
+        // The extension's ends as the signal row reads them: -116 dBm or less, -25 or more.
+        {"\r\n+CSQ: 100,99\r\n\r\nOK\r\n", true, "rssi<-116"},
+        {"\r\n+CSQ: 191,99\r\n\r\nOK\r\n", true, "rssi>=-25"},
+        {"\r\n+CSQ: -0,99\r\n\r\nOK\r\n", true, ""},
         {"\r\nERROR\r\n", false, ""},
     };
     CHECK_TABLE(ParseCsq, cases);
@@ -75,6 +84,10 @@ TEST(RadioParsers, Registration) {
         {"\r\n+CEREG: 2,12\r\n\r\nOK\r\n", false, ""},
         // A cell id past 28 bits is not believed.
         {"\r\n+CEREG: 2,1,\"1A2B\",\"1FFFFFFFF\",7\r\n\r\nOK\r\n", true, "tech=LTE reg=home"},
+        // NR (AcT 12) and E-UTRAN with NR (13); a signed stat is no stat.
+        {"\r\n+CEREG: 2,1,\"1A2B\",\"0A2B3C4\",12\r\n\r\nOK\r\n", true, "tech=NR reg=home area=6699 cell=10662852"},
+        {"\r\n+CEREG: 2,1,\"1A2B\",\"0A2B3C4\",13\r\n\r\nOK\r\n", true, "tech=LTE+NR reg=home area=6699 cell=10662852"},
+        {"\r\n+CEREG: 0,-0\r\n\r\nOK\r\n", false, ""},
     };
     CHECK_TABLE(ParseCereg, cases);
     const Case circuit[] = {
@@ -119,6 +132,10 @@ TEST(RadioParsers, CaretFamily) {
         {"\r\n^HCSQ:\"LTE\",255,255,255,255\r\n\r\nOK\r\n", true, "tech=LTE"},
         {"\r\n^HCSQ: \"WCDMA\",40,38,50\r\n\r\nOK\r\n", true, "tech=UMTS rssi=-81 rscp=-83 ecno=-7.5"},
         {"\r\n^HCSQ: \"NOSERVICE\"\r\n\r\nOK\r\n", true, ""},
+        // EN-DC: the LTE anchor's line and the NR leg's; NR alone is named with no metrics.
+        {"\r\n^HCSQ: \"LTE\",56,46,162,21\r\n^HCSQ: \"NR\",50,92,30\r\n\r\nOK\r\n", true,
+         "tech=LTE+NR rssi=-65 rsrp=-95 rsrq=-9.5 sinr=12.2"},
+        {"\r\n^HCSQ: \"NR\",50,92,30\r\n\r\nOK\r\n", true, "tech=NR"},
     };
     CHECK_TABLE(ParseHcsq, hcsq);
     const Case sysinfoex[] = {
@@ -172,6 +189,11 @@ TEST(RadioParsers, QengFamily) {
         // Dashes for what the modem does not know.
         {"\r\n+QENG: \"servingcell\",\"LIMSRV\",\"LTE\",\"FDD\",-,-,-,-,-,-,-,-,-,-,-,-,-,-,-,-\r\n\r\nOK\r\n", true, "tech=LTE"},
         {"\r\n+QENG: \"neighbourcell intra\",\"LTE\",1300,301,-11,-85,-55\r\n\r\nOK\r\n", false, ""},
+        // Malformed numbers are unknown: EARFCN "-0" (not 0 beside band 20), RSRQ -14.5 in an
+        // integer field.
+        {"\r\n+QENG: \"servingcell\",\"NOCONN\"\r\n+QENG: \"LTE\",\"FDD\",250,01,2B3C4D5,45,-0,20,3,3,00C3,-102,-14.5,"
+         "-70,16,9,-,-\r\n\r\nOK\r\n",
+         true, "tech=LTE op=25001 band=20 pci=45 area=195 cell=45335765 rssi=-70 rsrp=-102 sinr=16"},
     };
     CHECK_TABLE(ParseQeng, cases);
 }
@@ -191,6 +213,42 @@ TEST(RadioParsers, CpsiFamily) {
          true, "tech=LTE op=25099 band=3 ch=1300/EARFCN pci=372 area=6699 cell=27447297 rssi=-57.7 rsrq=-9.4"},
     };
     CHECK_TABLE(ParseCpsi, cases);
+}
+
+// One technology rule whatever the order a reading asks in: a family's serving cell outranks
+// the +COPS AcT, which outranks the registration's; any NR leg turns LTE into LTE+NR.
+TEST(RadioMerge, TheStrongestSourceNamesTheTechnology) {
+    const char* const kNsa =
+        "+QENG: \"servingcell\",\"NOCONN\"\r\n+QENG: \"LTE\",\"FDD\",250,01,2B3C4D5,45,6300,20,3,3,00C3,-102,-14,"
+        "-70,7,9,-,-\r\n+QENG: \"NR5G-NSA\",250,01,500,-95,12,-11,627264,78,12,1\r\nOK\r\n";
+    const char* const kLte = "^HCSQ: \"LTE\",56,46,162,21\r\nOK\r\n";
+    const char* const kUmts = "^HCSQ: \"WCDMA\",40,38,50\r\nOK\r\n";
+    const struct {
+        const char* cereg;   // AcT of +CEREG, "" for none
+        const char* cops;    // AcT of +COPS
+        ReplyParser family;
+        const char* familyReply;
+        const char* tech;
+    } cases[] = {
+        {"7", "13", ParseQeng, kNsa, "LTE+NR"}, {"7", "13", ParseHcsq, kLte, "LTE+NR"},
+        {"7", "2", ParseHcsq, kLte, "LTE"},     {"7", "2", nullptr, "", "UMTS"},
+        {"13", "", ParseHcsq, kUmts, "UMTS"},   {"13", "", nullptr, "", "LTE+NR"},
+        {"2", "7", nullptr, "", "LTE"},
+    };
+    for (const auto& c : cases) {
+        RadioFacts facts;
+        RadioFacts registration;
+        ParseCereg(std::string("+CEREG: 2,1,\"1A2B\",\"0A2B3C4\",") + c.cereg + "\r\nOK\r\n", &registration);
+        MergeFacts(registration, &facts);
+        RadioFacts family;
+        if (c.family != nullptr) c.family(c.familyReply, &family);
+        MergeFacts(family, &facts);
+        RadioFacts cops;
+        if (*c.cops) ParseCops(std::string("+COPS: 0,2,\"25099\",") + c.cops + "\r\nOK\r\n", &cops);
+        MergeFacts(cops, &facts);
+        CompleteFacts(&facts);
+        EXPECT_STREQ(TechName(facts.tech), c.tech) << c.cereg << " " << c.cops << " " << c.familyReply;
+    }
 }
 
 }  // namespace
