@@ -76,6 +76,10 @@ bool OpenedWithoutLockFile(char* why, size_t whySize);
 // device that exists but would not open (in use, no permission).
 bool LastOpenFoundNoDevice();
 
+// True when the last OpenPort failed because another program holds the port (its lock file,
+// its exclusive open): a busy port, not a broken one. Callers ask this, never the error's words.
+bool LastOpenFoundBusy();
+
 // The reader thread of a timed transaction. Start runs `body` on a new thread; WaitReader
 // waits at most `timeLimitMs` and tells whether it ended; StopReader makes a read still
 // pending on `port` return at once, then joins the thread, so that nothing the thread owns

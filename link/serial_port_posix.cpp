@@ -411,6 +411,11 @@ bool OpenedWithoutLockFile(char* why, size_t whySize) {
     return true;
 }
 
+bool LastOpenFoundBusy() {
+    const int error = LastPortError.load();
+    return error == EBUSY || error == EWOULDBLOCK;
+}
+
 bool LastOpenFoundNoDevice() {
     // EIO and ENXIO come from a ttyS node whose UART is not there: the kernel makes the nodes
     // whether or not the hardware exists.

@@ -195,6 +195,12 @@ void PortFailureText(PortHandle port, char* text, size_t textSize) {
 
 bool OpenedWithoutLockFile(char*, size_t) { return false; }
 
+bool LastOpenFoundBusy() {
+    // Windows says a COM port another program has open is denied to us.
+    const DWORD error = static_cast<DWORD>(InterlockedCompareExchange(&LastPortError, 0, 0));
+    return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+}
+
 bool LastOpenFoundNoDevice() {
     const DWORD error = static_cast<DWORD>(InterlockedCompareExchange(&LastPortError, 0, 0));
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;

@@ -29,10 +29,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-bool IsBusyText(const std::string& text) {
-    return text.find("in use by") != std::string::npos || text.find("locked by") != std::string::npos;
-}
-
 // Tries the ports in order, as the scan asks (ATE0, then AT+CGMM): the first that answers is
 // the modem's AT port. `tried` tells what each did.
 std::string FirstAnsweringPort(const std::vector<std::string>& ports, Json* tried, std::string* model, bool* busy) {
@@ -43,9 +39,10 @@ std::string FirstAnsweringPort(const std::vector<std::string>& ports, Json* trie
         if (!session.IsOpen()) {
             const std::string error = LastPortError();
             const bool absent = LastOpenFoundNoDevice();
-            attempt["result"] = absent ? "absent" : IsBusyText(error) ? "busy" : "open failed";
+            const bool held = LastOpenFoundBusy();
+            attempt["result"] = absent ? "absent" : held ? "busy" : "open failed";
             if (!absent) attempt["error"] = Cp1251ToUtf8(error);
-            if (!absent && IsBusyText(error)) *busy = true;
+            if (held) *busy = true;
             tried->push_back(attempt);
             continue;
         }
@@ -70,7 +67,7 @@ Json ReadInfo(const std::string& path) {
         failed["port"] = path;
         const std::string error = LastPortError();
         failed["error"] = Cp1251ToUtf8(error);
-        failed["busy"] = IsBusyText(error);
+        failed["busy"] = LastOpenFoundBusy();
         return failed;
     }
     Json document = InfoJson(path, rows);
@@ -92,7 +89,7 @@ Json ReadSignal(const std::string& path, const std::string& family) {
     if (!session.IsOpen()) {
         const std::string error = LastPortError();
         document["error"] = Cp1251ToUtf8(error);
-        document["busy"] = IsBusyText(error);
+        document["busy"] = LastOpenFoundBusy();
         return document;
     }
     const ModemSignal signal = ReadModemSignal(session.Handle(), RadioFamilyFromText(family));
