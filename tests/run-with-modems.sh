@@ -60,6 +60,9 @@ if [ -n "$wine_arch" ]; then
     exit $status' "$root/scripts/wine.sh" "$wine_arch" "$prefix" \
     "$root/scripts/wine.sh" --arch "$wine_arch" --prefix "$prefix" -- "$@"
 else
+  # sysfs is read under an empty tree unless a test makes its own: no test depends on the USB
+  # devices of the machine it runs on.
+  mkdir -p "$work/sysfs"
   "$modemsim" --ports "$ports" --log "$log_dir" "${modems[@]}" -- \
-    env VESMARIN_PORTS="$ports" VESMARIN_LOCK_DIR="$work/locks" "$@"
+    env VESMARIN_PORTS="$ports" VESMARIN_LOCK_DIR="$work/locks" VESMARIN_SYSFS_ROOT="$work/sysfs" "$@"
 fi

@@ -47,7 +47,9 @@ constexpr CommandHelp kInfoHelp = {
     "device, USB path, IMEI) and its rows, in USB-path order; with --json one array of the\n"
     "info --json objects plus \"ports\", \"model\" and \"error\" (null when the run succeeded).\n"
     "--ports, --exclude and --timeout go with --all. With $VESMARIN_PORTS set, its comN links\n"
-    "are the ports. Exit status with --all: 0 every modem read, 1 some modem failed or none\n"
+    "are the ports. A USB device that is a modem without an AT port (in storage mode, a\n"
+    "network card, a QMI or MBIM module, interfaces without a driver) is named on stderr.\n"
+    "Exit status with --all: 0 every modem read, 1 some modem failed or none\n"
     "answered (the last line on stderr names them), 2 bad arguments, 3 the output could not\n"
     "be written.\n",
 };

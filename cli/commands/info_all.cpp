@@ -11,6 +11,7 @@
 #include "fleet/identity_json.h"
 #include "cli/report/scan_report.h"
 #include "common/cp1251.h"
+#include "host/usb_modem_devices.h"
 
 namespace {
 
@@ -68,6 +69,16 @@ Json ModemJson(const ModemReading& modem) {
     return entry;
 }
 
+// A stick that fell back into storage mode (after a power cut, say) has no port to read: it
+// is named once, so a host's missing modem does not go unseen.
+void ReportUsbDevicesWithoutAtPort() {
+    bool surveyed = false;
+    for (const auto& device : ListUsbModemDevices(&surveyed)) {
+        if (ModeOf(device) == UsbMode::Serial) continue;
+        Write1251(stderr, "vesmarin-cli info --all: " + UsbDeviceNotice(device) + "\n");
+    }
+}
+
 }  // namespace
 
 int RunInfoAll(const ManyOptions& options) {
@@ -85,6 +96,7 @@ int RunInfoAll(const ManyOptions& options) {
         PrintText(found);
     }
     if (std::fflush(stdout) != 0) return kExitOutputNotWritten;
+    ReportUsbDevicesWithoutAtPort();
     if (found.empty()) {
         std::fprintf(stderr, "vesmarin-cli info --all: no modem answered\n");
         return kExitNoModemFound;

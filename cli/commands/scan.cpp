@@ -8,6 +8,7 @@
 #include "cli/console/console_output.h"
 #include "cli/report/scan_report.h"
 #include "host/serial_devices.h"
+#include "host/usb_modem_devices.h"
 #include "link/discovery.h"
 #include "link/serial_port.h"
 
@@ -18,7 +19,11 @@ constexpr CommandHelp kScanHelp = {
     "Tries COM1 to COM254, asks each port that opens for its model (ATE0, then AT+CGMM,\n"
     "1000 ms each) and prints one port entry per modem, in port order, as the port list\n"
     "shows them: \"E173 (COM5)\". A port that opens but stays silent costs about 2 s.\n",
-    "When no modem answers, the serial devices that exist are listed on stderr (Linux).\n"
+    "When no modem answers, the serial devices that exist are listed on stderr (Linux), and\n"
+    "each USB device that is or may be a modem with what it shows and what to do: a stick\n"
+    "in storage mode, one that works as a network card, a QMI or MBIM module, interfaces\n"
+    "that no driver took, ports that are busy, not permitted or silent (--verbose and\n"
+    "--json always list them).\n"
     "On Linux each port's device is named too (on a terminal, and in --verbose and --json):\n"
     "its real path, the USB vendor and product numbers, maker and product strings,\n"
     "interface and serial number from sysfs, and its /dev/serial/by-id link.\n"
@@ -69,24 +74,35 @@ int RunScan(const ScanOptions& options) {
     const bool verbose = options.verbose;
     const bool json = options.json;
 
+    // Every probe is kept: when nothing answers, the USB account says what each port did.
     std::vector<PortResult> results;
-    if (verbose || json) SetProbeReport(&KeepReport, &results);
+    SetProbeReport(&KeepReport, &results);
     SetProbeProgress(IsTerminal(stderr) ? &ShowProgress : nullptr, nullptr);
     ProbePorts();
     SetProbeProgress(nullptr, nullptr);
     SetProbeReport(nullptr, nullptr);
 
+    const bool account = json || verbose || ModemList.count == 0;
     for (auto& result : results) {
-        if (result.outcome != ProbeOutcome::NoDevice) result.identified = IdentifyPort(result.portNumber, &result.device);
+        if (account && result.outcome != ProbeOutcome::NoDevice) {
+            result.identified = IdentifyPort(result.portNumber, &result.device);
+        }
     }
     bool surveyed = false;
     std::vector<SerialDevice> devices =
         ModemList.count == 0 ? ListSerialDevices(&surveyed) : std::vector<SerialDevice>{};
     for (auto& device : devices) device.identified = IdentifyDevice(device.path, &device.device);
+    std::vector<UsbDevice> usbDevices;
+    if (account) {
+        bool usbSurveyed = false;   // Windows lists none
+        usbDevices = ListUsbModemDevices(&usbSurveyed);
+        MarkUsbPorts(results, &usbDevices);
+    }
     if (json) {
-        WriteUtf8(stdout, ReportJson(results, devices, surveyed));
+        WriteUtf8(stdout, ReportJson(results, devices, surveyed, usbDevices));
     } else if (verbose) {
         WriteVisible1251(stdout, ReportLines(results));
+        WriteVisible1251(stdout, UsbDeviceLines(usbDevices, true));
         char why[640];
         if (OpenedWithoutLockFile(why, sizeof why)) {
             Write1251(stdout, std::string("Ports were opened without lock files: ") + why + "\n");
@@ -98,7 +114,7 @@ int RunScan(const ScanOptions& options) {
 
     if (ModemList.count == 0) {
         std::fprintf(stderr, "No modem answered on COM1 to COM%d.\n", kLastPortNumber);
-        if (surveyed && !json) Write1251(stderr, NothingFoundAdvice(devices));
+        if (surveyed && !json) Write1251(stderr, NothingFoundAdvice(devices, usbDevices, verbose));
         return kExitNoModemFound;
     }
     return kExitSuccess;

@@ -3,6 +3,7 @@
 #include "fleet/identity_json.h"
 #include "host/modem_ports.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <nlohmann/json.hpp>
@@ -107,6 +108,119 @@ void Walk(const std::vector<PortResult>& results, Present present, Absent absent
     }
 }
 
+const char* PortStateName(UsbPortState state) {
+    switch (state) {
+    case UsbPortState::Answered: return "answered";
+    case UsbPortState::Busy: return "busy";
+    case UsbPortState::Denied: return "denied";
+    case UsbPortState::Silent: return "silent";
+    case UsbPortState::Failed: return "failed";
+    case UsbPortState::NotTried: break;
+    }
+    return "not_tried";
+}
+
+bool Mentions(const std::string& text, const char* words) { return text.find(words) != std::string::npos; }
+
+// The port layer's words (link/serial_port_*) tell a holder from a refusal.
+UsbPortState PortStateOf(const PortResult& result) {
+    switch (result.outcome) {
+    case ProbeOutcome::Listed:
+        return UsbPortState::Answered;
+    case ProbeOutcome::Silent:
+    case ProbeOutcome::NotListed:
+        return UsbPortState::Silent;
+    case ProbeOutcome::OpenFailed:
+        if (Mentions(result.openError, " in use by ") || Mentions(result.openError, " is locked by ")) {
+            return UsbPortState::Busy;
+        }
+        if (Mentions(result.openError, "Permission denied") || Mentions(result.openError, "Operation not permitted") ||
+            Mentions(result.openError, "Access is denied")) {
+            return UsbPortState::Denied;
+        }
+        return UsbPortState::Failed;
+    case ProbeOutcome::NoDevice:
+        break;
+    }
+    return UsbPortState::NotTried;
+}
+
+const PortResult* ProbeOfPort(const std::vector<PortResult>& results, const UsbDevice& device,
+                              const UsbInterface& interface, const UsbPort& port) {
+    for (const auto& result : results) {
+        if (result.outcome == ProbeOutcome::NoDevice || !result.identified) continue;
+        const DeviceIdentity& identity = result.device;
+        if (identity.device == port.device ||
+            (identity.usb && identity.usbPath == device.usbPath && identity.interfaceNumber == interface.number)) {
+            return &result;
+        }
+    }
+    return nullptr;
+}
+
+nlohmann::ordered_json Strings(const std::vector<std::string>& items) {
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const auto& item : items) list.push_back(item);
+    return list;
+}
+
+nlohmann::ordered_json UsbDeviceJson(const UsbDevice& device) {
+    nlohmann::ordered_json ports = nlohmann::ordered_json::array();
+    nlohmann::ordered_json interfaces = nlohmann::ordered_json::array();
+    std::vector<std::string> nets, controls;
+    for (const auto& interface : device.interfaces) {
+        for (const auto& port : interface.ports) {
+            ports.push_back({{"device", port.device},
+                             {"interface", OrNull(interface.number)},
+                             {"state", PortStateName(port.state)},
+                             {"reason", OrNull(port.reason)}});
+        }
+        nets.insert(nets.end(), interface.netInterfaces.begin(), interface.netInterfaces.end());
+        controls.insert(controls.end(), interface.controlDevices.begin(), interface.controlDevices.end());
+        interfaces.push_back({{"number", OrNull(interface.number)},
+                              {"class", interface.classCode + "/" + interface.subclass + "/" + interface.protocol},
+                              {"driver", OrNull(interface.driver)}});
+    }
+    nlohmann::ordered_json json;
+    json["usb_path"] = device.usbPath;
+    json["vendor_id"] = device.vendorId;
+    json["product_id"] = device.productId;
+    json["manufacturer"] = OrNull(device.manufacturer);
+    json["product"] = OrNull(device.product);
+    json["mode"] = UsbModeName(ModeOf(device));
+    json["ports"] = ports;
+    json["net_interfaces"] = Strings(nets);
+    json["control_devices"] = Strings(controls);
+    json["known_storage_id"] = device.knownStorageId ? nlohmann::ordered_json(*device.knownStorageId) : Null();
+    json["gateway"] = OrNull(device.gateway);
+    json["advice"] = UsbAdvice(device);
+    json["interfaces"] = interfaces;
+    return json;
+}
+
+// "1-2 f1e5:1f01 Zentrawave ZW Stick", 1251: every field as the system's text.
+std::string UsbDeviceHead(const UsbDevice& device) {
+    std::string head = Utf8ToCp1251Shown(device.usbPath) + " " + device.vendorId + ":" + device.productId;
+    if (!device.manufacturer.empty()) head += " " + Utf8ToCp1251Shown(device.manufacturer);
+    if (!device.product.empty()) head += " " + Utf8ToCp1251Shown(device.product);
+    return head;
+}
+
+// "interface 00 ff/ff/ff, driver option: /dev/ttyUSB0", 1251.
+std::string InterfaceLine(const UsbInterface& interface) {
+    std::vector<std::string> below;
+    for (const auto& port : interface.ports) below.push_back(port.device);
+    for (const auto& net : interface.netInterfaces) below.push_back("network interface " + net);
+    for (const auto& control : interface.controlDevices) below.push_back(control);
+    for (const auto& drive : interface.cdDrives) below.push_back("CD drive " + drive);
+    if (interface.cdRom && interface.cdDrives.empty()) below.push_back("a CD drive");
+    std::string line = "interface " + interface.number + " " + interface.classCode + "/" + interface.subclass + "/" +
+                       interface.protocol + ", ";
+    line += interface.driver.empty() ? "no driver" : "driver " + interface.driver;
+    for (size_t i = 0; i < below.size(); ++i) line += (i == 0 ? ": " : ", ") + below[i];
+    return Utf8ToCp1251Shown(line);
+}
+
 }  // namespace
 
 PortResult ResultFromReport(const PortProbeReport& report) {
@@ -153,7 +267,7 @@ std::string ReportLines(const std::vector<PortResult>& results) {
 }
 
 std::string ReportJson(const std::vector<PortResult>& results, const std::vector<SerialDevice>& devices,
-                       bool surveyed) {
+                       bool surveyed, const std::vector<UsbDevice>& usbDevices) {
     nlohmann::ordered_json ports = nlohmann::ordered_json::array();
     nlohmann::ordered_json absent = nlohmann::ordered_json::array();
     nlohmann::ordered_json entries = nlohmann::ordered_json::array();
@@ -207,8 +321,11 @@ std::string ReportJson(const std::vector<PortResult>& results, const std::vector
             list.push_back(item);
         }
         document["serial_devices"] = list;
-        document["hint"] = OrNull(StorageModeHint(devices));
+        document["hint"] = OrNull(ScanHint(devices, usbDevices));
     }
+    nlohmann::ordered_json usb = nlohmann::ordered_json::array();
+    for (const auto& device : usbDevices) usb.push_back(UsbDeviceJson(device));
+    document["usb_devices"] = usb;
     // Device paths are whatever bytes the file system holds; they must not stop the report.
     return document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
@@ -241,7 +358,8 @@ std::string StorageModeHint(const std::vector<SerialDevice>& devices) {
     return kUsbHint;
 }
 
-std::string NothingFoundAdvice(const std::vector<SerialDevice>& devices) {
+std::string NothingFoundAdvice(const std::vector<SerialDevice>& devices, const std::vector<UsbDevice>& usbDevices,
+                               bool usbShown) {
     std::string advice;
     if (devices.empty()) {
         advice = "No serial devices exist here.\n";
@@ -256,7 +374,60 @@ std::string NothingFoundAdvice(const std::vector<SerialDevice>& devices) {
             if (device.identified) advice += DeviceLine(device.device);
         }
     }
+    // The USB account says in its place why each device gave no modem.
+    if (!usbDevices.empty()) {
+        if (usbShown) return advice + "The USB devices listed with the ports say why.\n";
+        return advice + UsbDeviceLines(usbDevices, false);
+    }
     const std::string hint = StorageModeHint(devices);
     advice += (hint.empty() ? std::string(kSilentUsbAdvice) : hint) + "\n";
     return advice;
+}
+
+std::string ScanHint(const std::vector<SerialDevice>& devices, const std::vector<UsbDevice>& usbDevices) {
+    if (usbDevices.empty()) return StorageModeHint(devices);
+    std::string hint;
+    for (const auto& device : usbDevices) {
+        if (ModeOf(device) == UsbMode::Serial) continue;
+        hint += (hint.empty() ? "" : "\n") + std::string("USB ") + device.usbPath + " " + device.vendorId + ":" +
+                device.productId + ": " + UsbAdvice(device);
+    }
+    return hint;
+}
+
+void MarkUsbPorts(const std::vector<PortResult>& results, std::vector<UsbDevice>* usbDevices) {
+    for (auto& device : *usbDevices) {
+        for (auto& interface : device.interfaces) {
+            for (auto& port : interface.ports) {
+                const PortResult* result = ProbeOfPort(results, device, interface, port);
+                if (result == nullptr) continue;
+                port.state = PortStateOf(*result);
+                const bool why = port.state == UsbPortState::Busy || port.state == UsbPortState::Failed;
+                port.reason = why ? Cp1251ToUtf8(result->openError) : "";
+            }
+        }
+    }
+}
+
+std::string UsbDeviceLines(const std::vector<UsbDevice>& usbDevices, bool interfaces) {
+    if (usbDevices.empty()) return "";
+    std::string lines = "USB devices that are or may be modems:\n";
+    for (const auto& device : usbDevices) {
+        lines += "  " + UsbDeviceHead(device) + ": " + UsbModeName(ModeOf(device)) + "\n";
+        if (interfaces) {
+            for (const auto& interface : device.interfaces) lines += "    " + InterfaceLine(interface) + "\n";
+        }
+        const std::string advice = UsbAdvice(device);
+        for (size_t start = 0; start <= advice.size();) {
+            const size_t end = std::min(advice.find('\n', start), advice.size());
+            lines += "    " + Utf8ToCp1251Shown(advice.substr(start, end - start)) + "\n";
+            start = end + 1;
+        }
+    }
+    return lines;
+}
+
+std::string UsbDeviceNotice(const UsbDevice& device) {
+    return "USB " + UsbDeviceHead(device) + ": " + UsbModeName(ModeOf(device)) +
+           ", no AT port ('vesmarin-cli scan --verbose' says why and what to do)";
 }

@@ -9,6 +9,7 @@
 
 #include "host/device_identity.h"
 #include "host/serial_devices.h"
+#include "host/usb_modem_devices.h"
 #include "link/discovery.h"
 
 struct PortResult {
@@ -40,14 +41,35 @@ const char* WhyNoModel(const std::string& modelText);
 // ("COM1-COM3"), each with its time; 1251 text with line ends.
 std::string ReportLines(const std::vector<PortResult>& results);
 
-// The same account as a JSON document (UTF-8), with the entries found and, when nothing
-// answered, the serial devices that exist and the hint below.
+// The same account as a JSON document (UTF-8), with the entries found, the USB devices that
+// are or may be modems and, when nothing answered, the serial devices that exist and the hint
+// below.
 std::string ReportJson(const std::vector<PortResult>& results, const std::vector<SerialDevice>& devices,
-                       bool surveyed);
+                       bool surveyed, const std::vector<UsbDevice>& usbDevices = {});
 
 // What to tell a user whose scan found nothing, from the devices that exist, one account for
 // each case: no serial device at all, devices of which none is a USB modem port (the stick
-// may still be in its storage mode), USB modem ports that did not answer. StorageModeHint is
-// the storage-mode sentence for the first two cases, empty for the third.
-std::string NothingFoundAdvice(const std::vector<SerialDevice>& devices);
+// may still be in its storage mode), USB modem ports that did not answer; then one block per
+// USB device that is or may be a modem, which says why in its place (or, `usbShown` elsewhere,
+// a line that points there). StorageModeHint is the storage-mode sentence for the first two
+// cases, empty for the third.
+std::string NothingFoundAdvice(const std::vector<SerialDevice>& devices, const std::vector<UsbDevice>& usbDevices = {},
+                               bool usbShown = false);
 std::string StorageModeHint(const std::vector<SerialDevice>& devices);
+
+// The JSON's "hint", from the USB account: each device's advice that is not about serial ports
+// that exist, else (no USB device listed) StorageModeHint; empty for none.
+std::string ScanHint(const std::vector<SerialDevice>& devices, const std::vector<UsbDevice>& usbDevices);
+
+// What the probes of a scan tell about each USB port: answered, busy, not permitted, silent,
+// failed to open, or not tried (a port is matched by its USB path and interface).
+void MarkUsbPorts(const std::vector<PortResult>& results, std::vector<UsbDevice>* usbDevices);
+
+// One block per USB device (path, ids, strings, mode, the advice), and with `interfaces` a line
+// per interface (number, class, driver, what hangs below); 1251 text with line ends, "" when
+// there is no device.
+std::string UsbDeviceLines(const std::vector<UsbDevice>& usbDevices, bool interfaces);
+
+// One line for a device whose mode is not serial, for the readers of every modem (info --all):
+// "USB 1-2 f1e5:1f01 Zentrawave ZW Stick: storage, no AT port (...)", 1251.
+std::string UsbDeviceNotice(const UsbDevice& device);

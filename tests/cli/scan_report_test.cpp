@@ -2,12 +2,15 @@
 // absent ports in runs, the JSON shape and the advice when nothing answered.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <string>
 #include <vector>
 
 #include "cli/report/scan_report.h"
+#include "exporter/usb_device_metric.h"
+#include "host/usb_modem_hints.h"
 
 namespace {
 
@@ -209,6 +212,204 @@ TEST(ScanReport, JsonKeysAreSnakeCaseAndAlwaysPresent) {
     EXPECT_TRUE(ports[1]["device"]["usb"]["manufacturer"].is_null());
     EXPECT_TRUE(ports[1]["device"]["by_id"].is_null());
     EXPECT_TRUE(nothing["serial_devices"][0]["target"].is_null());
+}
+
+// A USB interface from one compact row: number, class/subclass/protocol, endpoints, driver
+// ("" none) and what hangs below it ("/dev/ttyUSB0", "net:usb0", "/dev/cdc-wdm0", "sr0").
+UsbInterface Interface(const char* number, const char* classes, int endpoints, const char* driver,
+                       std::vector<std::string> below = {}) {
+    UsbInterface interface;
+    interface.number = number;
+    const std::string c = classes;
+    interface.classCode = c.substr(0, 2);
+    interface.subclass = c.substr(3, 2);
+    interface.protocol = c.substr(6, 2);
+    interface.endpoints = endpoints;
+    interface.driver = driver;
+    for (const auto& item : below) {
+        if (item.compare(0, 8, "/dev/tty") == 0) interface.ports.push_back({item, UsbPortState::NotTried, ""});
+        if (item.compare(0, 4, "net:") == 0) interface.netInterfaces.push_back(item.substr(4));
+        if (item.compare(0, 12, "/dev/cdc-wdm") == 0) interface.controlDevices.push_back(item);
+        if (item.compare(0, 2, "sr") == 0) {
+            interface.cdRom = true;
+            interface.cdDrives.push_back(item);
+        }
+    }
+    return interface;
+}
+
+UsbDevice Device(std::vector<UsbInterface> interfaces) {
+    UsbDevice device;
+    device.usbPath = "1-2";
+    device.vendorId = "f1e5";
+    device.productId = "9001";
+    device.manufacturer = "Zentrawave";
+    device.interfaces = std::move(interfaces);
+    return device;
+}
+
+std::string Modes(const UsbDevice& device) {
+    std::string names;
+    for (UsbMode mode : UsbModes(device)) names += std::string(names.empty() ? "" : ",") + UsbModeName(mode);
+    return names;
+}
+
+// The cases the made-up sysfs trees of cli_sysfs_test.cpp do not hold.
+TEST(UsbAccount, OneModePerDeviceInOrderAndTheOthersNamed) {
+    const struct {
+        const char* what;
+        UsbDevice device;
+        const char* modes;
+        std::vector<std::string> advice;  // parts the advice holds, in this order
+    } cases[] = {
+        {"QMI module with one interface left",
+         Device({Interface("03", "ff/ff/ff", 2, ""),
+                 Interface("04", "ff/ff/ff", 3, "qmi_wwan", {"net:wwan0", "/dev/cdc-wdm0"})}),
+         "qmi",
+         {"speaks QMI, not AT commands, on its control device /dev/cdc-wdm0 (qmi_wwan).", "without a driver (03)",
+          "  echo f1e5 9001 > /sys/bus/usb-serial/drivers/option1/new_id"}},
+        {"router mode with its driver disc",
+         Device({Interface("00", "e0/01/03", 1, "rndis_host", {"net:usb0"}),
+                 Interface("01", "0a/00/00", 2, "rndis_host"), Interface("02", "08/06/50", 2, "usb-storage", {"sr0"})}),
+         "network,storage",
+         {"at the address of the gateway on usb0 of rndis_host", "It also shows CD drive sr0."}},
+        {"interfaces without endpoints",
+         Device({Interface("00", "ff/ff/ff", 0, ""), Interface("01", "ff/ff/ff", 0, "")}),
+         "",
+         {}},
+        {"Ethernet adapter", Device({Interface("00", "ff/ff/00", 3, "r8152", {"net:eth1"})}), "", {}},
+        {"USB disk", Device({Interface("00", "08/06/50", 2, "usb-storage")}), "", {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Modes(c.device), c.modes) << c.what;
+        const std::string advice = UsbAdvice(c.device);
+        size_t at = 0;
+        for (const auto& part : c.advice) {
+            const size_t found = advice.find(part, at);
+            EXPECT_NE(found, std::string::npos) << c.what << ": " << part << "\n" << advice;
+            if (found != std::string::npos) at = found + part.size();
+        }
+        EXPECT_EQ(advice.empty(), c.advice.empty()) << c.what;
+    }
+}
+
+// The rules file and the routing table, line by line (the trees hold their ordinary lines).
+TEST(UsbAccount, StorageRulesAndRoutingTableLines) {
+    const ModeSwitchIds ids = ParseModeSwitchRules(
+        "ATTR{idVendor}==\"F1E5\", ATTR{idProduct}==\"1F01\", RUN+=\"usb_modeswitch '/%k'\"\n"
+        "  # ATTR{idVendor}==\"f1e8\", ATTR{idProduct}==\"0001\"\n"
+        "ENV{idVendor}==\"f1e9\", ATTR{idProduct}==\"0002\"\n"
+        "ATTR{idVendor}==\"f1ea\", ATTR{idProduct}==\"zz\"\n");
+    const struct {
+        const char* vendor;
+        const char* product;
+        bool known;
+    } rules[] = {{"f1e5", "1f01", true}, {"F1E5", "1F01", true}, {"f1e8", "0001", false},
+                 {"f1e9", "0002", false}, {"f1ea", "0000", false}};
+    for (const auto& r : rules)
+        EXPECT_EQ(IsModeSwitchId(ids, r.vendor, r.product), r.known) << r.vendor << ":" << r.product;
+
+    const std::string routes =
+        "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n"
+        "usb0\t0008A8C0\t00000000\t0001\t0\t0\t100\t00FFFFFF\t0\t0\t0\n"
+        "usb0\t0000000A\t0208A8C0\t0003\t0\t0\t100\t000000FF\t0\t0\t0\n"
+        "usb0\t00000000\t0108A8C0\t0003\t0\t0\t100\t00000000\t0\t0\t0\n"
+        "eth0\t00000000\t0101A8C0\t0003\t0\t0\t50\t00000000\t0\t0\t0\n"
+        "usb1\t0000000A\t0209A8C0\t0003\t0\t0\t100\t000000FF\t0\t0\t0\n"
+        "usb2\t0009A8C0\t00000000\t0001\t0\t0\t100\t00FFFFFF\t0\t0\t0\n";
+    EXPECT_EQ(GatewayOn(routes, {"usb0"}), "192.168.8.1");  // the default route's, not the first
+    EXPECT_EQ(GatewayOn(routes, {"usb1"}), "192.168.9.2");
+    EXPECT_EQ(GatewayOn(routes, {"usb2"}), "");  // a link route has no gateway
+    EXPECT_EQ(GatewayOn(routes, {}), "");
+    EXPECT_EQ(GatewayOn("", {"usb0"}), "");
+}
+
+// What the probes saw becomes each port's state, matched by USB path and interface.
+TEST(UsbAccount, PortsThatDidNotAnswerSayWhy) {
+    const struct {
+        ProbeOutcome outcome;
+        const char* openError;
+        UsbPortState state;
+        const char* advice;
+    } cases[] = {
+        {ProbeOutcome::OpenFailed, "/dev/ttyUSB0 is in use by dialer (pid 42), lock file /var/lock/LCK..ttyUSB0",
+         UsbPortState::Busy,
+         "/dev/ttyUSB0 is in use by dialer (pid 42), lock file /var/lock/LCK..ttyUSB0; /dev/ttyUSB2 was not tried."},
+        {ProbeOutcome::OpenFailed, "/dev/ttyUSB0 is locked by /var/lock/LCK..ttyUSB0 (a FIFO, not a lock file)",
+         UsbPortState::Busy, "ModemManager often does"},
+        {ProbeOutcome::OpenFailed, "Permission denied", UsbPortState::Denied,
+         "/dev/ttyUSB0 may not be opened by this user; /dev/ttyUSB2 was not tried.\nTo be allowed to open serial "
+         "ports, "
+         "run this, then log in again:\n  sudo usermod -aG dialout $USER"},
+        {ProbeOutcome::OpenFailed, "Input/output error", UsbPortState::Failed,
+         "/dev/ttyUSB0 could not be opened: Input/output error"},
+        {ProbeOutcome::Silent, "", UsbPortState::Silent, "none answered as a modem: /dev/ttyUSB0 stayed silent;"},
+        {ProbeOutcome::Listed, "", UsbPortState::Answered, "a modem: /dev/ttyUSB0 answered as one."},
+    };
+    for (const auto& c : cases) {
+        std::vector<UsbDevice> devices = {Device({Interface("00", "ff/ff/ff", 3, "option", {"/dev/ttyUSB0"}),
+                                                  Interface("02", "ff/ff/ff", 3, "option", {"/dev/ttyUSB2"})})};
+        PortResult probe = Result(33, c.outcome, 10, "E173");
+        probe.openError = c.openError;
+        probe.identified = true;
+        probe.device.device = "/dev/pts/7";  // a port of $VESMARIN_PORTS: known by its USB facts
+        probe.device.usb = true;
+        probe.device.usbPath = "1-2";
+        probe.device.interfaceNumber = "00";
+        MarkUsbPorts({Result(1, ProbeOutcome::NoDevice), probe}, &devices);
+        EXPECT_EQ(devices[0].interfaces[0].ports[0].state, c.state) << c.openError;
+        EXPECT_EQ(devices[0].interfaces[1].ports[0].state, UsbPortState::NotTried);
+        EXPECT_NE(UsbAdvice(devices[0]).find(c.advice), std::string::npos) << UsbAdvice(devices[0]);
+    }
+}
+
+TEST(UsbAccount, JsonKeepsEveryKeyAndTheHintComesFromTheAccount) {
+    UsbDevice stick = Device({Interface("00", "08/06/50", 2, "usb-storage", {"sr0"})});
+    stick.usbPath = "1-1";
+    stick.manufacturer = "Zentra\x1b[2Jwave\xff";
+    UsbDevice modem = Device({Interface("00", "ff/ff/ff", 3, "option", {"/dev/ttyUSB0"})});
+    const std::vector<UsbDevice> both = {stick, modem};
+
+    // With a USB account its blocks say why, in place of the storage-mode sentence.
+    EXPECT_EQ(NothingFoundAdvice({}, both).find("needs mode switching"), std::string::npos);
+    EXPECT_EQ(UsbDeviceNotice(stick), "USB 1-1 f1e5:9001 Zentra\\x1b[2Jwave\\xff: storage, no AT port "
+                                      "('vesmarin-cli scan --verbose' says why and what to do)");
+
+    const auto nothing = nlohmann::json::parse(ReportJson(Scan({}), {}, true, both));
+    ASSERT_EQ(nothing["usb_devices"].size(), 2u);
+    const auto& first = nothing["usb_devices"][0];
+    std::vector<std::string> keys = {"usb_path", "vendor_id", "product_id",     "manufacturer",    "product",
+                                     "mode",     "ports",     "net_interfaces", "control_devices", "known_storage_id",
+                                     "gateway",  "advice",    "interfaces"};
+    std::sort(keys.begin(), keys.end());  // parsed into a sorted object
+    EXPECT_EQ(Keys(first), keys);
+    EXPECT_EQ(Keys(nothing["usb_devices"][1]), Keys(first));
+    EXPECT_EQ(first["mode"], "storage");
+    EXPECT_TRUE(first["product"].is_null());
+    EXPECT_TRUE(first["known_storage_id"].is_null());
+    EXPECT_TRUE(first["gateway"].is_null());
+    EXPECT_EQ(first["ports"], nlohmann::json::array());
+    EXPECT_EQ(first["advice"], UsbAdvice(stick));
+    EXPECT_EQ(
+        nothing["usb_devices"][1]["ports"][0],
+        nlohmann::json({{"device", "/dev/ttyUSB0"}, {"interface", "00"}, {"state", "not_tried"}, {"reason", nullptr}}));
+    // The old hint, from the account: the storage stick's advice, not the serial one's.
+    EXPECT_EQ(nothing["hint"], "USB 1-1 f1e5:9001: " + UsbAdvice(stick));
+    EXPECT_TRUE(nlohmann::json::parse(ReportJson(Scan({}), {}, true, {modem}))["hint"].is_null());
+    ExpectSnakeCase(nothing);
+    // A modem answered: the devices are still there, the survey of serial devices is not.
+    const auto found =
+        nlohmann::json::parse(ReportJson(Scan({Result(5, ProbeOutcome::Listed, 100, "E173")}), {}, true, both));
+    EXPECT_EQ(found["usb_devices"].size(), 2u);
+    EXPECT_TRUE(found["hint"].is_null());
+    EXPECT_EQ(nlohmann::json::parse(ReportJson(Scan({}), {}, false))["usb_devices"], nlohmann::json::array());
+
+    const std::string metric = UsbDeviceInfoFamily(both);
+    EXPECT_NE(metric.find("\nvesmarin_usb_device_info{usb_path=\"1-1\",vendor_id=\"f1e5\",product_id=\"9001\","
+                          "mode=\"storage\"} 1\n"),
+              std::string::npos)
+        << metric;
+    EXPECT_EQ(metric.find("usb_path=\"1-2\""), std::string::npos) << metric;  // serial: read as a modem
 }
 
 }  // namespace
