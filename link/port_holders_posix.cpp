@@ -189,6 +189,10 @@ bool LinkNewLock(const char* lockPath) {
     }
     const int fd = open(temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0) return false;
+    // Other users' programs read the pid in it to tell who holds the port; a umask such as
+    // the service's 0077 would leave it readable by this user alone. Should it fail, a lock
+    // that others cannot read still keeps them out, which beats no lock.
+    fchmod(fd, 0644);
     char text[16];
     const int textLength = std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(getpid()));
     const bool written = write(fd, text, static_cast<size_t>(textLength)) == textLength;

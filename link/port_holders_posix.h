@@ -54,7 +54,8 @@ constexpr int kMaxHeldLockFiles = 256;
 constexpr size_t kMaxLockPathSize = 512;   // with its NUL
 
 // Creates the lock file with this process's id in the usual form (ten columns and a line
-// feed), in one step (link(2)), so that of two processes exactly one makes it. Returns false
+// feed), mode 0644 whatever the umask, in one step (link(2)), so that of two processes
+// exactly one makes it. Returns false
 // when the file could not be made: either another process made it first (`holder` is then
 // filled and `*taken` set), or this process holds kMaxHeldLockFiles already or the path is
 // longer than kMaxLockPathSize (errno ENOLCK), or the directory does not let this user write

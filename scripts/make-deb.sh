@@ -32,6 +32,9 @@ install -m 0755 "$binary" "$pkg/usr/bin/$package"
 # The exporter as a service, not enabled: no maintainer script starts or enables it.
 install -d "$pkg/lib/systemd/system"
 install -m 0644 "$root/scripts/deb/vesmarin-exporter.service" "$pkg/lib/systemd/system/vesmarin-exporter.service"
+# Its alerting rules, for a Prometheus server to load (rule_files).
+install -d "$pkg/usr/share/vesmarin/prometheus"
+install -m 0644 "$root/prometheus/vesmarin-alerts.yml" "$pkg/usr/share/vesmarin/prometheus/vesmarin-alerts.yml"
 strip --strip-unneeded --remove-section=.comment --remove-section=.note "$pkg/usr/bin/$package"
 
 "$root/scripts/make-manpage.sh" "$pkg/usr/bin/$package" "$(date -u -d "@$epoch" +%Y-%m-%d)" |
@@ -82,7 +85,8 @@ Description: read information from 3G USB modems over their AT port
  .
  The package ships a Prometheus exporter for every modem of the machine as the
  service vesmarin-exporter, not enabled: systemctl enable --now
- vesmarin-exporter starts it on 127.0.0.1:9733.
+ vesmarin-exporter starts it on 127.0.0.1:9733. Alerting rules for it are in
+ /usr/share/vesmarin/prometheus.
 CONTROL
 (cd "$pkg" && find lib usr -type f | LC_ALL=C sort | xargs md5sum) > "$pkg/DEBIAN/md5sums"
 chmod 0644 "$pkg/DEBIAN/control" "$pkg/DEBIAN/md5sums"

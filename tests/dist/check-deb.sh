@@ -2,7 +2,8 @@
 # Builds the Debian package from a vesmarin-cli binary, unpacks it into a scratch root as
 # dpkg would install it, and checks what a user gets: the tool runs from /usr/bin and says
 # the project's version, it is stripped, the manual page covers every command and names the
-# dialout group, and the control fields are right.
+# dialout group, the control fields are right, and the service and the alerting rules are the
+# repository's.
 #   check-deb.sh PATH-TO-vesmarin-cli SCRATCH-DIR
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -43,6 +44,9 @@ for line in 'DynamicUser=yes' 'SupplementaryGroups=dialout' 'DevicePolicy=closed
   grep -qx "$line" "$unit" || fail "the service lacks '$line'"
 done
 grep -Eq '^(PrivateDevices|ProtectProc)=' "$unit" && fail "the service hides the ports or the port holders"
+cmp -s "$unit" "$root/scripts/deb/vesmarin-exporter.service" || fail "the packaged service is not scripts/deb's"
+rules=$scratch/root/usr/share/vesmarin/prometheus/vesmarin-alerts.yml
+cmp -s "$rules" "$root/prometheus/vesmarin-alerts.yml" || fail "no alerting rules in /usr/share/vesmarin/prometheus"
 dpkg-deb -e "$deb" "$scratch/control"
 [ ! -e "$scratch/control/postinst" ] || fail "the package has a postinst (the service must stay disabled)"
 for doc in copyright changelog.gz; do

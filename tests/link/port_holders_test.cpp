@@ -170,6 +170,15 @@ TEST_F(LockFiles, CreatedWithThisPidAndRemovedOnlyByItsOwner) {
     RemoveLockFile(lock_.c_str());
     EXPECT_FALSE(Exists());
 
+    // Readable by every user under the service's umask: others read the pid in it.
+    const mode_t savedMask = umask(0077);
+    EXPECT_TRUE(CreateLockFile(lock_.c_str(), &holder, &taken));
+    umask(savedMask);
+    struct stat made {};
+    ASSERT_EQ(stat(lock_.c_str(), &made), 0);
+    EXPECT_EQ(made.st_mode & 07777, 0644u);
+    RemoveLockFile(lock_.c_str());
+
     // A live process's lock is neither replaced nor removed.
     Write(Ascii(getppid()));
     EXPECT_FALSE(CreateLockFile(lock_.c_str(), &holder, &taken));
