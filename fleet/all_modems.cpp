@@ -1,40 +1,25 @@
 #include "fleet/all_modems.h"
 
-#include <nlohmann/json.hpp>
-
-#include "fleet/identity_json.h"
 #include "common/cp1251.h"
 #include "fleet/child_processes.h"
 #include "info/info_table.h"
 
 namespace {
 
-using Json = nlohmann::ordered_json;
-
-std::string Text(const Json& value) { return value.is_string() ? value.get<std::string>() : ""; }
-
-// The IMEI row of a reading's rows, UTF-8 (digits, when it is one).
-std::string ImeiRow(const Json& document) {
-    const Json& rows = document.contains("rows") ? document["rows"] : Json();
-    const int index = RowIndex(InfoRow::Imei);
-    if (!rows.is_array() || static_cast<int>(rows.size()) <= index) return "";
-    return Text(rows[index]["value"]);
-}
-
 void Settle(ModemReading* modem, const ChildRun& run, uint32_t deadlineMs) {
-    const Json document = Json::parse(run.out, nullptr, false);
-    if (!document.is_object()) {
+    std::string why;
+    if (!ReadInfoMessage(run.out, &modem->message, &why)) {
+        // No message: the process did not start, was ended at the deadline, or died. Only a
+        // plain "no port answered" exit counts as no modem.
         modem->isModem = run.timedOut || run.exitCode != 1;
         modem->timedOut = run.timedOut;
         modem->error = run.timedOut ? "no result within the " + std::to_string(deadlineMs / 1000) + " s deadline"
-                                    : !run.started ? "the reading process could not start"
-                                                   : "the reading process ended without a result";
+                       : !run.started ? "the reading process could not start"
+                                      : why;
     } else {
-        modem->document = document;
-        modem->port = Text(document["port"]);
-        modem->busy = document.value("busy", false);
-        modem->error = Text(document["error"]);
-        if (modem->error.empty()) modem->error = Text(document["lost"]);
+        modem->port = modem->message.port;
+        modem->busy = modem->message.busy;
+        modem->error = !modem->message.error.empty() ? modem->message.error : modem->message.lost;
         modem->isModem = !modem->port.empty() || modem->busy;
     }
     const std::string& path = modem->port.empty() ? modem->ports.ports.front().path : modem->port;
@@ -43,7 +28,7 @@ void Settle(ModemReading* modem, const ChildRun& run, uint32_t deadlineMs) {
     }
     modem->identified = IdentifyDevice(path, &modem->device);
     const int com = ComNamesAreTheSystems() ? modem->comNumber : 0;
-    modem->identity = IdentityOfPort(ImeiRow(modem->document), modem->device, modem->identified, com, path);
+    modem->identity = IdentityOfPort(RowOf(modem->message, InfoRow::Imei), modem->device, modem->identified, com, path);
 }
 
 }  // namespace
@@ -64,9 +49,15 @@ std::vector<ModemReading> ReadModemsInfo(const std::vector<ModemPorts>& modems, 
     return readings;
 }
 
+const std::string& RowOf(const InfoMessage& message, InfoRow row) {
+    static const std::string none;
+    const size_t index = static_cast<size_t>(RowIndex(row));
+    return index < message.rows.size() ? message.rows[index] : none;
+}
+
 std::string ModemEntry(const ModemReading& modem) {
     std::string model;
-    Utf8ToCp1251(Text(modem.document.contains("model") ? modem.document["model"] : Json()), &model);
+    Utf8ToCp1251(modem.message.model, &model);
     const std::string& path = modem.port.empty() ? modem.ports.ports.front().path : modem.port;
     const std::string where = modem.comNumber != 0 ? "COM" + std::to_string(modem.comNumber) : path;
     return model.empty() ? "(" + where + ")" : model + " (" + where + ")";

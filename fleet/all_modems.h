@@ -4,13 +4,14 @@
 
 #include <atomic>
 #include <cstdint>
-#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
+#include "fleet/reading_protocol.h"
 #include "host/device_identity.h"
 #include "host/modem_identity.h"
 #include "host/modem_ports.h"
+#include "info/info_table.h"
 
 struct ModemReading {
     ModemPorts ports;                 // the device's ports, in interface order
@@ -20,7 +21,7 @@ struct ModemReading {
     bool busy = false;                // its port was in use by another program
     bool timedOut = false;            // ended at the deadline
     std::string error;                // UTF-8, why the read failed; empty on success
-    nlohmann::ordered_json document;  // what the reading process said (info: InfoJson and more)
+    InfoMessage message;              // what the reading process said
     bool identified = false;
     DeviceIdentity device;            // of the AT port (or the first port when none answered)
     ModemIdentity identity;
@@ -35,3 +36,6 @@ std::vector<ModemReading> ReadModemsInfo(const std::vector<ModemPorts>& modems, 
 
 // How the modem is named to a person: "E173 (COM5)" or "E173 (/dev/ttyUSB2)", 1251.
 std::string ModemEntry(const ModemReading& modem);
+
+// A row of the information run as the reading process sent it (UTF-8); empty when not read.
+const std::string& RowOf(const InfoMessage& message, InfoRow row);

@@ -1,32 +1,18 @@
 #include "fleet/rounds.h"
 
 #include <cstdlib>
-#include <nlohmann/json.hpp>
 #include <set>
 
 #include "fleet/all_modems.h"
 #include "fleet/child_processes.h"
+#include "fleet/reading_protocol.h"
 #include "info/info_table.h"
-#include "radio/radio_json.h"
 
 namespace {
-
-using Json = nlohmann::ordered_json;
-
-std::string Row(const Json& document, InfoRow row) {
-    const Json& rows = document.contains("rows") ? document["rows"] : Json();
-    const size_t index = static_cast<size_t>(RowIndex(row));
-    if (!rows.is_array() || rows.size() <= index || !rows[index]["value"].is_string()) return "";
-    return rows[index]["value"].get<std::string>();
-}
 
 std::optional<int> WholeNumber(const std::string& text) {
     if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
     return std::atoi(text.c_str());
-}
-
-std::optional<int> OptionalInt(const Json& value) {
-    return value.is_number_integer() ? std::optional<int>(value.get<int>()) : std::nullopt;
 }
 
 std::string DeviceKey(const ModemPorts& ports) {
@@ -125,16 +111,16 @@ void ExporterRounds::Rescan() {
         modem.identity = reading.identity;
         modem.device = device;
         modem.port = reading.port;
-        const std::string model = Row(reading.document, InfoRow::Model);
-        const std::string firmware = Row(reading.document, InfoRow::FirmwareVersion);
+        const std::string model = RowOf(reading.message, InfoRow::Model);
+        const std::string firmware = RowOf(reading.message, InfoRow::FirmwareVersion);
         // Other firmware (or, without an IMEI, another stick in the socket) may answer
         // another radio family: the next reading finds out again.
         if (model != modem.model || firmware != modem.firmware) modem.radioFamily = RadioFamilyId();
         modem.model = model;
         modem.firmware = firmware;
-        modem.technology = Row(reading.document, InfoRow::SystemMode);
-        modem.operatorName = Row(reading.document, InfoRow::Operator);
-        modem.attemptsLeft = WholeNumber(Row(reading.document, InfoRow::AttemptsLeft));
+        modem.technology = RowOf(reading.message, InfoRow::SystemMode);
+        modem.operatorName = RowOf(reading.message, InfoRow::Operator);
+        modem.attemptsLeft = WholeNumber(RowOf(reading.message, InfoRow::AttemptsLeft));
         modem.infoAt = now;
         modem.lastSeen = now;
         modem.present = true;
@@ -167,25 +153,25 @@ void ExporterRounds::SignalRound() {
         auto found = modems_.find(ids[i]);
         if (found == modems_.end()) continue;
         ExportedModem& modem = found->second;
-        const Json reading = Json::parse(runs[i].out, nullptr, false);
-        if (reading.is_object() && reading.value("busy", false)) {
+        SignalMessage reading;
+        std::string why;
+        const bool read = ReadSignalMessage(runs[i].out, &reading, &why);
+        if (read && reading.busy) {
             ++modem.portsBusy;
             continue;
         }
-        if (!reading.is_object() || !reading["error"].is_null()) {
+        if (!read || !reading.error.empty()) {
             modem.up = false;
             ++modem.readingsFailed;
             continue;
         }
         modem.up = true;
-        modem.csq = OptionalInt(reading["csq"]);
-        modem.rssiDbm = OptionalInt(reading["rssi_dbm"]);
-        modem.registration = OptionalInt(reading["registration"]);
-        modem.sim = reading["sim"].is_string() ? reading["sim"].get<std::string>() : "";
-        modem.radio = RadioFactsFromJson(reading);
-        if (reading["radio_family"].is_string()) {
-            modem.radioFamily = RadioFamilyFromText(reading["radio_family"].get<std::string>());
-        }
+        modem.csq = reading.csq;
+        modem.rssiDbm = reading.rssiDbm;
+        modem.registration = reading.registration;
+        modem.sim = reading.sim;
+        modem.radio = reading.radio;
+        if (!reading.radioFamily.IsUntried()) modem.radioFamily = reading.radioFamily;
         modem.lastGood = now;
         modem.lastSeen = now;
     }

@@ -1,5 +1,8 @@
 #include "info/captured_rows.h"
 
+#include "common/utc_time.h"
+#include "info/buy_code_url.h"
+
 CapturedRows::CapturedRows() { InstallRowStore(&CapturedRows::Write, this); }
 
 CapturedRows::~CapturedRows() { InstallRowStore(nullptr, nullptr); }
@@ -21,4 +24,11 @@ void CapturedRows::Write(int position, const char* text, void* context) {
     if (index < 0) return;
     self->values_[index] = text != nullptr ? text : "";
     ++self->writes_;
+}
+
+std::string BuyCodePage(const CapturedRows& rows) {
+    char address[kPageAddressSize] = {};
+    OfferedBuyCodePage(rows.Value(InfoRow::Model).c_str(), rows.Value(InfoRow::Versions).c_str(), UtcToday(),
+                       address, sizeof address);
+    return address;
 }

@@ -25,3 +25,7 @@ private:
     std::string values_[kInfoRowCount];
     int writes_ = 0;
 };
+
+// The page the window's buy-code cell would open for these rows (today in UTC); empty when the
+// window would show a plain cell.
+std::string BuyCodePage(const CapturedRows& rows);

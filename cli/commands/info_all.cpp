@@ -8,7 +8,9 @@
 #include "cli/console/exit_codes.h"
 #include "cli/commands/many_options.h"
 #include "cli/console/console_output.h"
+#include "cli/report/info_json.h"
 #include "fleet/identity_json.h"
+#include "info/info_table.h"
 #include "cli/report/scan_report.h"
 #include "common/cp1251.h"
 #include "host/usb_modem_devices.h"
@@ -33,16 +35,16 @@ void PrintText(const std::vector<ModemReading>& modems) {
         if (!first) WriteVisible1251(stdout, "\n");
         first = false;
         WriteVisible1251(stdout, HeaderLine(modem));
-        if (modem.document.contains("rows") && modem.document["rows"].is_array()) {
-            for (const auto& row : modem.document["rows"]) {
-                std::string line;
-                Utf8ToCp1251(row["name"].get<std::string>() + ": " + row["value"].get<std::string>() + "\n", &line);
-                WriteVisible1251(stdout, line);
+        const InfoMessage& message = modem.message;
+        if (!message.rows.empty()) {
+            for (size_t i = 0; i < message.rows.size() && i < static_cast<size_t>(kInfoRowCount); ++i) {
+                std::string value;
+                Utf8ToCp1251(message.rows[i], &value);
+                WriteVisible1251(stdout, std::string(InfoTable[i].name) + ": " + value + "\n");
             }
-            const Json& page = modem.document["buy_code_url"];
-            if (page.is_string()) {
+            if (!message.buyCodeUrl.empty()) {
                 std::string text;
-                Utf8ToCp1251(page.get<std::string>(), &text);
+                Utf8ToCp1251(message.buyCodeUrl, &text);
                 Write1251(stdout, "Купить код: " + text + "\n");
             }
         }
@@ -57,9 +59,10 @@ void PrintText(const std::vector<ModemReading>& modems) {
 Json ModemJson(const ModemReading& modem) {
     Json entry;
     entry["port"] = modem.port.empty() ? Json(nullptr) : Json(modem.port);
-    if (modem.document.contains("rows")) entry["rows"] = modem.document["rows"];
-    entry["buy_code_url"] = modem.document.contains("buy_code_url") ? modem.document["buy_code_url"] : Json(nullptr);
-    entry["model"] = modem.document.contains("model") ? modem.document["model"] : Json(nullptr);
+    const InfoMessage& message = modem.message;
+    if (!message.rows.empty()) entry["rows"] = InfoRowsJson(message.rows);
+    entry["buy_code_url"] = message.buyCodeUrl.empty() ? Json(nullptr) : Json(message.buyCodeUrl);
+    entry["model"] = message.port.empty() ? Json(nullptr) : Json(message.model);
     entry["device"] = modem.identified ? DeviceJson(modem.device) : Json(nullptr);
     entry["identity"] = IdentityJson(modem.identity);
     Json ports = Json::array();

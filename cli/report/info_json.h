@@ -4,6 +4,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 #include <string>
+#include <vector>
 
 class CapturedRows;
 
@@ -11,6 +12,5 @@ class CapturedRows;
 // named it.
 nlohmann::ordered_json InfoJson(const std::string& port1251, const CapturedRows& rows);
 
-// The page the window's buy-code cell would open for these rows (today in UTC); empty when the
-// window would show a plain cell.
-std::string BuyCodePage(const CapturedRows& rows);
+// The same "rows" list from the values a reading process sent (UTF-8, table order).
+nlohmann::ordered_json InfoRowsJson(const std::vector<std::string>& valuesUtf8);
