@@ -17,6 +17,7 @@
 #include "cli/report/console_output.h"
 #include "cli/report/metric_text.h"
 #include "common/cp1251.h"
+#include "common/result_codes.h"
 #include "info/captured_rows.h"
 #include "info/info_run.h"
 #include "link/answer.h"
@@ -149,7 +150,8 @@ int RunReadModem(const std::vector<std::string>& args, const std::string& family
             document["busy"] = busy;
         } else {
             document = ReadInfo(port);
-            document["model"] = Cp1251ToUtf8(model);
+            // The port answered, but an ERROR to AT+CGMM names no model.
+            document["model"] = IsModemValue(model) ? Json(Cp1251ToUtf8(model)) : Json(nullptr);
         }
         document["tried"] = tried;
     }

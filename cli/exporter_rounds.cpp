@@ -5,6 +5,7 @@
 #include <set>
 
 #include "cli/all_modems.h"
+#include "common/result_codes.h"
 #include "host/child_processes.h"
 #include "info/info_table.h"
 
@@ -12,11 +13,14 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
+// A row's value for the labels, "" when the modem gave none: the row itself keeps the
+// ERROR it shows in the window and in `info`.
 std::string Row(const Json& document, InfoRow row) {
     const Json& rows = document.contains("rows") ? document["rows"] : Json();
     const size_t index = static_cast<size_t>(RowIndex(row));
     if (!rows.is_array() || rows.size() <= index || !rows[index]["value"].is_string()) return "";
-    return rows[index]["value"].get<std::string>();
+    const std::string value = rows[index]["value"].get<std::string>();
+    return IsModemValue(value) ? value : "";
 }
 
 std::optional<int> WholeNumber(const std::string& text) {

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/result_codes.h"
 #include "common/signal_level.h"
 #include "radio/radio_families.h"
 #include "radio/radio_session.h"
@@ -77,13 +78,12 @@ ModemSignal ReadModemSignal(PortHandle port, const std::string& knownFamily) {
         const std::vector<Field> registration = LastFields(creg.text, "+CREG");
         if (registration.size() >= 2) signal.registration = SmallNumber(registration, 1);
         const RadioSession::Reply cpin = radio.Ask(StandardQueries::kCpin);
+        // An ERROR in place of the state says nothing about the SIM: no state is known.
         const std::vector<std::string_view> sim = PrefixedLines(cpin.text, "+CPIN");
         if (!sim.empty()) {
             std::string_view text = sim.back();
             while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-            signal.sim = std::string(text);
-        } else if (cpin.final == FinalResult::Error) {
-            signal.sim = "ERROR";
+            if (IsModemValue(text)) signal.sim = std::string(text);
         }
         if (!radio.PortLost()) ReadRadio(&radio, knownFamily, &signal);
     }

@@ -101,12 +101,12 @@ std::string WatchAllJson(const ExportedModem& modem, ExporterClock::time_point n
     line["time"] = timeUtc;
     line["identity"] = modem.identity.id;
     line["port"] = modem.port;
-    line["model"] = modem.model;
+    line["model"] = modem.model.empty() ? Json(nullptr) : Json(modem.model);
     line["up"] = modem.up;
     line["csq"] = modem.up && modem.csq ? Json(*modem.csq) : Json(nullptr);
     line["dbm"] = modem.up && modem.rssiDbm ? Json(*modem.rssiDbm) : Json(nullptr);
     line["text"] = modem.up ? Json(LevelText(modem)) : Json(nullptr);
-    line["technology"] = TechnologyOf(modem);
+    line["technology"] = TechnologyOf(modem).empty() ? Json(nullptr) : Json(TechnologyOf(modem));
     const bool up = modem.up;
     line["rat"] = up && !modem.rat.empty() ? Json(modem.rat) : Json(nullptr);
     line["rssi"] = MetricJson(up ? modem.rssi : std::nullopt);

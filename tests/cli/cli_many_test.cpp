@@ -147,7 +147,8 @@ namespace {
 // Lines when stdout is no terminal: one per modem and reading, each with its identity; the
 // stick gone at its first reading is shown not answering, the silent port not at all.
 TEST(CliWatchAll, WritesALinePerModemAndReadingWithItsIdentity) {
-    const CliOutcome json = RunCliCommand("watch --all --json --interval 1 --count 2", CliStderr::Separate);
+    const CliOutcome json =
+        RunCliCommand("watch --all --json --interval 1 --count 2 --exclude '*com8'", CliStderr::Separate);
     ASSERT_EQ(json.status, 0) << json.err;
     std::vector<nlohmann::json> lines;
     for (size_t start = 0, end; (end = json.out.find('\n', start)) != std::string::npos; start = end + 1) {
@@ -165,12 +166,39 @@ TEST(CliWatchAll, WritesALinePerModemAndReadingWithItsIdentity) {
         EXPECT_EQ(gone["up"], false);
         EXPECT_TRUE(gone["dbm"].is_null());
     }
-    const CliOutcome tab = RunCliCommand("watch --all --interval 1 --count 1 --exclude '*com6'", CliStderr::Dropped);
+    const CliOutcome tab =
+        RunCliCommand("watch --all --interval 1 --count 1 --exclude '*com6,*com8'", CliStderr::Dropped);
     EXPECT_EQ(tab.status, 0);
     EXPECT_NE(tab.out.find("\timei:351111111111111\t" + PortsDir() + "/com5\t1\t18\t-77\t-77 dBm ("), std::string::npos)
         << tab.out;
     EXPECT_EQ(tab.out.find('\n'), tab.out.size() - 1) << tab.out;
     EXPECT_EQ(RunCliCommand("watch --all --count 0", CliStderr::Dropped).status, 2);
+}
+
+// A module that answers ERROR where its model, firmware and SIM state belong: its information
+// rows show what it said, but the model named for programs is null, in info --all's JSON and
+// its header as in watch --all's lines.
+TEST(CliWatchAll, AResultCodeIsNoModel) {
+    const std::string module = " --ports '" + PortsDir() + "/com8'";
+    const CliOutcome info = RunCliCommand("info --all --json" + module, CliStderr::Separate);
+    ASSERT_EQ(info.status, 0) << info.err;
+    const auto modems = nlohmann::json::parse(info.out, nullptr, false);
+    ASSERT_TRUE(modems.is_array() && modems.size() == 1u) << info.out;
+    EXPECT_TRUE(modems[0]["model"].is_null()) << modems[0]["model"];
+    EXPECT_EQ(modems[0]["identity"]["id"], "imei:356666666666666");
+    bool rowShown = false;
+    for (const auto& row : modems[0]["rows"]) rowShown = rowShown || row["value"] == "ERROR";
+    EXPECT_TRUE(rowShown) << modems[0]["rows"];
+    const CliOutcome text = RunCliCommand("info --all" + module, CliStderr::Separate);
+    EXPECT_EQ(text.out.rfind("== (" + PortsDir() + "/com8): ", 0), 0u) << text.out;
+
+    const CliOutcome watch = RunCliCommand("watch --all --json --interval 1 --count 1" + module, CliStderr::Separate);
+    ASSERT_EQ(watch.status, 0) << watch.err;
+    const auto line = nlohmann::json::parse(watch.out, nullptr, false);
+    ASSERT_TRUE(line.is_object()) << watch.out;
+    EXPECT_EQ(line["up"], true) << watch.out;
+    EXPECT_TRUE(line["model"].is_null()) << watch.out;
+    EXPECT_EQ(watch.out.find("ERROR"), std::string::npos) << watch.out;
 }
 
 }  // namespace
