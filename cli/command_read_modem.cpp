@@ -18,6 +18,7 @@
 #include "cli/report/metric_text.h"
 #include "common/cp1251.h"
 #include "common/result_codes.h"
+#include "host/child_processes.h"
 #include "info/captured_rows.h"
 #include "info/info_run.h"
 #include "link/answer.h"
@@ -134,6 +135,8 @@ Json ReadSignal(const std::string& path, const std::string& family) {
 // read-modem info PORT...: probe the ports in order, run the information run on the first
 // that answers. read-modem signal PORT [--radio-family NAME]: one signal reading on that port.
 int RunReadModem(const std::vector<std::string>& args, const std::string& family) {
+    // A parent that is gone reads no answer: the port and its lock are freed at once.
+    FollowParentProcess();
     if (args.size() < 2 || (args[0] != "info" && args[0] != "signal")) return kExitUsage;
     const std::vector<std::string> ports(args.begin() + 1, args.end());
     Json document;

@@ -1,15 +1,27 @@
 // info --all over several simulated modems on a made-up sysfs tree (layout CliMany): one
 // stick of two ports, one stick on a ttyACM, a pty with an IMEI, one that stalls past the
-// deadline and a silent port that is no modem.
+// deadline and a silent port that is no modem; the reading processes and their locks gone
+// however the parent ends. watch --all (layout CliWatchAll): its lines, result codes that are
+// no values, and its end when its output fails.
 #include <gtest/gtest.h>
+#include <dirent.h>
+#include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
+#include <string.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/cli/run_cli.h"
@@ -59,6 +71,51 @@ protected:
 
     std::string root_;
 };
+
+// Polls until `done` holds, at most `seconds`: waits for the event, never for a quiet machine.
+bool WaitFor(const std::function<bool()>& done, int seconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return done();
+}
+
+// The reading processes (read-modem) whose arguments name a port under `portsDir`, found by
+// their command lines: a reader whose parent is gone is no child of anyone we know.
+std::vector<pid_t> ReadersUnder(const std::string& portsDir) {
+    std::vector<pid_t> found;
+    DIR* proc = opendir("/proc");
+    if (proc == nullptr) return found;
+    while (const dirent* entry = readdir(proc)) {
+        const pid_t pid = std::atoi(entry->d_name);
+        if (pid <= 0) continue;
+        std::ifstream file("/proc/" + std::string(entry->d_name) + "/cmdline", std::ios::binary);
+        std::stringstream text;
+        text << file.rdbuf();
+        bool reader = false, ours = false;
+        std::string argument;
+        while (std::getline(text, argument, '\0')) {
+            reader = reader || argument == "read-modem";
+            ours = ours || argument.rfind(portsDir + "/", 0) == 0;
+        }
+        if (reader && ours) found.push_back(pid);
+    }
+    closedir(proc);
+    return found;
+}
+
+std::vector<std::string> LockFiles() {
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(std::getenv("VESMARIN_LOCK_DIR"))) {
+        while (const dirent* entry = readdir(dir)) {
+            if (std::string(entry->d_name).rfind("LCK..", 0) == 0) names.push_back(entry->d_name);
+        }
+        closedir(dir);
+    }
+    return names;
+}
 
 nlohmann::json Parse(const CliOutcome& run) {
     auto document = nlohmann::json::parse(run.out, nullptr, false);
@@ -138,6 +195,51 @@ TEST_F(CliMany, AReplugToAnotherTtyKeepsTheIdentity) {
     EXPECT_NE(before[0]["device"]["path"], after[0]["device"]["path"]);
     EXPECT_EQ(before[0]["identity"], after[0]["identity"]);
     EXPECT_EQ(after[0]["identity"]["id"], "usb:1-4");
+}
+
+// However the tool that started them ends, the reading processes end too and take their
+// locks with them: an ending signal to the parent has them ended first, and when the parent
+// is killed outright each notices its parent gone. The stalled port keeps its reader busy
+// for 17 x 65 s, far past any wait here.
+TEST_F(CliMany, NoReadingProcessNorLockOutlivesItsParent) {
+    const std::string stalled = PortsDir() + "/com9";
+    const std::vector<std::string> serve = {"serve", "--listen", "127.0.0.1:0", "--ports", stalled, "--timeout", "600"};
+    const struct {
+        std::vector<std::string> args;
+        int signalNumber;
+    } cases[] = {
+        {{"info", "--all", "--ports", stalled, "--timeout", "600"}, SIGTERM},
+        {{"info", "--all", "--ports", stalled, "--timeout", "600"}, SIGHUP},
+        {{"watch", "--all", "--json", "--ports", stalled, "--timeout", "600"}, SIGUSR1},
+        {serve, SIGQUIT},
+        {serve, SIGKILL},
+    };
+    ASSERT_TRUE(ReadersUnder(PortsDir()).empty());
+    for (const auto& c : cases) {
+        const std::string what = c.args[0] + " " + c.args[1] + " by " + strsignal(c.signalNumber);
+        const pid_t parent = fork();
+        ASSERT_GE(parent, 0);
+        if (parent == 0) {
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
+            const rlimit noCore{0, 0};   // SIGQUIT would dump one
+            setrlimit(RLIMIT_CORE, &noCore);
+            ExecCli(c.args);
+        }
+        // The reader has taken the port: its lock file is there.
+        EXPECT_TRUE(WaitFor([] { return !LockFiles().empty(); }, 60)) << what;
+        EXPECT_FALSE(ReadersUnder(PortsDir()).empty()) << what;
+        kill(parent, c.signalNumber);
+        int status = 0;
+        waitpid(parent, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signalNumber) << what << ": " << status;
+        EXPECT_TRUE(WaitFor([&] { return ReadersUnder(PortsDir()).empty() && LockFiles().empty(); }, 30))
+            << what << ": " << ReadersUnder(PortsDir()).size() << " readers, " << LockFiles().size() << " locks";
+        for (pid_t orphan : ReadersUnder(PortsDir())) kill(orphan, SIGKILL);
+        WaitFor([&] { return ReadersUnder(PortsDir()).empty(); }, 10);
+        for (const auto& name : LockFiles()) unlink((std::string(std::getenv("VESMARIN_LOCK_DIR")) + "/" + name).c_str());
+    }
 }
 
 }  // namespace
