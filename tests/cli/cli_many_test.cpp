@@ -303,4 +303,43 @@ TEST(CliWatchAll, AResultCodeIsNoModel) {
     EXPECT_EQ(watch.out.find("ERROR"), std::string::npos) << watch.out;
 }
 
+// Output that fails ends watch --all at the next round as it ends watch: quietly after a
+// reader that went away, exit 3 with the system's reason on a full disk; the reading
+// processes ended and no lock left. `timeout` bounds both: 124 would be a watch that ran on.
+TEST(CliWatchAll, EndsAtTheFirstFailedWrite) {
+    char errPath[] = "/tmp/vesmarin-watch-all-err-XXXXXX";
+    char statusPath[] = "/tmp/vesmarin-watch-all-status-XXXXXX";
+    const int errFd = mkstemp(errPath), statusFd = mkstemp(statusPath);
+    ASSERT_TRUE(errFd >= 0 && statusFd >= 0);
+    const auto contents = [](const char* path) {
+        std::ifstream file(path, std::ios::binary);
+        std::stringstream text;
+        text << file.rdbuf();
+        return text.str();
+    };
+    const std::string watch = std::string("timeout 60 ") + VESMARIN_CLI + " watch --all --interval 1 --exclude '*com6'";
+    const struct {
+        std::string command;
+        const char* status;
+        const char* message;
+    } cases[] = {
+        {"(" + watch + " 2>" + errPath + "; echo $? >" + statusPath + ") | head -1 >/dev/null", "0\n", ""},
+        {watch + " >/dev/full 2>" + errPath + "; echo $? >" + statusPath,
+         "3\n", "vesmarin-cli watch: the output could not be written: No space left on device\n"},
+    };
+    for (const auto& c : cases) {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(std::system(c.command.c_str()), 0) << c.command;
+        EXPECT_EQ(contents(statusPath), c.status) << c.command << ": " << contents(errPath);
+        EXPECT_EQ(contents(errPath), c.message) << c.command;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60)) << c.command;
+        EXPECT_TRUE(ReadersUnder(PortsDir()).empty()) << c.command;
+        EXPECT_TRUE(LockFiles().empty()) << c.command;
+    }
+    close(errFd);
+    close(statusFd);
+    unlink(errPath);
+    unlink(statusPath);
+}
+
 }  // namespace
