@@ -11,26 +11,11 @@
 #include <atomic>
 #include <cstdlib>
 
+#include "common/ending_signals_posix.h"
 #include "common/exit_cleanup.h"
 #include "common/exit_cleanup_steps.h"
 
 namespace {
-
-// Every signal whose default action is to end the process (with or without a core dump);
-// SIGKILL and SIGSTOP cannot be caught. The real-time signals are added at run time.
-constexpr int kEndingSignals[] = {
-    SIGHUP,  SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, SIGABRT,   SIGBUS,  SIGFPE,  SIGUSR1, SIGSEGV,
-    SIGUSR2, SIGPIPE, SIGALRM, SIGTERM, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGSYS,
-#ifdef SIGSTKFLT
-    SIGSTKFLT,
-#endif
-#ifdef SIGPOLL
-    SIGPOLL,
-#endif
-#ifdef SIGPWR
-    SIGPWR,
-#endif
-};
 
 // The process that registered the steps: a child made by fork() inherits the handlers and
 // the atexit entry, but the locks and the terminal are its parent's to put back.
@@ -45,14 +30,6 @@ constexpr int kWaitForOtherRunMs = 3000;
 void SleepOneMillisecond() {
     timespec slice{0, 1000000};
     nanosleep(&slice, nullptr);   // async-signal-safe, unlike the C++ sleeps
-}
-
-template <typename Visit>
-void ForEachEndingSignal(Visit visit) {
-    for (int signalNumber : kEndingSignals) visit(signalNumber);
-#ifdef SIGRTMIN
-    for (int signalNumber = SIGRTMIN; signalNumber <= SIGRTMAX; ++signalNumber) visit(signalNumber);
-#endif
 }
 
 // Async-signal-safe: atomics, getpid and nanosleep only (and the steps, which must be).
@@ -85,8 +62,8 @@ void InstallHandlers() {
     action.sa_handler = OnEndingSignal;
     sigemptyset(&action.sa_mask);
     // One ending signal at a time in a thread: a second one must not cut the steps short.
-    ForEachEndingSignal([&](int signalNumber) { sigaddset(&action.sa_mask, signalNumber); });
-    ForEachEndingSignal([&](int signalNumber) {
+    ForEachEndingSignal(EndingSignalKind::All, [&](int signalNumber) { sigaddset(&action.sa_mask, signalNumber); });
+    ForEachEndingSignal(EndingSignalKind::All, [&](int signalNumber) {
         struct sigaction previous {};
         if (sigaction(signalNumber, nullptr, &previous) != 0) return;
         // Ignored stays ignored, and a handler of the program's own (set before the first
@@ -124,7 +101,7 @@ void RunExitCleanup() {
     sigset_t ending;
     sigset_t saved;
     sigemptyset(&ending);
-    ForEachEndingSignal([&](int signalNumber) { sigaddset(&ending, signalNumber); });
+    ForEachEndingSignal(EndingSignalKind::All, [&](int signalNumber) { sigaddset(&ending, signalNumber); });
     pthread_sigmask(SIG_BLOCK, &ending, &saved);
     FinishSteps();
     pthread_sigmask(SIG_SETMASK, &saved, nullptr);

@@ -5,10 +5,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstring>
 
+#include "common/ending_signals_posix.h"
+#include "common/exit_cleanup.h"
 #include "fleet/child_processes.h"
 
 extern char** environ;
@@ -18,12 +22,89 @@ namespace {
 constexpr int kGraceMs = 2000;
 constexpr int kStopCheckMs = 200;
 
+// Every reading process still running, so that however this process ends its exit-cleanup
+// step ends them first (each then removes its own lock files). Read inside signal handlers:
+// lock-free atomics only. A child past the table's end is still ended by its own watch on
+// this process (FollowParentProcess).
+constexpr int kMaxTracked = 1024;
+std::atomic<pid_t> Tracked[kMaxTracked];
+std::atomic<bool> ProcessEnding{false};
+
+// Async-signal-safe: kill, waitpid and nanosleep only. Children that outlast the grace are
+// killed; the ones reaped here are gone for the thread that waits on them too, which no
+// longer matters as the process is ending.
+void EndTrackedChildren() {
+    ProcessEnding.store(true);
+    for (auto& slot : Tracked) {
+        const pid_t pid = slot.load();
+        if (pid > 0) kill(pid, SIGTERM);
+    }
+    for (int waited = 0;; ++waited) {
+        bool running = false;
+        for (auto& slot : Tracked) {
+            const pid_t pid = slot.load();
+            if (pid <= 0) continue;
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == 0) {
+                if (waited < kGraceMs) {
+                    running = true;
+                } else {
+                    kill(pid, SIGKILL);
+                }
+            } else {
+                slot.store(0);
+            }
+        }
+        if (!running) return;
+        timespec slice{0, 1000000};
+        nanosleep(&slice, nullptr);
+    }
+}
+
+void Track(pid_t pid) {
+    for (auto& slot : Tracked) {
+        pid_t empty = 0;
+        if (slot.compare_exchange_strong(empty, pid)) break;
+    }
+    // The process began to end while this child was being started: the step may have
+    // missed it.
+    if (ProcessEnding.load()) kill(pid, SIGTERM);
+}
+
+// Before the child is reaped: its pid may be used again as soon as it is.
+void Untrack(pid_t pid) {
+    for (auto& slot : Tracked) {
+        pid_t mine = pid;
+        if (slot.compare_exchange_strong(mine, 0)) return;
+    }
+}
+
+// This process's environment with the variable that tells a child who its parent is.
+class ChildEnvironment {
+public:
+    ChildEnvironment() {
+        const std::string prefix = std::string(kParentPidVariable) + "=";
+        for (char** entry = environ; *entry != nullptr; ++entry) {
+            if (std::strncmp(*entry, prefix.c_str(), prefix.size()) != 0) strings_.push_back(*entry);
+        }
+        strings_.push_back(prefix + std::to_string(getpid()));
+        for (auto& text : strings_) pointers_.push_back(&text[0]);
+        pointers_.push_back(nullptr);
+    }
+    char** Get() { return pointers_.data(); }
+
+private:
+    std::vector<std::string> strings_;
+    std::vector<char*> pointers_;
+};
+
 struct Running {
     pid_t pid = -1;
     int fd = -1;   // read end of its stdout; -1 once at its end
 };
 
-pid_t Spawn(const std::string& program, const std::vector<std::string>& arguments, int* readFd) {
+pid_t Spawn(const std::string& program, const std::vector<std::string>& arguments, char** environment,
+            int* readFd) {
     int pipeFds[2];
     if (pipe2(pipeFds, O_CLOEXEC) != 0) return -1;
     posix_spawn_file_actions_t actions;
@@ -43,12 +124,13 @@ pid_t Spawn(const std::string& program, const std::vector<std::string>& argument
     sigset_t none, defaults;
     sigemptyset(&none);
     sigemptyset(&defaults);
-    for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGPIPE}) sigaddset(&defaults, signal);
+    ForEachEndingSignal(EndingSignalKind::All, [&](int signalNumber) { sigaddset(&defaults, signalNumber); });
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     pid_t pid = -1;
-    if (posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ) != 0) pid = -1;
+    if (posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environment) != 0) pid = -1;
+    if (pid > 0) Track(pid);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     close(pipeFds[1]);
@@ -76,9 +158,12 @@ std::string OwnProgramPath() {
 
 void RunChildren(std::vector<ChildRun>* runs, uint32_t deadlineMs, const std::atomic<bool>* stop) {
     const std::string program = OwnProgramPath();
+    // Registered before the first child exists, so that no ending signal can come between.
+    AddExitCleanup(EndTrackedChildren);
+    ChildEnvironment environment;
     std::vector<Running> running(runs->size());
     for (size_t i = 0; i < runs->size(); ++i) {
-        running[i].pid = Spawn(program, (*runs)[i].arguments, &running[i].fd);
+        running[i].pid = Spawn(program, (*runs)[i].arguments, environment.Get(), &running[i].fd);
         (*runs)[i].started = running[i].pid > 0;
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(deadlineMs);
@@ -130,6 +215,7 @@ void RunChildren(std::vector<ChildRun>* runs, uint32_t deadlineMs, const std::at
     for (size_t i = 0; i < running.size(); ++i) {
         if (running[i].pid <= 0) continue;
         if (running[i].fd >= 0) close(running[i].fd);
+        Untrack(running[i].pid);
         int status = 0;
         while (waitpid(running[i].pid, &status, 0) < 0 && errno == EINTR) {
         }

@@ -28,7 +28,29 @@ struct Running {
     std::thread reader;
 };
 
+// The job every reading process joins. Only this process holds a handle to it, never
+// inherited, so when this process ends however it ends (Ctrl-C, killed, crashed) the handle
+// closes and the system ends the children with it. Null where no job can be made; the
+// children are then ended only by the deadline.
+HANDLE ChildrenJob() {
+    static const HANDLE job = [] {
+        HANDLE made = CreateJobObjectW(nullptr, nullptr);
+        if (made == nullptr) return made;
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (!SetInformationJobObject(made, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+            CloseHandle(made);
+            return HANDLE(nullptr);
+        }
+        return made;
+    }();
+    return job;
+}
+
 }  // namespace
+
+// The job object does it for the child (see ChildrenJob).
+void FollowParentProcess() {}
 
 std::string OwnProgramPath() {
     char path[MAX_PATH + 1] = {};
@@ -55,13 +77,18 @@ void RunChildren(std::vector<ChildRun>* runs, uint32_t deadlineMs, const std::at
         startup.hStdOutput = writeEnd;
         startup.hStdError = nul;
         PROCESS_INFORMATION info{};
-        const BOOL made = CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                         nullptr, nullptr, &startup, &info);
+        // Started suspended and put in the job before it runs a single instruction, so that
+        // nothing it does escapes the job. A job refused (an old system that nests none)
+        // leaves the child running outside it.
+        const BOOL made = CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, TRUE,
+                                         CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup, &info);
         CloseHandle(writeEnd);
         if (!made) {
             CloseHandle(readEnd);
             continue;
         }
+        if (ChildrenJob() != nullptr) AssignProcessToJobObject(ChildrenJob(), info.hProcess);
+        ResumeThread(info.hThread);
         CloseHandle(info.hThread);
         (*runs)[i].started = true;
         running[i].process = info.hProcess;

@@ -1,5 +1,7 @@
 #include "fleet/modem_signal.h"
 
+#include "common/result_codes.h"
+
 #include <climits>
 #include <string_view>
 
@@ -24,10 +26,9 @@ ModemSignal ReadModemSignal(PortHandle port, RadioFamilyId knownFamily) {
         if (RegistrationStatOf(creg.text, "+CREG", &stat)) signal.registration = static_cast<int>(stat);
         const RadioSession::Reply cpin = radio.Ask(StandardQueries::kCpin);
         std::string_view sim;
-        if (SimStateOf(cpin.text, &sim)) {
+        // An ERROR in place of the state says nothing about the SIM: no state is known.
+        if (SimStateOf(cpin.text, &sim) && IsModemValue(sim)) {
             signal.sim = std::string(sim);
-        } else if (cpin.final == FinalResult::Error) {
-            signal.sim = "ERROR";
         }
         if (!radio.PortLost()) {
             // All of a family's queries: a reading is one process, band and PCI cannot wait

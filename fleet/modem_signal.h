@@ -16,7 +16,7 @@ struct ModemSignal {
     std::optional<int> csq;              // +CSQ's first field, as read
     std::optional<int> rssiDbm;          // its level, when it means one (3GPP TS 27.007)
     std::optional<int> registration;     // +CREG's <stat>: 0 not registered .. 5 roaming
-    std::string sim;                     // +CPIN's answer ("READY", "SIM PIN"), "ERROR", or empty
+    std::string sim;                     // +CPIN's answer ("READY", "SIM PIN"); empty when none
     RadioFacts radio;                    // technology, RSSI, RSRP, RSRQ, SINR, band, PCI as known
     // For the next reading of this modem: what it answers for the radio facts; untried when
     // this reading ended before it found out.

@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "common/result_codes.h"
 #include "radio/radio_json.h"
 
 namespace {
@@ -98,7 +99,8 @@ bool LastObject(const std::string& output, Json* document, std::string* why) {
 std::string InfoMessageLine(const InfoMessage& message) {
     Json document;
     document["port"] = TextOrNull(message.port);
-    document["model"] = message.port.empty() ? Json(nullptr) : Json(message.model);
+    // The port answered, but an ERROR to AT+CGMM names no model.
+    document["model"] = message.port.empty() || !IsModemValue(message.model) ? Json(nullptr) : Json(message.model);
     Json rows = Json::array();
     for (const auto& value : message.rows) rows.push_back(value);
     document["rows"] = rows;

@@ -6,9 +6,17 @@
 #include "fleet/all_modems.h"
 #include "fleet/child_processes.h"
 #include "fleet/reading_protocol.h"
+#include "common/result_codes.h"
 #include "info/info_table.h"
 
 namespace {
+
+// A row's value for the labels, "" when the modem gave none: the row itself keeps the
+// ERROR it shows in the window and in `info`.
+std::string Label(const InfoMessage& message, InfoRow row) {
+    const std::string& value = RowOf(message, row);
+    return IsModemValue(value) ? value : "";
+}
 
 std::optional<int> WholeNumber(const std::string& text) {
     if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
@@ -111,16 +119,16 @@ void ExporterRounds::Rescan() {
         modem.identity = reading.identity;
         modem.device = device;
         modem.port = reading.port;
-        const std::string model = RowOf(reading.message, InfoRow::Model);
-        const std::string firmware = RowOf(reading.message, InfoRow::FirmwareVersion);
+        const std::string model = Label(reading.message, InfoRow::Model);
+        const std::string firmware = Label(reading.message, InfoRow::FirmwareVersion);
         // Other firmware (or, without an IMEI, another stick in the socket) may answer
         // another radio family: the next reading finds out again.
         if (model != modem.model || firmware != modem.firmware) modem.radioFamily = RadioFamilyId();
         modem.model = model;
         modem.firmware = firmware;
-        modem.technology = RowOf(reading.message, InfoRow::SystemMode);
-        modem.operatorName = RowOf(reading.message, InfoRow::Operator);
-        modem.attemptsLeft = WholeNumber(RowOf(reading.message, InfoRow::AttemptsLeft));
+        modem.technology = Label(reading.message, InfoRow::SystemMode);
+        modem.operatorName = Label(reading.message, InfoRow::Operator);
+        modem.attemptsLeft = WholeNumber(Label(reading.message, InfoRow::AttemptsLeft));
         modem.infoAt = now;
         modem.lastSeen = now;
         modem.present = true;

@@ -1,5 +1,7 @@
 #include "radio/reply_lines.h"
 
+#include "common/result_codes.h"
+
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -111,8 +113,7 @@ FinalResult FinalResultOf(std::string_view reply) {
         line = Trim(line);
         if (line == "OK") {
             result = FinalResult::Ok;
-        } else if (line == "ERROR" || StartsWith(line, "+CME ERROR") || StartsWith(line, "+CMS ERROR") ||
-                   line == "NO CARRIER" || line == "COMMAND NOT SUPPORT") {
+        } else if (IsFinalResultCode(line)) {
             result = FinalResult::Error;
         }
     }

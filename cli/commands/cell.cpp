@@ -27,8 +27,8 @@ constexpr CommandHelp kCellHelp = {
     "+CSQ) and the first vendor family that answers (^HCSQ, +QENG, +CPSI). Unknown values are\n"
     "left out (null in JSON); when nothing can be reported it says why.\n"
     "The modem is left as found: no ATE0; the registration report mode is set to 2 and the\n"
-    "operator format switched only for one read each, and set back at once, also on Ctrl-C\n"
-    "or when a command fails.\n",
+    "operator format switched only for one read each, and set back at once, also on Ctrl-C,\n"
+    "SIGTERM, SIGHUP or any other signal that stops it, or when a command fails.\n",
     "JSON keys, each always present and null when unknown: port, rat\n"
     "           (GSM, UMTS, LTE, LTE+NR, NR), registration (home, roaming, searching, denied,\n"
     "           not_registered), reason (no_sim, pin_required, radio_off, not_registered,\n"
@@ -61,9 +61,10 @@ int RunCell(const std::string& portUtf8, bool json) {
     }
     NoteUnlockedUse("cell", port.display);
 
-    // Ctrl-C and SIGTERM only raise a flag that the reading checks between commands, so that
-    // what it changed is set back before the process ends.
-    CatchStopRequest();
+    // Ctrl-C, SIGTERM, a closing session's SIGHUP and every other ending signal only raise a
+    // flag that the reading checks between commands, so that what it changed is set back
+    // before the process ends.
+    CatchEveryEndingSignalAsStopRequest();
     RadioSession radio(session.Handle());
     RadioFacts facts;
     const CellReading reading = radio.ReadCell(&facts, StopCheck{[](void*) { return StopRequested(); }, nullptr});

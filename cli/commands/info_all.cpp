@@ -62,7 +62,7 @@ Json ModemJson(const ModemReading& modem) {
     const InfoMessage& message = modem.message;
     if (!message.rows.empty()) entry["rows"] = InfoRowsJson(message.rows);
     entry["buy_code_url"] = message.buyCodeUrl.empty() ? Json(nullptr) : Json(message.buyCodeUrl);
-    entry["model"] = message.port.empty() ? Json(nullptr) : Json(message.model);
+    entry["model"] = message.model.empty() ? Json(nullptr) : Json(message.model);
     entry["device"] = modem.identified ? DeviceJson(modem.device) : Json(nullptr);
     entry["identity"] = IdentityJson(modem.identity);
     Json ports = Json::array();

@@ -10,6 +10,7 @@
 #include "cli/console/console_output.h"
 #include "cli/console/exit_codes.h"
 #include "cli/grammar/command_line.h"
+#include "fleet/child_processes.h"
 #include "fleet/reading_child.h"
 #include "fleet/reading_protocol.h"
 
@@ -18,6 +19,8 @@ namespace {
 // read-modem info PORT...: probe the ports in order, run the information run on the first
 // that answers. read-modem signal PORT [--radio-family NAME]: one signal reading on that port.
 int RunReadModem(const std::vector<std::string>& args, const std::string& family) {
+    // A parent that is gone reads no answer: the port and its lock are freed at once.
+    FollowParentProcess();
     if (args.size() < 2 || (args[0] != "info" && args[0] != "signal")) return kExitUsage;
     const std::vector<std::string> ports(args.begin() + 1, args.end());
     bool failed = false;

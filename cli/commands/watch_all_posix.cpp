@@ -82,8 +82,12 @@ int RunWatchAll(const WatchOptions& watch) {
             }
         }
         WriteUtf8(stdout, out);
-        std::fflush(stdout);
-        if (options.count > 0 && ++rounds >= options.count) kill(getpid(), SIGTERM);
+        FlushOutput();
+        // Output that no longer arrives ends the watch as --count does, through the main
+        // thread: the reading processes are ended and the status told there (quiet after a
+        // closed pipe, 3 after any other failed write).
+        const bool done = options.count > 0 && ++rounds >= options.count;
+        if (done || !OutputGoesOn()) kill(getpid(), SIGTERM);
     };
     ExporterRounds rounds_engine(options.settings);
     engine = &rounds_engine;

@@ -5,6 +5,8 @@
 
 #include <cerrno>
 
+#include "common/ending_signals_posix.h"
+
 namespace {
 
 volatile sig_atomic_t StopRequestedFlag = 0;
@@ -30,6 +32,15 @@ void Catch(int signalNumber, void (*handler)(int)) {
 void CatchStopRequest() {
     Catch(SIGINT, OnStopSignal);
     Catch(SIGTERM, OnStopSignal);
+}
+
+void CatchEveryEndingSignalAsStopRequest() {
+    ForEachEndingSignal(EndingSignalKind::SentToTheProcess, [](int signalNumber) {
+        struct sigaction current {};
+        if (sigaction(signalNumber, nullptr, &current) != 0) return;
+        if ((current.sa_flags & SA_SIGINFO) == 0 && current.sa_handler == SIG_IGN) return;
+        Catch(signalNumber, OnStopSignal);
+    });
 }
 
 bool StopRequested() { return StopRequestedFlag != 0; }

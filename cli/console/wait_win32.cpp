@@ -21,6 +21,10 @@ constexpr DWORD kSliceMs = 50;
 
 void CatchStopRequest() { SetConsoleCtrlHandler(OnConsoleControl, TRUE); }
 
+// The console's events are the only ones there are; closing the window ends the process
+// whatever the handler answers.
+void CatchEveryEndingSignalAsStopRequest() { CatchStopRequest(); }
+
 bool StopRequested() { return InterlockedCompareExchange(&StopRequestedFlag, 0, 0) != 0; }
 
 // The console tells of no resize; the next reading's redraw takes the new width.

@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "common/cp1251.h"
+#include "common/result_codes.h"
 #include "link/transact.h"
 
 namespace {
@@ -23,10 +24,6 @@ constexpr char kNoDeviceHint[] =
 constexpr char kSilentUsbAdvice[] =
     "The USB modem ports among them did not answer as a modem does ('scan --verbose' tells "
     "what each port did).";
-
-bool StartsWith(const std::string& text, const char* prefix) {
-    return text.compare(0, std::strlen(prefix), prefix) == 0;
-}
 
 // What the scan did not learn is there as null, never left out or given as "".
 nlohmann::ordered_json Null() { return nlohmann::ordered_json(nullptr); }
@@ -242,10 +239,7 @@ PortResult ResultFromReport(const PortProbeReport& report) {
 
 const char* WhyNoModel(const std::string& modelText) {
     if (modelText.empty()) return "the first line is empty or OK";
-    if (modelText == "ERROR" || StartsWith(modelText, "+CME ERROR") || StartsWith(modelText, "+CMS ERROR") ||
-        StartsWith(modelText, "COMMAND NOT SUPPORT")) {
-        return "an error reply";
-    }
+    if (IsFinalResultCode(modelText)) return "an error reply";
     if (modelText == "AT+CGMM") return "it echoed the command: ATE0 did not switch its echo off";
     return nullptr;
 }

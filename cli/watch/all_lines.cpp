@@ -100,12 +100,12 @@ std::string WatchAllJson(const ExportedModem& modem, ExporterClock::time_point n
     line["time"] = timeUtc;
     line["identity"] = modem.identity.id;
     line["port"] = modem.port;
-    line["model"] = modem.model;
+    line["model"] = modem.model.empty() ? Json(nullptr) : Json(modem.model);
     line["up"] = modem.up;
     line["csq"] = modem.up && modem.csq ? Json(*modem.csq) : Json(nullptr);
     line["dbm"] = modem.up && modem.rssiDbm ? Json(*modem.rssiDbm) : Json(nullptr);
     line["text"] = modem.up ? Json(LevelText(modem)) : Json(nullptr);
-    line["technology"] = TechnologyOf(modem);
+    line["technology"] = TechnologyOf(modem).empty() ? Json(nullptr) : Json(TechnologyOf(modem));
     AddRadioJson(modem.up ? modem.radio : RadioFacts{}, RadioJsonForm::Short, MetricPrecision::AsDecoded, &line);
     const long age = AgeSeconds(modem, now);
     line["age"] = age >= 0 ? Json(age) : Json(nullptr);

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <string.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -193,6 +195,63 @@ TEST(CliCell, StoppedWhileAModeIsChangedSetsItBackBeforeEnding) {
     const std::string tail = "AT+CEREG=1;";
     ASSERT_GE(sent.size(), tail.size());
     EXPECT_EQ(sent.compare(sent.size() - tail.size(), tail.size(), tail), 0) << sent;
+}
+
+// Every signal that would end the tool is a stop request of its own: whenever it comes after
+// the mode was changed (at a random point of the 1.5 s the modem takes to answer), the mode
+// is set back as the last command. SIGPIPE, which the tool ignores, and a SIGHUP ignored
+// from the start (nohup) let the reading complete, with the mode set back all the same.
+TEST(CliCell, EveryEndingSignalSetsTheModeBackBeforeEnding) {
+    const struct {
+        int signalNumber;
+        bool ignoredAtStart;
+        int status;
+    } cases[] = {
+        {SIGHUP, false, 1},  {SIGINT, false, 1},  {SIGQUIT, false, 1}, {SIGUSR1, false, 1}, {SIGUSR2, false, 1},
+        {SIGALRM, false, 1}, {SIGVTALRM, false, 1}, {SIGPIPE, false, 0}, {SIGHUP, true, 0},
+    };
+    std::mt19937 random(static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    const auto count = [](const std::string& text, const std::string& what) {
+        size_t found = 0;
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++found;
+        return found;
+    };
+    for (const auto& c : cases) {
+        const std::string before = Commands(13);
+        const size_t setsBefore = count(before, "AT+CEREG=2;");
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
+            if (c.ignoredAtStart) signal(c.signalNumber, SIG_IGN);
+            ExecCli({"cell", "COM13"});
+        }
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (count(Commands(13), "AT+CEREG=2;") == setsBefore && std::chrono::steady_clock::now() < giveUp) {
+            usleep(10000);
+        }
+        // Well within the modem's 1.5 s, so the reply is still awaited on a loaded machine.
+        const int delayMs = std::uniform_int_distribution<int>(0, 700)(random);
+        usleep(static_cast<useconds_t>(delayMs) * 1000);
+        kill(child, c.signalNumber);
+        int status = 0;
+        waitpid(child, &status, 0);
+        const std::string what = std::string(strsignal(c.signalNumber)) + (c.ignoredAtStart ? " (ignored)" : "") +
+                                 " after " + std::to_string(delayMs) + " ms";
+        ASSERT_TRUE(WIFEXITED(status)) << what << ": " << status;
+        EXPECT_EQ(WEXITSTATUS(status), c.status) << what;
+        const std::string sent = Commands(13).substr(before.size());
+        EXPECT_EQ(count(sent, "AT+CEREG=2;"), 1u) << what << ": " << sent;
+        EXPECT_EQ(count(sent, "AT+CEREG=1;"), 1u) << what << ": " << sent;
+        EXPECT_LT(sent.find("AT+CEREG=2;"), sent.find("AT+CEREG=1;")) << what << ": " << sent;
+        if (c.status == 1) {
+            const std::string tail = "AT+CEREG=1;";
+            ASSERT_GE(sent.size(), tail.size());
+            EXPECT_EQ(sent.compare(sent.size() - tail.size(), tail.size(), tail), 0) << what << ": " << sent;
+        }
+    }
 }
 
 }  // namespace

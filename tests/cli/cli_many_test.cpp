@@ -1,15 +1,27 @@
 // info --all over several simulated modems on a made-up sysfs tree (layout CliMany): one
 // stick of two ports, one stick on a ttyACM, a pty with an IMEI, one that stalls past the
-// deadline and a silent port that is no modem.
+// deadline and a silent port that is no modem; the reading processes and their locks gone
+// however the parent ends. watch --all (layout CliWatchAll): its lines, result codes that are
+// no values, and its end when its output fails.
 #include <gtest/gtest.h>
+#include <dirent.h>
+#include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
+#include <string.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/cli/run_cli.h"
@@ -59,6 +71,51 @@ protected:
 
     std::string root_;
 };
+
+// Polls until `done` holds, at most `seconds`: waits for the event, never for a quiet machine.
+bool WaitFor(const std::function<bool()>& done, int seconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return done();
+}
+
+// The reading processes (read-modem) whose arguments name a port under `portsDir`, found by
+// their command lines: a reader whose parent is gone is no child of anyone we know.
+std::vector<pid_t> ReadersUnder(const std::string& portsDir) {
+    std::vector<pid_t> found;
+    DIR* proc = opendir("/proc");
+    if (proc == nullptr) return found;
+    while (const dirent* entry = readdir(proc)) {
+        const pid_t pid = std::atoi(entry->d_name);
+        if (pid <= 0) continue;
+        std::ifstream file("/proc/" + std::string(entry->d_name) + "/cmdline", std::ios::binary);
+        std::stringstream text;
+        text << file.rdbuf();
+        bool reader = false, ours = false;
+        std::string argument;
+        while (std::getline(text, argument, '\0')) {
+            reader = reader || argument == "read-modem";
+            ours = ours || argument.rfind(portsDir + "/", 0) == 0;
+        }
+        if (reader && ours) found.push_back(pid);
+    }
+    closedir(proc);
+    return found;
+}
+
+std::vector<std::string> LockFiles() {
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(std::getenv("VESMARIN_LOCK_DIR"))) {
+        while (const dirent* entry = readdir(dir)) {
+            if (std::string(entry->d_name).rfind("LCK..", 0) == 0) names.push_back(entry->d_name);
+        }
+        closedir(dir);
+    }
+    return names;
+}
 
 nlohmann::json Parse(const CliOutcome& run) {
     auto document = nlohmann::json::parse(run.out, nullptr, false);
@@ -140,6 +197,51 @@ TEST_F(CliMany, AReplugToAnotherTtyKeepsTheIdentity) {
     EXPECT_EQ(after[0]["identity"]["id"], "usb:1-4");
 }
 
+// However the tool that started them ends, the reading processes end too and take their
+// locks with them: an ending signal to the parent has them ended first, and when the parent
+// is killed outright each notices its parent gone. The stalled port keeps its reader busy
+// for 17 x 65 s, far past any wait here.
+TEST_F(CliMany, NoReadingProcessNorLockOutlivesItsParent) {
+    const std::string stalled = PortsDir() + "/com9";
+    const std::vector<std::string> serve = {"serve", "--listen", "127.0.0.1:0", "--ports", stalled, "--timeout", "600"};
+    const struct {
+        std::vector<std::string> args;
+        int signalNumber;
+    } cases[] = {
+        {{"info", "--all", "--ports", stalled, "--timeout", "600"}, SIGTERM},
+        {{"info", "--all", "--ports", stalled, "--timeout", "600"}, SIGHUP},
+        {{"watch", "--all", "--json", "--ports", stalled, "--timeout", "600"}, SIGUSR1},
+        {serve, SIGQUIT},
+        {serve, SIGKILL},
+    };
+    ASSERT_TRUE(ReadersUnder(PortsDir()).empty());
+    for (const auto& c : cases) {
+        const std::string what = c.args[0] + " " + c.args[1] + " by " + strsignal(c.signalNumber);
+        const pid_t parent = fork();
+        ASSERT_GE(parent, 0);
+        if (parent == 0) {
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
+            const rlimit noCore{0, 0};   // SIGQUIT would dump one
+            setrlimit(RLIMIT_CORE, &noCore);
+            ExecCli(c.args);
+        }
+        // The reader has taken the port: its lock file is there.
+        EXPECT_TRUE(WaitFor([] { return !LockFiles().empty(); }, 60)) << what;
+        EXPECT_FALSE(ReadersUnder(PortsDir()).empty()) << what;
+        kill(parent, c.signalNumber);
+        int status = 0;
+        waitpid(parent, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signalNumber) << what << ": " << status;
+        EXPECT_TRUE(WaitFor([&] { return ReadersUnder(PortsDir()).empty() && LockFiles().empty(); }, 30))
+            << what << ": " << ReadersUnder(PortsDir()).size() << " readers, " << LockFiles().size() << " locks";
+        for (pid_t orphan : ReadersUnder(PortsDir())) kill(orphan, SIGKILL);
+        WaitFor([&] { return ReadersUnder(PortsDir()).empty(); }, 10);
+        for (const auto& name : LockFiles()) unlink((std::string(std::getenv("VESMARIN_LOCK_DIR")) + "/" + name).c_str());
+    }
+}
+
 }  // namespace
 
 namespace {
@@ -147,7 +249,8 @@ namespace {
 // Lines when stdout is no terminal: one per modem and reading, each with its identity; the
 // stick gone at its first reading is shown not answering, the silent port not at all.
 TEST(CliWatchAll, WritesALinePerModemAndReadingWithItsIdentity) {
-    const CliOutcome json = RunCliCommand("watch --all --json --interval 1 --count 2", CliStderr::Separate);
+    const CliOutcome json =
+        RunCliCommand("watch --all --json --interval 1 --count 2 --exclude '*com8'", CliStderr::Separate);
     ASSERT_EQ(json.status, 0) << json.err;
     std::vector<nlohmann::json> lines;
     for (size_t start = 0, end; (end = json.out.find('\n', start)) != std::string::npos; start = end + 1) {
@@ -165,12 +268,78 @@ TEST(CliWatchAll, WritesALinePerModemAndReadingWithItsIdentity) {
         EXPECT_EQ(gone["up"], false);
         EXPECT_TRUE(gone["dbm"].is_null());
     }
-    const CliOutcome tab = RunCliCommand("watch --all --interval 1 --count 1 --exclude '*com6'", CliStderr::Dropped);
+    const CliOutcome tab =
+        RunCliCommand("watch --all --interval 1 --count 1 --exclude '*com6,*com8'", CliStderr::Dropped);
     EXPECT_EQ(tab.status, 0);
     EXPECT_NE(tab.out.find("\timei:351111111111111\t" + PortsDir() + "/com5\t1\t18\t-77\t-77 dBm ("), std::string::npos)
         << tab.out;
     EXPECT_EQ(tab.out.find('\n'), tab.out.size() - 1) << tab.out;
     EXPECT_EQ(RunCliCommand("watch --all --count 0", CliStderr::Dropped).status, 2);
+}
+
+// A module that answers ERROR where its model, firmware and SIM state belong: its information
+// rows show what it said, but the model named for programs is null, in info --all's JSON and
+// its header as in watch --all's lines.
+TEST(CliWatchAll, AResultCodeIsNoModel) {
+    const std::string module = " --ports '" + PortsDir() + "/com8'";
+    const CliOutcome info = RunCliCommand("info --all --json" + module, CliStderr::Separate);
+    ASSERT_EQ(info.status, 0) << info.err;
+    const auto modems = nlohmann::json::parse(info.out, nullptr, false);
+    ASSERT_TRUE(modems.is_array() && modems.size() == 1u) << info.out;
+    EXPECT_TRUE(modems[0]["model"].is_null()) << modems[0]["model"];
+    EXPECT_EQ(modems[0]["identity"]["id"], "imei:356666666666666");
+    bool rowShown = false;
+    for (const auto& row : modems[0]["rows"]) rowShown = rowShown || row["value"] == "ERROR";
+    EXPECT_TRUE(rowShown) << modems[0]["rows"];
+    const CliOutcome text = RunCliCommand("info --all" + module, CliStderr::Separate);
+    EXPECT_EQ(text.out.rfind("== (" + PortsDir() + "/com8): ", 0), 0u) << text.out;
+
+    const CliOutcome watch = RunCliCommand("watch --all --json --interval 1 --count 1" + module, CliStderr::Separate);
+    ASSERT_EQ(watch.status, 0) << watch.err;
+    const auto line = nlohmann::json::parse(watch.out, nullptr, false);
+    ASSERT_TRUE(line.is_object()) << watch.out;
+    EXPECT_EQ(line["up"], true) << watch.out;
+    EXPECT_TRUE(line["model"].is_null()) << watch.out;
+    EXPECT_EQ(watch.out.find("ERROR"), std::string::npos) << watch.out;
+}
+
+// Output that fails ends watch --all at the next round as it ends watch: quietly after a
+// reader that went away, exit 3 with the system's reason on a full disk; the reading
+// processes ended and no lock left. `timeout` bounds both: 124 would be a watch that ran on.
+TEST(CliWatchAll, EndsAtTheFirstFailedWrite) {
+    char errPath[] = "/tmp/vesmarin-watch-all-err-XXXXXX";
+    char statusPath[] = "/tmp/vesmarin-watch-all-status-XXXXXX";
+    const int errFd = mkstemp(errPath), statusFd = mkstemp(statusPath);
+    ASSERT_TRUE(errFd >= 0 && statusFd >= 0);
+    const auto contents = [](const char* path) {
+        std::ifstream file(path, std::ios::binary);
+        std::stringstream text;
+        text << file.rdbuf();
+        return text.str();
+    };
+    const std::string watch = std::string("timeout 60 ") + VESMARIN_CLI + " watch --all --interval 1 --exclude '*com6'";
+    const struct {
+        std::string command;
+        const char* status;
+        const char* message;
+    } cases[] = {
+        {"(" + watch + " 2>" + errPath + "; echo $? >" + statusPath + ") | head -1 >/dev/null", "0\n", ""},
+        {watch + " >/dev/full 2>" + errPath + "; echo $? >" + statusPath,
+         "3\n", "vesmarin-cli watch: the output could not be written: No space left on device\n"},
+    };
+    for (const auto& c : cases) {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(std::system(c.command.c_str()), 0) << c.command;
+        EXPECT_EQ(contents(statusPath), c.status) << c.command << ": " << contents(errPath);
+        EXPECT_EQ(contents(errPath), c.message) << c.command;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60)) << c.command;
+        EXPECT_TRUE(ReadersUnder(PortsDir()).empty()) << c.command;
+        EXPECT_TRUE(LockFiles().empty()) << c.command;
+    }
+    close(errFd);
+    close(statusFd);
+    unlink(errPath);
+    unlink(statusPath);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // serve against simulated modems (layout CliServe): scrapes from memory, a vanished stick at
-// 0 until forgotten, a hostile model text that spoils nothing, busy ports counted, bad
-// requests refused, every lock gone after SIGTERM, and an LTE module's radio facts read
-// without a setting changed or a family probed more than once.
+// 0 until forgotten, a hostile model text that spoils nothing, result codes that are no
+// label values, busy ports counted, bad requests refused, every lock gone after SIGTERM, and
+// an LTE module's radio facts read without a setting changed or a family probed more than
+// once.
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <limits.h>
@@ -98,6 +99,11 @@ TEST_F(CliServe, ServesEveryModemFromMemoryAndEndsWithItsLocksReleased) {
     EXPECT_NE(metrics.find("vesmarin_signal_rssi_dbm{identity=\"imei:354444444444444\"} -63\n"), std::string::npos);
     EXPECT_NE(metrics.find("vesmarin_registration_state{identity=\"imei:354444444444444\"} 5\n"), std::string::npos);
     EXPECT_EQ(metrics.find(Pty(8)), std::string::npos) << "a silent port is no modem";
+    // The plain stick answers ERROR to the firmware and SIM queries: no value, so an empty
+    // label and no SIM state series.
+    EXPECT_NE(metrics.find(",model=\"E173\",firmware=\"\","), std::string::npos) << metrics;
+    EXPECT_EQ(metrics.find("vesmarin_sim_state{" + plain), std::string::npos) << metrics;
+    EXPECT_EQ(metrics.find("=\"ERROR\""), std::string::npos) << metrics;
     // The hostile model: visible, escaped, cut at 128 bytes, on one line of its own.
     const size_t model = metrics.find("model=\"ZW \\\"9000\\\" \\\\ {x} \\\\x1b[2J\\\\x07\\\\x7f end");
     ASSERT_NE(model, std::string::npos) << metrics;
