@@ -2,6 +2,7 @@
 
 #include "common/cp1251.h"
 #include "fleet/child_processes.h"
+#include "fleet/identity_json.h"
 #include "info/info_table.h"
 
 namespace {

@@ -33,11 +33,11 @@ check_case(IndentedDirective info "info,link,common"
 check_case(SiblingFrontEnd cli "cli,terminal,info,link,common"
            "#include \"ui/copy_text.h\"\n" "cli/ may include only")
 check_case(RoomIncludesItsParent cli/report "cli/report,link,common"
-           "#include \"cli/report/visible_text.h\"\n#include \"cli/commands.h\"\n" "cli/commands/commands.h")
+           "#include \"cli/report/visible_text.h\"\n#include \"cli/commands.h\"\n" "cli/commands.h")
 check_case(ParentIncludesNamedRoom cli "cli,cli/report,common"
            "#include \"cli/commands.h\"\n#include \"cli/report/visible_text.h\"\n" PASS)
 check_case(ParentIncludesUnnamedRoom cli "cli,common"
-           "#include \"cli/report/visible_text.h\"\n" "cli/console/visible_text.h")
+           "#include \"cli/report/visible_text.h\"\n" "cli/report/visible_text.h")
 check_case(SystemHeaderWithFolder link "link,common" "#include <sys/ioctl.h>\n" PASS)
 check_case(HeaderWithoutFolder link "link,common" "#include \"local.h\"\n" PASS)
 check_case(CommentedOut link "link,common" "// #include \"info/info_table.h\"\n" PASS)
