@@ -147,10 +147,11 @@ std::string MetricsText(const ExporterSnapshot& snapshot) {
     Family(&out, "vesmarin_ports_busy_total", "counter",
            "Readings skipped because another program held the port.", modems,
            [](const ExportedModem& m, std::string*, std::string* v) { *v = std::to_string(m.portsBusy); return true; });
-    size_t present = 0;
-    for (const auto& modem : modems) present += modem.present ? 1 : 0;
-    out += "# HELP vesmarin_modems_found Modems found by the last rescan.\n# TYPE vesmarin_modems_found gauge\n"
-           "vesmarin_modems_found " + std::to_string(present) + "\n";
+    out += "# HELP vesmarin_modems_found Modems found by the last rescan, one per device whatever its identity.\n"
+           "# TYPE vesmarin_modems_found gauge\nvesmarin_modems_found " + std::to_string(snapshot.modemsFound) + "\n";
+    out += "# HELP vesmarin_identity_collisions Modems found whose IMEI another modem found also gives; each is "
+           "named imei:<IMEI>@<USB or device path>.\n# TYPE vesmarin_identity_collisions gauge\n"
+           "vesmarin_identity_collisions " + std::to_string(snapshot.sharedImeis) + "\n";
     out += "# HELP vesmarin_round_duration_seconds How long the last reading round of all modems took.\n"
            "# TYPE vesmarin_round_duration_seconds gauge\nvesmarin_round_duration_seconds " +
            Number(snapshot.roundSeconds) + "\n";

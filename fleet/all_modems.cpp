@@ -43,10 +43,14 @@ std::vector<ModemReading> ReadModemsInfo(const std::vector<ModemPorts>& modems, 
     }
     RunChildren(&runs, deadlineMs, stop);
     std::vector<ModemReading> readings(modems.size());
+    std::vector<ModemIdentity> identities;
     for (size_t i = 0; i < modems.size(); ++i) {
         readings[i].ports = modems[i];
         Settle(&readings[i], runs[i], deadlineMs);
+        identities.push_back(readings[i].identity);
     }
+    TellApartSharedImeis(&identities);
+    for (size_t i = 0; i < modems.size(); ++i) readings[i].identity = identities[i];
     return readings;
 }
 

@@ -29,7 +29,7 @@ struct ModemReading {
 
 // The information run on every modem of `modems`, all at once, each ended at `deadlineMs`.
 // Results in the order of `modems`; a device on which no port answered and none was busy is
-// no modem (isModem false).
+// no modem (isModem false). Modems that share an IMEI are told apart (TellApartSharedImeis).
 // `stop`, when given and set, ends the reads early (see RunChildren).
 std::vector<ModemReading> ReadModemsInfo(const std::vector<ModemPorts>& modems, uint32_t deadlineMs,
                                          const std::atomic<bool>* stop = nullptr);

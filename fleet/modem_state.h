@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -22,7 +23,7 @@ struct ExportedModem {
     std::string model, firmware, technology, operatorName;   // UTF-8, from the information run
     std::optional<int> attemptsLeft;
     bool up = false;            // the last reading got an answer
-    bool present = true;        // found by the last rescan
+    bool present = true;        // a device found by the last rescan goes by this identity
     std::optional<int> csq, rssiDbm, registration;
     std::string sim;            // +CPIN's answer; empty when unknown
     // The radio facts of the last reading (a radio family's, or +CESQ's), as its short JSON
@@ -39,7 +40,9 @@ struct ExportedModem {
 };
 
 struct ExporterSnapshot {
-    std::vector<ExportedModem> modems;   // in identity order
+    std::vector<ExportedModem> modems;   // in identity order, also those no device goes by now
+    size_t modemsFound = 0;              // devices found that an information run named
+    size_t sharedImeis = 0;              // of those, the ones whose IMEI another also gives
     double roundSeconds = 0;             // the last reading round, all modems
     uint64_t rounds = 0;
     ExporterClock::time_point now{};

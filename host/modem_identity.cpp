@@ -1,6 +1,7 @@
 #include "host/modem_identity.h"
 
 #include <cctype>
+#include <map>
 
 bool LooksLikeImei(const std::string& text) {
     if (text.size() < 14 || text.size() > 17) return false;
@@ -15,6 +16,7 @@ ModemIdentity IdentifyModem(const std::string& imeiRow, const std::string& usbPa
     ModemIdentity identity;
     identity.usbPath = usbPath;
     identity.byId = byId;
+    identity.device = device;
     if (LooksLikeImei(imeiRow)) identity.imei = imeiRow;
     if (!identity.imei.empty()) {
         identity.id = "imei:" + identity.imei;
@@ -26,4 +28,20 @@ ModemIdentity IdentifyModem(const std::string& imeiRow, const std::string& usbPa
         identity.id = "device:" + device;
     }
     return identity;
+}
+
+size_t TellApartSharedImeis(std::vector<ModemIdentity>* identities) {
+    std::map<std::string, size_t> holders;
+    for (const auto& identity : *identities) {
+        if (!identity.imei.empty()) ++holders[identity.imei];
+    }
+    size_t shared = 0;
+    for (auto& identity : *identities) {
+        if (identity.imei.empty()) continue;
+        identity.id = "imei:" + identity.imei;
+        if (holders[identity.imei] < 2) continue;
+        identity.id += "@" + (identity.usbPath.empty() ? identity.device : identity.usbPath);
+        ++shared;
+    }
+    return shared;
 }

@@ -3,13 +3,16 @@
 // the COM number, and for a device with neither (a pty) its device path.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 struct ModemIdentity {
     std::string id;       // "imei:353456789012345", "usb:1-2.3", "com:5" or "device:/dev/pts/3"
     std::string imei;     // empty when the modem gave none that looks like one
     std::string usbPath;  // empty when the port is not on USB (or on Windows)
     std::string byId;     // the /dev/serial/by-id link of the port read; empty when none
+    std::string device;   // the device read, links resolved (or the port as given)
 };
 
 // True for 14 to 17 decimal digits, as +CGSN and the IMEI row give it (with or without the
@@ -20,3 +23,10 @@ bool LooksLikeImei(const std::string& text);
 // 0 elsewhere.
 ModemIdentity IdentifyModem(const std::string& imeiRow, const std::string& usbPath, const std::string& byId,
                             int comNumber, const std::string& device);
+
+// Cloned or badly flashed sticks give the same IMEI. Among modems found together, each one whose
+// IMEI another also gives is named by the IMEI and where it sits, "imei:<IMEI>@<USB path>" (else
+// "@<device path>"), so that none hides another; every other modem with an IMEI keeps
+// "imei:<IMEI>". Ids are worked out afresh from the IMEI each time, so a modem whose twin has
+// gone is named by its IMEI alone again. Returns how many modems share an IMEI.
+size_t TellApartSharedImeis(std::vector<ModemIdentity>* identities);

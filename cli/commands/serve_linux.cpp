@@ -15,6 +15,7 @@
 
 #include "cli/grammar/command_line.h"
 #include "cli/commands/commands.h"
+#include "cli/console/console_output.h"
 #include "cli/console/exit_codes.h"
 #include "cli/commands/many_options.h"
 #include "cli/commands/serve_options.h"
@@ -118,6 +119,7 @@ void Routes(httplib::Server& server, ExporterRounds& rounds) {
 
 int RunServe(ServeOptions options) {
     options.settings.version = VESMARIN_VERSION;
+    options.settings.notice = [](const std::string& text) { WriteUtf8Message(stderr, "vesmarin-cli serve: " + text + "\n"); };
 
     // A client that goes away mid-answer must not end the exporter. The ending signals are
     // taken by this thread alone (sigwait), so no reading or HTTP thread is interrupted; the

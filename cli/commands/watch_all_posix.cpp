@@ -89,6 +89,10 @@ int RunWatchAll(const WatchOptions& watch) {
         const bool done = options.count > 0 && ++rounds >= options.count;
         if (done || !OutputGoesOn()) kill(getpid(), SIGTERM);
     };
+    options.settings.notice = [&](const std::string& text) {
+        WriteUtf8Message(stderr, "vesmarin-cli watch --all: " + text + "\n");
+        drawn = 0;   // the screen goes on below the message rather than over it
+    };
     ExporterRounds rounds_engine(options.settings);
     engine = &rounds_engine;
     std::thread reading([&rounds_engine] { rounds_engine.Run(); });

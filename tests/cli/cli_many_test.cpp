@@ -19,6 +19,7 @@
 #include <fstream>
 #include <functional>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -247,34 +248,54 @@ TEST_F(CliMany, NoReadingProcessNorLockOutlivesItsParent) {
 namespace {
 
 // Lines when stdout is no terminal: one per modem and reading, each with its identity; the
-// stick gone at its first reading is shown not answering, the silent port not at all.
+// stick gone at its first reading is shown not answering, the silent port not at all, and
+// two sticks that give one IMEI each by where it sits.
 TEST(CliWatchAll, WritesALinePerModemAndReadingWithItsIdentity) {
     const CliOutcome json =
         RunCliCommand("watch --all --json --interval 1 --count 2 --exclude '*com8'", CliStderr::Separate);
     ASSERT_EQ(json.status, 0) << json.err;
+    const std::set<std::string> clones = {"imei:356666666666666@" + RealPath(PortsDir() + "/com9"),
+                                          "imei:356666666666666@" + RealPath(PortsDir() + "/com10")};
     std::vector<nlohmann::json> lines;
     for (size_t start = 0, end; (end = json.out.find('\n', start)) != std::string::npos; start = end + 1) {
         lines.push_back(nlohmann::json::parse(json.out.substr(start, end - start), nullptr, false));
     }
-    ASSERT_EQ(lines.size(), 4u) << json.out;
+    ASSERT_EQ(lines.size(), 8u) << json.out;
     for (size_t round = 0; round < 2; ++round) {
-        const auto& up = lines[round * 2];
+        const auto& up = lines[round * 4];
         EXPECT_EQ(up["identity"], "imei:351111111111111") << json.out;
         EXPECT_EQ(up["up"], true);
         EXPECT_EQ(up["dbm"], -77);
         EXPECT_EQ(up["technology"], "WCDMA");
-        const auto& gone = lines[round * 2 + 1];
+        const auto& gone = lines[round * 4 + 1];
         EXPECT_EQ(gone["identity"], "imei:355555555555555") << json.out;
         EXPECT_EQ(gone["up"], false);
         EXPECT_TRUE(gone["dbm"].is_null());
+        std::set<std::string> shown;
+        for (size_t clone = 2; clone < 4; ++clone) {
+            shown.insert(lines[round * 4 + clone]["identity"].get<std::string>());
+            EXPECT_EQ(lines[round * 4 + clone]["up"], true) << json.out;
+        }
+        EXPECT_EQ(shown, clones) << json.out;
     }
-    const CliOutcome tab =
-        RunCliCommand("watch --all --interval 1 --count 1 --exclude '*com6,*com8'", CliStderr::Dropped);
+    const std::string notice = "vesmarin-cli watch --all: IMEI 356666666666666 is given by more than one modem (";
+    EXPECT_NE(json.err.find(notice), std::string::npos) << json.err;
+    EXPECT_EQ(json.err.find(notice), json.err.rfind(notice)) << "said once: " << json.err;
+    const CliOutcome tab = RunCliCommand("watch --all --interval 1 --count 1 --exclude '*com6,*com8,*com9,*com10'",
+                                         CliStderr::Dropped);
     EXPECT_EQ(tab.status, 0);
     EXPECT_NE(tab.out.find("\timei:351111111111111\t" + PortsDir() + "/com5\t1\t18\t-77\t-77 dBm ("), std::string::npos)
         << tab.out;
     EXPECT_EQ(tab.out.find('\n'), tab.out.size() - 1) << tab.out;
     EXPECT_EQ(RunCliCommand("watch --all --count 0", CliStderr::Dropped).status, 2);
+
+    // info --all names them as the exporter does.
+    std::set<std::string> named;
+    for (const auto& modem : Parse(RunCliCommand("info --all --json --ports '" + PortsDir() + "/com9," + PortsDir() + "/com10'",
+                                                     CliStderr::Dropped))) {
+        named.insert(modem["identity"]["id"].get<std::string>());
+    }
+    EXPECT_EQ(named, clones);
 }
 
 // A module that answers ERROR where its model, firmware and SIM state belong: its information
@@ -317,7 +338,7 @@ TEST(CliWatchAll, EndsAtTheFirstFailedWrite) {
         text << file.rdbuf();
         return text.str();
     };
-    const std::string watch = std::string("timeout 60 ") + VESMARIN_CLI + " watch --all --interval 1 --exclude '*com6'";
+    const std::string watch = std::string("timeout 60 ") + VESMARIN_CLI + " watch --all --interval 1 --exclude '*com6,*com9,*com10'";
     const struct {
         std::string command;
         const char* status;

@@ -1,20 +1,25 @@
 // serve against simulated modems (layout CliServe): scrapes from memory, a vanished stick at
+// serve against simulated modems (layout CliServe): scrapes from memory, a vanished stick at
 // 0 until forgotten, a hostile model text that spoils nothing, result codes that are no
-// label values, busy ports counted, bad requests refused, every lock gone after SIGTERM, and
-// an LTE module's radio facts read without a setting changed or a family probed more than
-// once.
+// label values, busy ports counted, bad requests refused, every lock gone after SIGTERM, an
+// LTE module's radio facts read without a setting changed or a family probed more than once,
+// a stalled port that delays no other modem, sticks that share an IMEI, and a stick whose
+// IMEI changes.
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -34,6 +39,20 @@ bool WaitFor(const std::function<bool()>& done, int seconds) {
     return done();
 }
 
+std::string LockDir() { return std::getenv("VESMARIN_LOCK_DIR"); }
+
+// The value of the sample `series` ("name{labels}") in an exposition; -1 when it has none.
+double Sample(const std::string& metrics, const std::string& series) {
+    const size_t at = metrics.find("\n" + series + " ");
+    return at == std::string::npos ? -1 : std::atof(metrics.c_str() + at + series.size() + 2);
+}
+
+size_t Occurrences(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
 std::string Pty(int com) {
     char real[PATH_MAX];
     const std::string link = std::string(std::getenv("VESMARIN_PORTS")) + "/com" + std::to_string(com);
@@ -50,6 +69,8 @@ protected:
         if (pid_ == 0) {
             dup2(out[1], 1);
             close(out[0]);
+            const int err = open(ErrPath().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (err >= 0) dup2(err, 2);
             ExecCli({"serve", "--listen", "127.0.0.1:0", "--interval", "1", "--rescan", "2", "--forget-after", "5"});
         }
         close(out[1]);
@@ -62,11 +83,21 @@ protected:
         port_ = std::atoi(text.c_str() + text.rfind(':') + 1);
         ASSERT_GT(port_, 0) << text;
     }
+    // SIGTERM, so the reading processes end with the exporter and leave no port held for the
+    // next test; SIGKILL only when that does not end it.
     void TearDown() override {
-        if (pid_ > 0) {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        if (!WaitFor([this] { return waitpid(pid_, nullptr, WNOHANG) == pid_; }, 30)) {
             kill(pid_, SIGKILL);
             waitpid(pid_, nullptr, 0);
         }
+    }
+    static std::string ErrPath() { return LockDir() + "/../serve-stderr.txt"; }
+    static std::string Stderr() {
+        std::ostringstream text;
+        text << std::ifstream(ErrPath()).rdbuf();
+        return text.str();
     }
     std::string Metrics() {
         httplib::Client client("127.0.0.1", port_);
@@ -184,6 +215,58 @@ TEST_F(CliServe, ReadsAnLteModulesRadioWithoutSettingAnythingOrProbingAgain) {
         std::ofstream(file) << metrics;
         EXPECT_EQ(std::system(("promtool check metrics < '" + file + "'").c_str()), 0) << metrics;
     }
+}
+
+// A port that answers the probe and then nothing holds its information run for the whole
+// --timeout (60 s here); the other modems are read each interval meanwhile.
+TEST_F(CliServe, AStalledPortDelaysOnlyItself) {
+    const std::string age = "vesmarin_last_good_reading_age_seconds{identity=\"imei:354444444444444\"}";
+    EXPECT_TRUE(WaitFor([&] { return Sample(Metrics(), age) >= 0; }, 30)) << Metrics();
+    const std::string stalled = LockDir() + "/LCK..pts_" + Pty(11).substr(Pty(11).rfind('/') + 1);
+    EXPECT_EQ(access(stalled.c_str(), F_OK), 0) << "the stalled port's information run is not under way";
+    const long first = Rounds();
+    double oldest = 0;
+    EXPECT_TRUE(WaitFor([&] {
+        const std::string metrics = Metrics();
+        oldest = std::max(oldest, Sample(metrics, age));
+        return Sample(metrics, "vesmarin_rounds_total") >= first + 5;
+    }, 60)) << Metrics();
+    EXPECT_LT(oldest, 8.0) << Metrics();
+    EXPECT_EQ(Metrics().find("\"device:" + Pty(11) + "\""), std::string::npos) << "it answered only the probe";
+}
+
+// Two sticks that give one IMEI: both read and shown, each named by where it sits, said once.
+TEST_F(CliServe, SticksThatShareAnImeiAreEachReadAndToldApart) {
+    const std::string first = "identity=\"imei:356666666666666@" + Pty(12) + "\"";
+    const std::string second = "identity=\"imei:356666666666666@" + Pty(13) + "\"";
+    EXPECT_TRUE(WaitFor([&] { return Has("vesmarin_up{" + first + "} 1") && Has("vesmarin_up{" + second + "} 1"); },
+                        60)) << Metrics();
+    const long rounds = Rounds();
+    EXPECT_TRUE(WaitFor([&] { return Rounds() >= rounds + 5; }, 60));   // rescans find them again
+    const std::string metrics = Metrics();
+    EXPECT_EQ(Sample(metrics, "vesmarin_identity_collisions"), 2) << metrics;
+    EXPECT_EQ(Sample(metrics, "vesmarin_signal_csq{" + second + "}"), 15) << metrics;
+    EXPECT_NE(metrics.find("vesmarin_modem_info{" + first + ",imei=\"356666666666666\","), std::string::npos);
+    EXPECT_EQ(metrics.find("{identity=\"imei:356666666666666\"}"), std::string::npos) << metrics;
+    EXPECT_EQ(Sample(metrics, "vesmarin_modems_found"), 7) << "one per device: 5, 6, 7, 10, 12, 13 and 14";
+    const std::string err = Stderr();
+    EXPECT_EQ(Occurrences(err, "vesmarin-cli serve: IMEI 356666666666666 is given by more than one modem ("), 1u)
+        << err;
+}
+
+// A stick named 3577… at one information run in ten and 3588… at the others: one reading per
+// round under its current name, the old name down and then forgotten.
+TEST_F(CliServe, AnIdentityThatChangesLeavesItsOldSeriesDownUntilForgotten) {
+    const std::string before = "identity=\"imei:357777777777777\"", after = "identity=\"imei:358888888888888\"";
+    EXPECT_TRUE(WaitFor([&] { return Has("vesmarin_up{" + before + "} 0") && Has("vesmarin_up{" + after + "} 1"); },
+                        90)) << Metrics();
+    EXPECT_TRUE(WaitFor([&] {
+        const std::string metrics = Metrics();
+        return metrics.find(before) == std::string::npos && Sample(metrics, "vesmarin_up{" + after + "}") == 1;
+    }, 30)) << Metrics();
+    const std::string metrics = Metrics();
+    EXPECT_EQ(Sample(metrics, "vesmarin_ports_busy_total{" + after + "}"), 0) << "read twice in a round";
+    EXPECT_EQ(Sample(metrics, "vesmarin_modems_found"), 7) << metrics;
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 // The rule that names a modem for good, and the port patterns and order of the modem list.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "host/modem_identity.h"
 #include "host/modem_ports.h"
 
@@ -30,6 +33,39 @@ TEST(ModemIdentity, FollowsTheStickThenTheSocket) {
         EXPECT_EQ(identity.usbPath, c.usbPath);
         EXPECT_EQ(identity.byId, "/dev/serial/by-id/x");
     }
+}
+
+// Sticks that share an IMEI: each told apart by its socket (or device) while the twin is
+// there; alone again, by its IMEI; modems without an IMEI are never renamed.
+TEST(ModemIdentity, SharedImeisAreToldApartByWhereTheModemSits) {
+    const auto named = [](const char* imei, const char* usbPath, const char* device) {
+        return IdentifyModem(imei, usbPath, "", 0, device);
+    };
+    struct Case {
+        std::vector<ModemIdentity> found;
+        std::vector<std::string> ids;
+        size_t shared;
+    } cases[] = {
+        {{named("356666666666666", "1-2", "/dev/ttyUSB2"), named("356666666666666", "1-3", "/dev/ttyUSB5"),
+          named("351111111111111", "1-4", "/dev/ttyUSB8")},
+         {"imei:356666666666666@1-2", "imei:356666666666666@1-3", "imei:351111111111111"}, 2},
+        {{named("356666666666666", "1-2", "/dev/ttyUSB2"), named("356666666666666", "", "/dev/pts/4"),
+          named("356666666666666", "", "/dev/pts/5")},
+         {"imei:356666666666666@1-2", "imei:356666666666666@/dev/pts/4", "imei:356666666666666@/dev/pts/5"}, 3},
+        {{named("ERROR", "1-2", "/dev/ttyUSB2"), named("ERROR", "", "/dev/pts/4"), named("", "", "/dev/pts/5")},
+         {"usb:1-2", "device:/dev/pts/4", "device:/dev/pts/5"}, 0},
+        {{}, {}, 0},
+    };
+    for (auto& c : cases) {
+        EXPECT_EQ(TellApartSharedImeis(&c.found), c.shared);
+        ASSERT_EQ(c.found.size(), c.ids.size());
+        for (size_t i = 0; i < c.ids.size(); ++i) EXPECT_EQ(c.found[i].id, c.ids[i]);
+    }
+    // The twin gone: the one left is named by its IMEI again.
+    std::vector<ModemIdentity> left = {named("356666666666666", "1-2", "/dev/ttyUSB2")};
+    left[0].id = "imei:356666666666666@1-2";
+    EXPECT_EQ(TellApartSharedImeis(&left), 0u);
+    EXPECT_EQ(left[0].id, "imei:356666666666666");
 }
 
 TEST(ModemPorts, PatternsMatchWholePathsWithStarAndQuestionMark) {
