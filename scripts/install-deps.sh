@@ -15,7 +15,7 @@ for p in cmake make ccache g++ clang libclang-rt-14-dev googletest libgtest-dev 
          libcli11-dev libedit-dev python3 python3-pefile g++-mingw-w64-i686 binutils-mingw-w64-i686 \
          g++-mingw-w64-x86-64 wine64 \
          xvfb xauth xdotool xclip x11-utils imagemagick fonts-liberation fonts-wine procps \
-         zip unzip dpkg-dev lintian pkg-config libcpp-httplib-dev prometheus curl; do
+         zip unzip dpkg-dev lintian prometheus curl; do
   have_pkg "$p" || need+=("$p")
 done
 have_pkg wine32:i386 || need+=("wine32:i386")

@@ -1,9 +1,8 @@
 // serve against simulated modems (layout CliServe): scrapes from memory, a vanished stick at
 // 0 until forgotten, a hostile model text that spoils nothing, busy ports counted, bad
-// requests refused, every lock gone after SIGTERM, and an LTE module's radio facts read
+// requests refused at once, every lock gone after SIGTERM, and an LTE module's radio facts read
 // without a setting changed or a family probed more than once.
 #include <gtest/gtest.h>
-#include <httplib.h>
 #include <limits.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -19,6 +18,7 @@
 #include <vector>
 
 #include "tests/cli/run_cli.h"
+#include "tests/support/http_client_posix.h"
 #include "tests/support/modem_transcript.h"
 
 namespace {
@@ -48,8 +48,9 @@ protected:
         ASSERT_GE(pid_, 0);
         if (pid_ == 0) {
             dup2(out[1], 1);
-            close(out[0]);
-            ExecCli({"serve", "--listen", "127.0.0.1:0", "--interval", "1", "--rescan", "2", "--forget-after", "5"});
+            // Only the standard streams go along, so the exporter's descriptors are its own.
+            for (int fd = 3; fd < 1024; ++fd) close(fd);
+            ExecCli(Arguments());
         }
         close(out[1]);
         FILE* stream = fdopen(out[0], "r");
@@ -61,17 +62,24 @@ protected:
         port_ = std::atoi(text.c_str() + text.rfind(':') + 1);
         ASSERT_GT(port_, 0) << text;
     }
+    // Ended as a service manager would: its reading processes go with it and release their
+    // ports, which the next test's exporter must find free. Killed when that takes over 20 s.
     void TearDown() override {
-        if (pid_ > 0) {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        if (!WaitFor([&] { return waitpid(pid_, nullptr, WNOHANG) == pid_; }, 20)) {
             kill(pid_, SIGKILL);
             waitpid(pid_, nullptr, 0);
         }
     }
-    std::string Metrics() {
-        httplib::Client client("127.0.0.1", port_);
-        auto result = client.Get("/metrics");
-        return result && result->status == 200 ? result->body : "";
+    virtual std::vector<std::string> Arguments() const {
+        return {"serve", "--listen", "127.0.0.1:0", "--interval", "1", "--rescan", "2", "--forget-after", "5"};
     }
+    std::string Metrics() {
+        const HttpAnswer answer = HttpGet(port_, "/metrics");
+        return answer.status == 200 ? answer.body : "";
+    }
+
     bool Has(const std::string& line) { return Metrics().find("\n" + line + "\n") != std::string::npos; }
     // The rounds read so far, from the exporter's own counter.
     long Rounds() {
@@ -121,14 +129,10 @@ TEST_F(CliServe, ServesEveryModemFromMemoryAndEndsWithItsLocksReleased) {
     }, 60)) << Metrics();
     unlink(lock.c_str());
 
-    httplib::Client client("127.0.0.1", port_);
-    EXPECT_EQ(client.Get("/nothing-here")->status, 404);
-    EXPECT_EQ(client.Post("/metrics", "x", "text/plain")->status, 405);
-    EXPECT_EQ(client.Head("/metrics")->status, 200);
-    const auto page = client.Get("/");
-    EXPECT_EQ(page->status, 200);
-    EXPECT_EQ(page->body.find("\x1b"), std::string::npos);
-    EXPECT_NE(page->body.find("ZW &quot;9000&quot;"), std::string::npos);
+    const HttpAnswer page = HttpGet(port_, "/");
+    EXPECT_EQ(page.status, 200);
+    EXPECT_EQ(page.body.find("\x1b"), std::string::npos);
+    EXPECT_NE(page.body.find("ZW &quot;9000&quot;"), std::string::npos);
 
     ASSERT_EQ(kill(pid_, SIGTERM), 0);
     int status = 0;
@@ -177,6 +181,51 @@ TEST_F(CliServe, ReadsAnLteModulesRadioWithoutSettingAnythingOrProbingAgain) {
         const std::string file = std::string(std::getenv("VESMARIN_LOCK_DIR")) + "/../exposition-lte.txt";
         std::ofstream(file) << metrics;
         EXPECT_EQ(std::system(("promtool check metrics < '" + file + "'").c_str()), 0) << metrics;
+    }
+}
+
+// Each answered at once: well before the 5 s in which a request's headers must arrive, and
+// with the connection closed where the server refuses the request.
+TEST_F(CliServe, AnswersBadRequestsAtOnce) {
+    const std::string host = " HTTP/1.1\r\nHost: 127.0.0.1\r\n";
+    const struct {
+        std::string request;
+        int status;
+    } rows[] = {
+        {"GET /nothing-here" + host + "\r\n", 404},
+        {"DELETE /metrics" + host + "\r\n", 405},
+        {"OPTIONS /" + host + "\r\n", 405},
+        {"POST /metrics" + host + "Content-Length: 100\r\n\r\n", 405},   // the body never comes
+        {"POST /metrics" + host + "\r\n", 405},
+        {"POST /metrics" + host + "Content-Length: 1\r\n\r\nx", 405},
+        {"HEAD /metrics" + host + "\r\n", 200},
+        {"GET /metrics?name[]=up" + host + "Connection: close\r\n\r\n", 200},
+        {"GARBAGE\r\n\r\n", 400},
+        {"GET /metrics HTTP/1.1\r\n\r\n", 400},                              // no Host
+        {"GET metrics" + host + "\r\n", 400},
+        {"GET /metrics HTTP/1.1\r\nHost : 127.0.0.1\r\n\r\n", 400},
+        {"GET /metrics" + host + " folded\r\n\r\n", 400},
+        {"GET /metrics" + host + "Content-Length: 1\r\nContent-Length: 2\r\n\r\n", 400},
+        {"GET /metrics HTTP/2.0\r\nHost: 127.0.0.1\r\n\r\n", 505},
+        {"GET /metrics" + host + "X-Long: " + std::string(9000, 'a') + "\r\n\r\n", 431},
+        {"GET /" + std::string(9000, 'a') + host + "\r\n", 431},
+    };
+    for (const auto& row : rows) {
+        const auto start = std::chrono::steady_clock::now();
+        const HttpAnswer answer = Exchange(port_, row.request, 4000);
+        const auto took = std::chrono::steady_clock::now() - start;
+        const std::string line = row.request.substr(0, 40);
+        EXPECT_EQ(answer.status, row.status) << line;
+        EXPECT_LT(took, std::chrono::seconds(4)) << line;
+        if (row.status == 405) {
+            EXPECT_NE(answer.head.find("\r\nAllow: GET, HEAD\r\n"), std::string::npos) << line;
+        }
+        if (row.status >= 400 && row.status != 404 && row.status != 405) {
+            EXPECT_TRUE(answer.closed) << line;
+        }
+        if (row.request.rfind("HEAD", 0) == 0) {
+            EXPECT_EQ(answer.body, "") << line;
+        }
     }
 }
 
