@@ -20,6 +20,7 @@ std::string ImeiRow(const Json& document) {
 }
 
 void Settle(ModemReading* modem, const ChildRun& run, uint32_t deadlineMs) {
+    modem->started = run.started;
     const Json document = Json::parse(run.out, nullptr, false);
     if (!document.is_object()) {
         modem->isModem = run.timedOut || run.exitCode != 1;

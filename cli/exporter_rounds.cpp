@@ -54,6 +54,7 @@ ExporterSnapshot ExporterRounds::Snapshot() const {
     for (const auto& entry : modems_) snapshot.modems.push_back(entry.second);
     snapshot.roundSeconds = roundSeconds_;
     snapshot.rounds = rounds_;
+    snapshot.readingStartFailures = readingStartFailures_;
     snapshot.now = ExporterClock::now();
     snapshot.version = settings_.version;
     return snapshot;
@@ -112,6 +113,10 @@ void ExporterRounds::Rescan() {
     std::lock_guard<std::mutex> lock(mutex_);
     for (const auto& reading : readings) {
         const std::string device = DeviceKey(reading.ports);
+        if (!reading.started) {
+            ++readingStartFailures_;
+            continue;
+        }
         if (reading.busy) {
             for (auto& entry : modems_) {
                 if (entry.second.device == device) ++entry.second.portsBusy;
@@ -174,6 +179,10 @@ void ExporterRounds::SignalRound() {
         auto found = modems_.find(ids[i]);
         if (found == modems_.end()) continue;
         ExportedModem& modem = found->second;
+        if (!runs[i].started) {
+            ++readingStartFailures_;
+            continue;
+        }
         const Json reading = Json::parse(runs[i].out, nullptr, false);
         if (reading.is_object() && reading.value("busy", false)) {
             ++modem.portsBusy;

@@ -42,6 +42,7 @@ struct ExporterSnapshot {
     std::vector<ExportedModem> modems;   // in identity order
     double roundSeconds = 0;             // the last reading round, all modems
     uint64_t rounds = 0;
+    uint64_t readingStartFailures = 0;   // reading processes that could not start
     ExporterClock::time_point now{};
     std::string version;
 };

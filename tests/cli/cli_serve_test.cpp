@@ -1,10 +1,13 @@
 // serve against simulated modems (layout CliServe): scrapes from memory, a vanished stick at
 // 0 until forgotten, a hostile model text that spoils nothing, busy ports counted, bad
-// requests refused at once, every lock gone after SIGTERM, and an LTE module's radio facts read
-// without a setting changed or a family probed more than once.
+// requests refused at once, every lock gone after SIGTERM, an LTE module's radio facts read
+// without a setting changed or a family probed more than once, and readings that cannot
+// start counted as the exporter's failure, not the modems'.
 #include <gtest/gtest.h>
+#include <dirent.h>
 #include <limits.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -79,7 +82,11 @@ protected:
         const HttpAnswer answer = HttpGet(port_, "/metrics");
         return answer.status == 200 ? answer.body : "";
     }
-
+    // The value of the sample `name` (with its labels), or -1 without it.
+    long Sample(const std::string& text, const std::string& name) {
+        const size_t at = text.find("\n" + name + " ");
+        return at == std::string::npos ? -1 : std::atol(text.c_str() + at + name.size() + 2);
+    }
     bool Has(const std::string& line) { return Metrics().find("\n" + line + "\n") != std::string::npos; }
     // The rounds read so far, from the exporter's own counter.
     long Rounds() {
@@ -226,6 +233,60 @@ TEST_F(CliServe, AnswersBadRequestsAtOnce) {
         if (row.request.rfind("HEAD", 0) == 0) {
             EXPECT_EQ(answer.body, "") << line;
         }
+    }
+}
+
+// Readings that cannot start (here: no descriptor left for their pipes) are the exporter's
+// failure: counted in vesmarin_reading_start_failures_total, while every modem keeps the state
+// and the failure count it had. Without rescans, so that only readings need descriptors.
+class CliServeWithoutRescans : public CliServe {
+protected:
+    std::vector<std::string> Arguments() const override {
+        return {"serve", "--listen", "127.0.0.1:0", "--interval", "1", "--rescan", "86400"};
+    }
+};
+
+TEST_F(CliServeWithoutRescans, CountsReadingsThatCannotStartAsItsOwnFailure) {
+    const std::vector<std::string> answering = {"imei:351111111111111", "imei:354444444444444",
+                                                "device:" + Pty(7), "device:" + Pty(10)};
+    const auto up = [&](const std::string& text, const std::string& id) {
+        return Sample(text, "vesmarin_up{identity=\"" + id + "\"}");
+    };
+    EXPECT_TRUE(WaitFor([&] {
+        const std::string text = Metrics();
+        for (const auto& id : answering) {
+            if (up(text, id) != 1) return false;
+        }
+        return true;
+    }, 60)) << Metrics();
+    EXPECT_EQ(Sample(Metrics(), "vesmarin_reading_start_failures_total"), 0);
+
+    // The exporter's own descriptors are the lowest (nothing else was inherited); pipes of
+    // readings under way come above them. One number is left free below the limit: enough
+    // for a scrape, one short of a reading's pipe.
+    int highest = 2;
+    const std::string fds = "/proc/" + std::to_string(pid_) + "/fd";
+    DIR* dir = opendir(fds.c_str());
+    ASSERT_NE(dir, nullptr);
+    while (dirent* entry = readdir(dir)) {
+        char target[256] = {};
+        const int fd = std::atoi(entry->d_name);
+        if (fd < 3 || readlink((fds + "/" + entry->d_name).c_str(), target, sizeof target - 1) <= 0) continue;
+        if (std::string(target).rfind("pipe:", 0) != 0 && fd > highest) highest = fd;
+    }
+    closedir(dir);
+    const std::string before = Metrics();
+    const rlimit scarce{static_cast<rlim_t>(highest + 2), static_cast<rlim_t>(highest + 2)};
+    ASSERT_EQ(prlimit(pid_, RLIMIT_NOFILE, &scarce, nullptr), 0);
+
+    EXPECT_TRUE(WaitFor([&] { return Sample(Metrics(), "vesmarin_reading_start_failures_total") >= 10; }, 60))
+        << Metrics();
+    const std::string after = Metrics();
+    ASSERT_NE(after.find("# TYPE vesmarin_reading_start_failures_total counter\n"), std::string::npos) << after;
+    for (const auto& id : answering) {
+        const std::string failed = "vesmarin_readings_failed_total{identity=\"" + id + "\"}";
+        EXPECT_EQ(up(after, id), 1) << id;
+        EXPECT_EQ(Sample(after, failed), Sample(before, failed)) << id;
     }
 }
 
