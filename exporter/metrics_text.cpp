@@ -155,6 +155,10 @@ std::string MetricsText(const ExporterSnapshot& snapshot) {
     out += "# HELP vesmarin_round_duration_seconds How long the last reading round of all modems took.\n"
            "# TYPE vesmarin_round_duration_seconds gauge\nvesmarin_round_duration_seconds " +
            Number(snapshot.roundSeconds) + "\n";
+    out += "# HELP vesmarin_reading_start_failures_total Reading processes the exporter could not start "
+           "(out of descriptors or processes); no modem's failure.\n"
+           "# TYPE vesmarin_reading_start_failures_total counter\nvesmarin_reading_start_failures_total " +
+           std::to_string(snapshot.readingStartFailures) + "\n";
     out += "# HELP vesmarin_rounds_total Reading rounds since the start.\n# TYPE vesmarin_rounds_total counter\n"
            "vesmarin_rounds_total " + std::to_string(snapshot.rounds) + "\n";
     out += "# HELP vesmarin_build_info The exporter's version; always 1.\n# TYPE vesmarin_build_info gauge\n"

@@ -8,6 +8,7 @@
 namespace {
 
 void Settle(ModemReading* modem, const ChildRun& run, uint32_t deadlineMs) {
+    modem->started = run.started;
     std::string why;
     if (!ReadInfoMessage(run.out, &modem->message, &why)) {
         // No message: the process did not start, was ended at the deadline, or died. Only a

@@ -18,6 +18,7 @@ struct ModemReading {
     std::string port;                 // the AT port read (as opened); empty when none answered
     int comNumber = 0;                // the AT port's COMn; 0 when none
     bool isModem = false;             // some port answered AT, was busy, or the read did not end
+    bool started = true;              // false: its reading process could not start (no modem's fault)
     bool busy = false;                // its port was in use by another program
     bool timedOut = false;            // ended at the deadline
     std::string error;                // UTF-8, why the read failed; empty on success

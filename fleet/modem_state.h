@@ -45,6 +45,7 @@ struct ExporterSnapshot {
     size_t sharedImeis = 0;              // of those, the ones whose IMEI another also gives
     double roundSeconds = 0;             // the last reading round, all modems
     uint64_t rounds = 0;
+    uint64_t readingStartFailures = 0;   // reading processes that could not start
     ExporterClock::time_point now{};
     std::string version;
 };

@@ -42,6 +42,7 @@ ExporterSnapshot ExporterRounds::Snapshot() const {
     snapshot.sharedImeis = sharedImeis_;
     snapshot.roundSeconds = roundSeconds_;
     snapshot.rounds = rounds_;
+    snapshot.readingStartFailures = readingStartFailures_;
     snapshot.now = ExporterClock::now();
     snapshot.version = settings_.version;
     return snapshot;
@@ -259,6 +260,10 @@ void ExporterRounds::Settle(Finished* finished, Clock::time_point now) {
 
 void ExporterRounds::SettleInfo(Device* device, const ModemReading& reading, Clock::time_point now) {
     auto series = modems_.find(device->id);
+    if (!reading.started) {
+        ++readingStartFailures_;
+        return;
+    }
     if (reading.busy) {
         if (series != modems_.end()) ++series->second.portsBusy;
         return;
@@ -295,6 +300,10 @@ void ExporterRounds::SettleSignal(Device* device, const ChildRun& run, Clock::ti
     auto series = modems_.find(device->id);
     if (device->id.empty() || series == modems_.end()) return;
     ExportedModem& modem = series->second;
+    if (!run.started) {
+        ++readingStartFailures_;
+        return;
+    }
     SignalMessage reading;
     std::string why;
     const bool read = ReadSignalMessage(run.out, &reading, &why);

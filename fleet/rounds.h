@@ -111,4 +111,7 @@ private:
     size_t sharedImeis_ = 0;
     double roundSeconds_ = 0;
     uint64_t rounds_ = 0;
+    // The exporter's own failure (out of descriptors or processes), never a modem's: the
+    // modem keeps its state and its count of failed readings.
+    uint64_t readingStartFailures_ = 0;
 };

@@ -22,7 +22,7 @@ have_cmd() { command -v "$1" >/dev/null 2>&1; }
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
 for p in cmake make ccache g++ clang libclang-rt-14-dev googletest libgtest-dev nlohmann-json3-dev \
-         libcli11-dev libedit-dev python3 pkg-config libcpp-httplib-dev; do
+         libcli11-dev libedit-dev python3; do
   have_pkg "$p" || need+=("$p")
 done
 if [ $build_only -eq 0 ]; then

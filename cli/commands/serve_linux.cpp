@@ -1,15 +1,9 @@
 // serve: the Prometheus exporter. Readings run on their own schedule in a thread of their own
 // (each modem in a process of its own); the HTTP side only ever copies the last readings.
-#include <httplib.h>
 #include <pthread.h>
 #include <signal.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
 
-#include <atomic>
 #include <cstdio>
-#include <list>
 #include <memory>
 #include <thread>
 
@@ -20,6 +14,8 @@
 #include "cli/commands/many_options.h"
 #include "cli/commands/serve_options.h"
 #include "exporter/metrics_text.h"
+#include "exporter/descriptor_budget_posix.h"
+#include "exporter/http_server_linux.h"
 
 namespace {
 
@@ -37,89 +33,30 @@ constexpr CommandHelp kServeHelp = {
     "2 bad arguments or the address cannot be bound.\n",
 };
 
-// httplib's pool, bounded: a connection that finds more than kQueueLimit others waiting is
-// answered 503 at once instead of waiting its turn behind them.
-constexpr size_t kWorkers = 64;
-constexpr size_t kQueueLimit = 256;
-
-class BoundedPool : public httplib::TaskQueue {
-public:
-    explicit BoundedPool(size_t workers) {
-        for (size_t i = 0; i < workers; ++i) threads_.emplace_back([this] { Work(); });
-    }
-    void enqueue(std::function<void()> job) override {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            jobs_.push_back(std::move(job));
-            waiting_.store(jobs_.size());
-        }
-        ready_.notify_one();
-    }
-    void shutdown() override {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            ending_ = true;
-        }
-        ready_.notify_all();
-        for (auto& thread : threads_) thread.join();
-    }
-    static bool Overloaded() { return waiting_.load() > kQueueLimit; }
-
-private:
-    void Work() {
-        for (;;) {
-            std::function<void()> job;
-            {
-                std::unique_lock<std::mutex> lock(mutex_);
-                ready_.wait(lock, [this] { return ending_ || !jobs_.empty(); });
-                if (ending_ && jobs_.empty()) return;
-                job = std::move(jobs_.front());
-                jobs_.pop_front();
-                waiting_.store(jobs_.size());
-            }
-            job();
-        }
-    }
-    std::vector<std::thread> threads_;
-    std::list<std::function<void()>> jobs_;
-    std::mutex mutex_;
-    std::condition_variable ready_;
-    bool ending_ = false;
-    static std::atomic<size_t> waiting_;
-};
-std::atomic<size_t> BoundedPool::waiting_{0};
-
-void Routes(httplib::Server& server, ExporterRounds& rounds) {
-    server.set_pre_routing_handler([](const httplib::Request&, httplib::Response& response) {
-        if (!BoundedPool::Overloaded()) return httplib::Server::HandlerResponse::Unhandled;
-        response.status = 503;
-        response.set_header("Retry-After", "1");
-        response.set_content("busy, try again\n", "text/plain; charset=utf-8");
-        return httplib::Server::HandlerResponse::Handled;
-    });
-    server.Get("/metrics", [&rounds](const httplib::Request&, httplib::Response& response) {
-        response.set_content(MetricsText(rounds.Snapshot()), "text/plain; version=0.0.4; charset=utf-8");
-    });
-    server.Get("/", [&rounds](const httplib::Request&, httplib::Response& response) {
-        response.set_content(StatusPage(rounds.Snapshot()), "text/html; charset=utf-8");
-    });
-    const auto notAllowed = [](const httplib::Request&, httplib::Response& response) {
+HttpResponse Route(ExporterRounds& rounds, const std::string& method, const std::string& path) {
+    HttpResponse response;
+    response.contentType = "text/plain; charset=utf-8";
+    if (path != "/" && path != "/metrics") {
+        response.status = 404;
+        response.body = "not found\n";
+    } else if (method != "GET" && method != "HEAD") {
         response.status = 405;
-        response.set_header("Allow", "GET, HEAD");
-        response.set_content("only GET and HEAD\n", "text/plain; charset=utf-8");
-    };
-    for (const char* path : {"/", "/metrics"}) {
-        server.Post(path, notAllowed);
-        server.Put(path, notAllowed);
-        server.Delete(path, notAllowed);
-        server.Patch(path, notAllowed);
-        server.Options(path, notAllowed);
+        response.headers.emplace_back("Allow", "GET, HEAD");
+        response.body = "only GET and HEAD\n";
+    } else if (path == "/metrics") {
+        response.contentType = "text/plain; version=0.0.4; charset=utf-8";
+        response.body = MetricsText(rounds.Snapshot());
+    } else {
+        response.contentType = "text/html; charset=utf-8";
+        response.body = StatusPage(rounds.Snapshot());
     }
+    return response;
 }
 
 int RunServe(ServeOptions options) {
     options.settings.version = VESMARIN_VERSION;
     options.settings.notice = [](const std::string& text) { WriteUtf8Message(stderr, "vesmarin-cli serve: " + text + "\n"); };
+    const size_t descriptors = RaiseDescriptorLimit();
 
     // A client that goes away mid-answer must not end the exporter. The ending signals are
     // taken by this thread alone (sigwait), so no reading or HTTP thread is interrupted; the
@@ -130,48 +67,39 @@ int RunServe(ServeOptions options) {
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&ending, sig);
     pthread_sigmask(SIG_BLOCK, &ending, nullptr);
 
-    httplib::Server server;
-    server.new_task_queue = [] { return new BoundedPool(kWorkers); };
-    server.set_read_timeout(5, 0);
-    server.set_write_timeout(5, 0);
-    server.set_keep_alive_timeout(2);
-    server.set_payload_max_length(64 * 1024);
-    // The library listens with a backlog of 5: a burst of connections would lose SYNs and wait
-    // out TCP's retries. Its socket is caught as it is made and given the system's backlog.
-    int listening = -1;
-    // Headers and body go out in two writes: without TCP_NODELAY (which accepted sockets
-    // inherit from this one) a keep-alive scrape would wait out the peer's delayed ACK.
-    server.set_socket_options([&listening](int socket) {
-        httplib::default_socket_options(socket);
-        const int on = 1;
-        setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        listening = socket;
-    });
+    ExporterRounds* readings = nullptr;
+    HttpLimits limits;
+    limits.connections = ConnectionCap(descriptors, 0);
+    HttpServer server([&readings](const std::string& method, const std::string& path) {
+        return Route(*readings, method, path);
+    }, limits);
+    // The connections' share of the descriptors shrinks as modems are found.
+    options.settings.afterRound = [&readings, &server, descriptors] {
+        server.SetConnectionCap(ConnectionCap(descriptors, readings->Snapshot().modems.size()));
+    };
     ExporterRounds rounds(options.settings);
-    Routes(server, rounds);
+    readings = &rounds;
 
-    int port = options.port;
-    if (port == 0) {
-        port = server.bind_to_any_port(options.host);
-    } else if (!server.bind_to_port(options.host, port)) {
-        port = -1;
-    }
-    if (port <= 0) {
+    std::string error;
+    if (!server.Listen(options.host, options.port, &error)) {
         return UsageError("serve", "cannot listen on " + options.host + ":" + std::to_string(options.port));
     }
-    if (listening >= 0) ::listen(listening, SOMAXCONN);
+    if (descriptors < DescriptorReserve(0) + limits.connections) {
+        std::fprintf(stderr, "vesmarin-cli serve: only %zu descriptors may be open; readings may fail to start\n",
+                     descriptors);
+    }
     const bool v6 = options.host.find(':') != std::string::npos;
     std::printf("vesmarin-cli serve: listening on http://%s%s%s:%d/\n", v6 ? "[" : "", options.host.c_str(),
-                v6 ? "]" : "", port);
+                v6 ? "]" : "", server.Port());
     std::fflush(stdout);
 
-    std::thread http([&server] { server.listen_after_bind(); });
+    std::thread http([&server] { server.Run(); });
     std::thread reading([&rounds] { rounds.Run(); });
     int received = 0;
     while (sigwait(&ending, &received) != 0) {
     }
     rounds.Stop();
-    server.stop();
+    server.Stop();
     reading.join();
     http.join();
     return kExitSuccess;

@@ -1,15 +1,16 @@
 // serve against simulated modems (layout CliServe): scrapes from memory, a vanished stick at
-// serve against simulated modems (layout CliServe): scrapes from memory, a vanished stick at
 // 0 until forgotten, a hostile model text that spoils nothing, result codes that are no
-// label values, busy ports counted, bad requests refused, every lock gone after SIGTERM, an
-// LTE module's radio facts read without a setting changed or a family probed more than once,
-// a stalled port that delays no other modem, sticks that share an IMEI, and a stick whose
-// IMEI changes.
+// label values, busy ports counted, bad requests refused at once, every lock gone after
+// SIGTERM, an LTE module's radio facts read without a setting changed or a family probed more
+// than once, a stalled port that delays no other modem, sticks that share an IMEI, a stick
+// whose IMEI changes, and readings that cannot start counted as the exporter's failure, not
+// the modems'.
 #include <gtest/gtest.h>
-#include <httplib.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,6 +26,7 @@
 #include <vector>
 
 #include "tests/cli/run_cli.h"
+#include "tests/support/http_client_posix.h"
 #include "tests/support/modem_transcript.h"
 
 namespace {
@@ -68,10 +70,11 @@ protected:
         ASSERT_GE(pid_, 0);
         if (pid_ == 0) {
             dup2(out[1], 1);
-            close(out[0]);
             const int err = open(ErrPath().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             if (err >= 0) dup2(err, 2);
-            ExecCli({"serve", "--listen", "127.0.0.1:0", "--interval", "1", "--rescan", "2", "--forget-after", "5"});
+            // Only the standard streams go along, so the exporter's descriptors are its own.
+            for (int fd = 3; fd < 1024; ++fd) close(fd);
+            ExecCli(Arguments());
         }
         close(out[1]);
         FILE* stream = fdopen(out[0], "r");
@@ -99,10 +102,17 @@ protected:
         text << std::ifstream(ErrPath()).rdbuf();
         return text.str();
     }
+    virtual std::vector<std::string> Arguments() const {
+        return {"serve", "--listen", "127.0.0.1:0", "--interval", "1", "--rescan", "2", "--forget-after", "5"};
+    }
     std::string Metrics() {
-        httplib::Client client("127.0.0.1", port_);
-        auto result = client.Get("/metrics");
-        return result && result->status == 200 ? result->body : "";
+        const HttpAnswer answer = HttpGet(port_, "/metrics");
+        return answer.status == 200 ? answer.body : "";
+    }
+    // The value of the sample `name` (with its labels), or -1 without it.
+    long Sample(const std::string& text, const std::string& name) {
+        const size_t at = text.find("\n" + name + " ");
+        return at == std::string::npos ? -1 : std::atol(text.c_str() + at + name.size() + 2);
     }
     bool Has(const std::string& line) { return Metrics().find("\n" + line + "\n") != std::string::npos; }
     // The rounds read so far, from the exporter's own counter.
@@ -158,14 +168,10 @@ TEST_F(CliServe, ServesEveryModemFromMemoryAndEndsWithItsLocksReleased) {
     }, 60)) << Metrics();
     unlink(lock.c_str());
 
-    httplib::Client client("127.0.0.1", port_);
-    EXPECT_EQ(client.Get("/nothing-here")->status, 404);
-    EXPECT_EQ(client.Post("/metrics", "x", "text/plain")->status, 405);
-    EXPECT_EQ(client.Head("/metrics")->status, 200);
-    const auto page = client.Get("/");
-    EXPECT_EQ(page->status, 200);
-    EXPECT_EQ(page->body.find("\x1b"), std::string::npos);
-    EXPECT_NE(page->body.find("ZW &quot;9000&quot;"), std::string::npos);
+    const HttpAnswer page = HttpGet(port_, "/");
+    EXPECT_EQ(page.status, 200);
+    EXPECT_EQ(page.body.find("\x1b"), std::string::npos);
+    EXPECT_NE(page.body.find("ZW &quot;9000&quot;"), std::string::npos);
 
     ASSERT_EQ(kill(pid_, SIGTERM), 0);
     int status = 0;
@@ -267,6 +273,103 @@ TEST_F(CliServe, AnIdentityThatChangesLeavesItsOldSeriesDownUntilForgotten) {
     const std::string metrics = Metrics();
     EXPECT_EQ(Sample(metrics, "vesmarin_ports_busy_total{" + after + "}"), 0) << "read twice in a round";
     EXPECT_EQ(Sample(metrics, "vesmarin_modems_found"), 7) << metrics;
+// Each answered at once: well before the 5 s in which a request's headers must arrive, and
+// with the connection closed where the server refuses the request.
+TEST_F(CliServe, AnswersBadRequestsAtOnce) {
+    const std::string host = " HTTP/1.1\r\nHost: 127.0.0.1\r\n";
+    const struct {
+        std::string request;
+        int status;
+    } rows[] = {
+        {"GET /nothing-here" + host + "\r\n", 404},
+        {"DELETE /metrics" + host + "\r\n", 405},
+        {"OPTIONS /" + host + "\r\n", 405},
+        {"POST /metrics" + host + "Content-Length: 100\r\n\r\n", 405},   // the body never comes
+        {"POST /metrics" + host + "\r\n", 405},
+        {"POST /metrics" + host + "Content-Length: 1\r\n\r\nx", 405},
+        {"HEAD /metrics" + host + "\r\n", 200},
+        {"GET /metrics?name[]=up" + host + "Connection: close\r\n\r\n", 200},
+        {"GARBAGE\r\n\r\n", 400},
+        {"GET /metrics HTTP/1.1\r\n\r\n", 400},                              // no Host
+        {"GET metrics" + host + "\r\n", 400},
+        {"GET /metrics HTTP/1.1\r\nHost : 127.0.0.1\r\n\r\n", 400},
+        {"GET /metrics" + host + " folded\r\n\r\n", 400},
+        {"GET /metrics" + host + "Content-Length: 1\r\nContent-Length: 2\r\n\r\n", 400},
+        {"GET /metrics HTTP/2.0\r\nHost: 127.0.0.1\r\n\r\n", 505},
+        {"GET /metrics" + host + "X-Long: " + std::string(9000, 'a') + "\r\n\r\n", 431},
+        {"GET /" + std::string(9000, 'a') + host + "\r\n", 431},
+    };
+    for (const auto& row : rows) {
+        const auto start = std::chrono::steady_clock::now();
+        const HttpAnswer answer = Exchange(port_, row.request, 4000);
+        const auto took = std::chrono::steady_clock::now() - start;
+        const std::string line = row.request.substr(0, 40);
+        EXPECT_EQ(answer.status, row.status) << line;
+        EXPECT_LT(took, std::chrono::seconds(4)) << line;
+        if (row.status == 405) {
+            EXPECT_NE(answer.head.find("\r\nAllow: GET, HEAD\r\n"), std::string::npos) << line;
+        }
+        if (row.status >= 400 && row.status != 404 && row.status != 405) {
+            EXPECT_TRUE(answer.closed) << line;
+        }
+        if (row.request.rfind("HEAD", 0) == 0) {
+            EXPECT_EQ(answer.body, "") << line;
+        }
+    }
+}
+
+// Readings that cannot start (here: no descriptor left for their pipes) are the exporter's
+// failure: counted in vesmarin_reading_start_failures_total, while every modem keeps the state
+// and the failure count it had. Without rescans, so that only readings need descriptors.
+class CliServeWithoutRescans : public CliServe {
+protected:
+    std::vector<std::string> Arguments() const override {
+        return {"serve", "--listen", "127.0.0.1:0", "--interval", "1", "--rescan", "86400"};
+    }
+};
+
+TEST_F(CliServeWithoutRescans, CountsReadingsThatCannotStartAsItsOwnFailure) {
+    const std::vector<std::string> answering = {"imei:351111111111111", "imei:354444444444444",
+                                                "device:" + Pty(7), "device:" + Pty(10)};
+    const auto up = [&](const std::string& text, const std::string& id) {
+        return Sample(text, "vesmarin_up{identity=\"" + id + "\"}");
+    };
+    EXPECT_TRUE(WaitFor([&] {
+        const std::string text = Metrics();
+        for (const auto& id : answering) {
+            if (up(text, id) != 1) return false;
+        }
+        return true;
+    }, 60)) << Metrics();
+    EXPECT_EQ(Sample(Metrics(), "vesmarin_reading_start_failures_total"), 0);
+
+    // The exporter's own descriptors are the lowest (nothing else was inherited); pipes of
+    // readings under way come above them. One number is left free below the limit: enough
+    // for a scrape, one short of a reading's pipe.
+    int highest = 2;
+    const std::string fds = "/proc/" + std::to_string(pid_) + "/fd";
+    DIR* dir = opendir(fds.c_str());
+    ASSERT_NE(dir, nullptr);
+    while (dirent* entry = readdir(dir)) {
+        char target[256] = {};
+        const int fd = std::atoi(entry->d_name);
+        if (fd < 3 || readlink((fds + "/" + entry->d_name).c_str(), target, sizeof target - 1) <= 0) continue;
+        if (std::string(target).rfind("pipe:", 0) != 0 && fd > highest) highest = fd;
+    }
+    closedir(dir);
+    const std::string before = Metrics();
+    const rlimit scarce{static_cast<rlim_t>(highest + 2), static_cast<rlim_t>(highest + 2)};
+    ASSERT_EQ(prlimit(pid_, RLIMIT_NOFILE, &scarce, nullptr), 0);
+
+    EXPECT_TRUE(WaitFor([&] { return Sample(Metrics(), "vesmarin_reading_start_failures_total") >= 10; }, 60))
+        << Metrics();
+    const std::string after = Metrics();
+    ASSERT_NE(after.find("# TYPE vesmarin_reading_start_failures_total counter\n"), std::string::npos) << after;
+    for (const auto& id : answering) {
+        const std::string failed = "vesmarin_readings_failed_total{identity=\"" + id + "\"}";
+        EXPECT_EQ(up(after, id), 1) << id;
+        EXPECT_EQ(Sample(after, failed), Sample(before, failed)) << id;
+    }
 }
 
 }  // namespace

@@ -5,8 +5,14 @@
                                    GET /metrics: every one must get 200 or 503 within 30 s.
   http_load.py slow PORT [COUNT]   COUNT (50) clients trickle their request headers, a byte at
                                    a time; meanwhile a normal scrape must answer within 1 s.
+  http_load.py crowd PORT [TRICKLING IDLE]
+                                   TRICKLING (200) clients trickle their headers and IDLE (700)
+                                   connect and send nothing, each connecting again whenever the
+                                   server drops it; meanwhile 10 normal scrapes over about 8 s
+                                   must each answer 200 within 1 s.
 """
 import asyncio
+import resource
 import sys
 import time
 
@@ -78,10 +84,76 @@ async def slow(port, count):
     return ok
 
 
+async def keep_connected(port, stop, trickles, connected):
+    """One crowd member: trickles (or sits idle) until the server drops it, then comes back."""
+    while not stop.is_set():
+        try:
+            reader, writer = await asyncio.open_connection(HOST, port)
+        except OSError:
+            await asyncio.sleep(0.1)
+            continue
+        connected[0] += 1
+        try:
+            if trickles:
+                for byte in REQUEST[:-2]:
+                    if stop.is_set():
+                        break
+                    writer.write(bytes([byte]))
+                    await writer.drain()
+                    await asyncio.sleep(0.2)
+            else:
+                waiting = asyncio.ensure_future(stop.wait())
+                dropped = asyncio.ensure_future(reader.read())
+                await asyncio.wait([waiting, dropped], return_when=asyncio.FIRST_COMPLETED)
+                waiting.cancel()
+                dropped.cancel()
+        except (ConnectionError, OSError):
+            pass   # dropped by the server: its deadline, or shed for a newcomer
+        writer.close()
+
+
+async def crowd(port, trickling, idle):
+    stop = asyncio.Event()
+    connected = [0]
+    members = [asyncio.ensure_future(keep_connected(port, stop, n < trickling, connected))
+               for n in range(trickling + idle)]
+    for _ in range(100):   # every member connected once, at most 10 s
+        if connected[0] >= trickling + idle:
+            break
+        await asyncio.sleep(0.1)
+    await asyncio.sleep(1)
+    times = []
+    ok = True
+    for _ in range(10):
+        started = time.monotonic()
+        try:
+            status = await asyncio.wait_for(one_request(port), 5)
+        except (asyncio.TimeoutError, ConnectionError, OSError):
+            status = None
+        times.append(time.monotonic() - started)
+        ok = ok and status == 200 and times[-1] <= 1.0
+        await asyncio.sleep(0.8)
+    stop.set()
+    await asyncio.gather(*members, return_exceptions=True)
+    print(f"{trickling} trickling and {idle} idle clients ({connected[0]} connections in all); "
+          f"10 normal scrapes took {min(times) * 1000:.0f} to {max(times) * 1000:.0f} ms")
+    return ok
+
+
 def main():
     mode, port = sys.argv[1], int(sys.argv[2])
-    count = int(sys.argv[3]) if len(sys.argv) > 3 else (1000 if mode == "many" else 50)
-    ok = asyncio.run(many(port, count) if mode == "many" else slow(port, count))
+    # The crowd needs a descriptor per member on this side too.
+    soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
+    wanted = 4096 if hard == resource.RLIM_INFINITY else min(hard, 4096)
+    if soft != resource.RLIM_INFINITY and soft < wanted:
+        resource.setrlimit(resource.RLIMIT_NOFILE, (wanted, hard))
+    if mode == "crowd":
+        trickling = int(sys.argv[3]) if len(sys.argv) > 3 else 200
+        idle = int(sys.argv[4]) if len(sys.argv) > 4 else 700
+        ok = asyncio.run(crowd(port, trickling, idle))
+    else:
+        count = int(sys.argv[3]) if len(sys.argv) > 3 else (1000 if mode == "many" else 50)
+        ok = asyncio.run(many(port, count) if mode == "many" else slow(port, count))
     sys.exit(0 if ok else 1)
 
 

@@ -3,8 +3,10 @@
 # each, and a silent port. Polls Prometheus's HTTP API, never sleeps a fixed time as a wait:
 # 20 series of vesmarin_up at 1, none for the silent port; one simulator stopped, its modem
 # at 0 and the other 19 unchanged; promtool accepts the exposition (a hostile model text
-# included); bad requests refused, 1,000 connections at once and 50 slow clients survived
-# with the readings going on. Everything listens on and talks to 127.0.0.1 only.
+# included); bad requests refused; under 1,024 descriptors (what a service gets by default),
+# 1,000 connections at once, 50 slow clients, and 200 trickling beside 700 idle ones survived
+# with every scrape answered within 1 s and the readings going on, none of them failing to
+# start. Everything listens on and talks to 127.0.0.1 only.
 #   prometheus-test.sh VESMARIN-CLI MODEMSIM
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -43,7 +45,9 @@ done
 start_modem 20 "$root/tests/cli/profiles/hostile-model.profile"
 start_modem 21 "$root/tools/modemsim/profiles/silent.profile"
 
-"$cli" serve --listen 127.0.0.1:0 --interval 1 --rescan 30 > "$work/serve.out" 2> "$work/serve.err" &
+# Soft and hard limit both 1,024, so the exporter cannot raise its way out of the crowd below.
+(ulimit -n 1024 && exec "$cli" serve --listen 127.0.0.1:0 --interval 1 --rescan 30) \
+  > "$work/serve.out" 2> "$work/serve.err" &
 serve=$!
 for _ in $(seq 100); do grep -q listening "$work/serve.out" && break; sleep 0.1; done
 address=$(grep -o '127\.0\.0\.1:[0-9]*' "$work/serve.out") || fail "serve printed no address"
@@ -96,8 +100,13 @@ promtool check metrics < "$work/exposition.txt" || fail "promtool rejects the ex
 rounds_before=$(query 'vesmarin_rounds_total')
 python3 "$root/tests/cli/http_load.py" many "${address#*:}" 1000 || fail "1,000 connections at once"
 python3 "$root/tests/cli/http_load.py" slow "${address#*:}" 50 || fail "a scrape beside 50 slow clients"
-rounds_after=$(curl -s --max-time 5 "http://$address/metrics" | sed -n 's/^vesmarin_rounds_total //p')
+python3 "$root/tests/cli/http_load.py" crowd "${address#*:}" 200 700 || fail "a scrape beside 200 trickling and 700 idle clients"
+curl -s --max-time 5 "http://$address/metrics" > "$work/after-load.txt" || fail "no exposition after the load"
+rounds_after=$(sed -n 's/^vesmarin_rounds_total //p' "$work/after-load.txt")
 [ "${rounds_after:-0}" -gt "${rounds_before:-0}" ] || fail "the readings stopped under load ($rounds_before, $rounds_after)"
+[ "$(sed -n 's/^vesmarin_reading_start_failures_total //p' "$work/after-load.txt")" = 0 ] ||
+  fail "connections took the readings' descriptors: $(grep start_failures "$work/after-load.txt")"
+[ "$(grep -c '^vesmarin_up{.*} 1$' "$work/after-load.txt")" = 19 ] || fail "modems went down under HTTP load"
 
 kill -TERM "$serve"
 wait "$serve"
