@@ -109,11 +109,6 @@ protected:
         const HttpAnswer answer = HttpGet(port_, "/metrics");
         return answer.status == 200 ? answer.body : "";
     }
-    // The value of the sample `name` (with its labels), or -1 without it.
-    long Sample(const std::string& text, const std::string& name) {
-        const size_t at = text.find("\n" + name + " ");
-        return at == std::string::npos ? -1 : std::atol(text.c_str() + at + name.size() + 2);
-    }
     bool Has(const std::string& line) { return Metrics().find("\n" + line + "\n") != std::string::npos; }
     // The rounds read so far, from the exporter's own counter.
     long Rounds() {
@@ -273,6 +268,8 @@ TEST_F(CliServe, AnIdentityThatChangesLeavesItsOldSeriesDownUntilForgotten) {
     const std::string metrics = Metrics();
     EXPECT_EQ(Sample(metrics, "vesmarin_ports_busy_total{" + after + "}"), 0) << "read twice in a round";
     EXPECT_EQ(Sample(metrics, "vesmarin_modems_found"), 7) << metrics;
+}
+
 // Each answered at once: well before the 5 s in which a request's headers must arrive, and
 // with the connection closed where the server refuses the request.
 TEST_F(CliServe, AnswersBadRequestsAtOnce) {
