@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "exporter/label_value.h"
+#include "exporter/usb_device_metric.h"
 #include "cli/report/metric_text.h"
 #include "cli/console/visible_text.h"
 
@@ -155,6 +156,7 @@ std::string MetricsText(const ExporterSnapshot& snapshot) {
     out += "# HELP vesmarin_round_duration_seconds How long the last reading round of all modems took.\n"
            "# TYPE vesmarin_round_duration_seconds gauge\nvesmarin_round_duration_seconds " +
            Number(snapshot.roundSeconds) + "\n";
+    out += UsbDeviceInfoFamily(snapshot.usbDevices);
     out += "# HELP vesmarin_reading_start_failures_total Reading processes the exporter could not start "
            "(out of descriptors or processes); no modem's failure.\n"
            "# TYPE vesmarin_reading_start_failures_total counter\nvesmarin_reading_start_failures_total " +

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/modem_identity.h"
+#include "host/usb_modem_devices.h"
 #include "radio/radio_facts.h"
 #include "radio/radio_families.h"
 
@@ -46,6 +47,9 @@ struct ExporterSnapshot {
     double roundSeconds = 0;             // the last reading round, all modems
     uint64_t rounds = 0;
     uint64_t readingStartFailures = 0;   // reading processes that could not start
+    // The USB devices that are or may be modems, as the last discovery saw them: a stick
+    // fell back into storage mode shows here while it has no port to read.
+    std::vector<UsbDevice> usbDevices;
     ExporterClock::time_point now{};
     std::string version;
 };

@@ -43,6 +43,7 @@ ExporterSnapshot ExporterRounds::Snapshot() const {
     snapshot.roundSeconds = roundSeconds_;
     snapshot.rounds = rounds_;
     snapshot.readingStartFailures = readingStartFailures_;
+    snapshot.usbDevices = usbDevices_;
     snapshot.now = ExporterClock::now();
     snapshot.version = settings_.version;
     return snapshot;
@@ -106,7 +107,10 @@ ExporterRounds::Clock::time_point ExporterRounds::NextWake(Clock::time_point nex
 
 void ExporterRounds::Discover(Clock::time_point now) {
     const std::vector<ModemPorts> found = FindModemPorts(settings_.choice);
+    bool surveyed = false;
+    std::vector<UsbDevice> usb = ListUsbModemDevices(&surveyed);
     std::lock_guard<std::mutex> lock(mutex_);
+    usbDevices_ = std::move(usb);
     std::set<std::string> present;
     for (const auto& ports : found) {
         const std::string key = DeviceKey(ports);

@@ -114,4 +114,5 @@ private:
     // The exporter's own failure (out of descriptors or processes), never a modem's: the
     // modem keeps its state and its count of failed readings.
     uint64_t readingStartFailures_ = 0;
+    std::vector<UsbDevice> usbDevices_;   // as the last discovery found them
 };

@@ -362,6 +362,9 @@ TEST_F(CliServeWithoutRescans, CountsReadingsThatCannotStartAsItsOwnFailure) {
         << Metrics();
     const std::string after = Metrics();
     ASSERT_NE(after.find("# TYPE vesmarin_reading_start_failures_total counter\n"), std::string::npos) << after;
+    // The USB account's family is there, empty on the tests' empty sysfs tree.
+    EXPECT_NE(after.find("# TYPE vesmarin_usb_device_info gauge\n"), std::string::npos) << after;
+    EXPECT_EQ(after.find("\nvesmarin_usb_device_info{"), std::string::npos) << after;
     for (const auto& id : answering) {
         const std::string failed = "vesmarin_readings_failed_total{identity=\"" + id + "\"}";
         EXPECT_EQ(up(after, id), 1) << id;
