@@ -21,7 +21,6 @@ namespace {
 int RunReadModem(const std::vector<std::string>& args, const std::string& family) {
     // A parent that is gone reads no answer: the port and its lock are freed at once.
     FollowParentProcess();
-    if (args.size() < 2 || (args[0] != "info" && args[0] != "signal")) return kExitUsage;
     const std::vector<std::string> ports(args.begin() + 1, args.end());
     bool failed = false;
     std::string line;
@@ -52,5 +51,15 @@ void DeclareReadModem(CommandLine* line) {
                [family](const std::string& text) {
                    *family = text;
                    return std::string();
-               });
+               })
+        // Misuse is said like any other command's, though only the tool itself starts this one.
+        .Check([args, family]() -> std::string {
+            if ((*args)[0] != "info" && (*args)[0] != "signal") {
+                return "WHAT is 'info PORT...' or 'signal PORT', not '" + (*args)[0] + "'";
+            }
+            if (args->size() < 2) return (*args)[0] + " needs a PORT";
+            if ((*args)[0] == "signal" && args->size() > 2) return "signal takes one PORT, not " + std::to_string(args->size() - 1);
+            if ((*args)[0] == "info" && !family->empty()) return "--radio-family goes with signal";
+            return "";
+        });
 }

@@ -33,6 +33,20 @@ void ExpectMisuse(const Args& args, const std::string& text) {
     EXPECT_EQ(parsed.text, text) << Shown(args);
 }
 
+// A number with a leading zero is refused wherever one is read ("010" is ten to one program
+// and eight to another), and the reading process's own line is checked like any command's.
+TEST(CommandLine, RefusesLeadingZerosAndAMisusedReadingProcess) {
+    const Args lines[] = {
+        {"watch", "--interval", "010", "COM5"},   {"watch", "--all", "--rescan", "010"},
+        {"watch", "--all", "--interval", "05"},   {"info", "--all", "--timeout", "010"},
+        {"read-modem", "signal"},                 {"read-modem", "signal", "/dev/a", "/dev/b"},
+        {"read-modem", "bogus", "/dev/a"},        {"read-modem", "info", "/dev/a", "--radio-family", "^HCSQ"},
+    };
+    for (const auto& args : lines) EXPECT_EQ(ParseLine(args).kind, ParsedCommandLine::Kind::Misuse) << Shown(args);
+    EXPECT_EQ(ParseLine({"watch", "--interval", "0.5", "COM5"}).kind, ParsedCommandLine::Kind::RunCommand);
+    EXPECT_EQ(ParseLine({"read-modem", "info", "/dev/a", "/dev/b"}).kind, ParsedCommandLine::Kind::RunCommand);
+}
+
 TEST(CommandLine, EveryCommandRefusesTheSameMisuseInOneShape) {
     const struct {
         const char* command;
@@ -46,6 +60,7 @@ TEST(CommandLine, EveryCommandRefusesTheSameMisuseInOneShape) {
         {"info", {"COM5"}, "--json", "", true},
         {"term", {"COM5"}, "", "", true},
         {"watch", {"COM5"}, "--json", "--count", true},
+        {"cell", {"COM5"}, "--json", "", true},
     };
     for (const auto& c : commands) {
         const auto line = [&](const Args& extra) {

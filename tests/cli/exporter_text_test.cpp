@@ -68,6 +68,9 @@ TEST(ServeOptions, ListenAddresses) {
     ServeOptions options;
     EXPECT_FALSE(parses({"--interval", "0"}, &options));
     EXPECT_FALSE(parses({"--bogus"}, &options));
+    EXPECT_FALSE(parses({"--interval", "010"}, &options));
+    EXPECT_FALSE(parses({"--forget-after", "00001"}, &options));
+    EXPECT_FALSE(parses({"--listen", "127.0.0.1:00080"}, &options));
     options = ServeOptions{};
     EXPECT_TRUE(parses({"--interval", "5", "--forget-after", "30", "--exclude", "/dev/ttyUSB0,/dev/ttyUSB1"}, &options));
     EXPECT_EQ(options.settings.intervalSeconds, 5);
