@@ -306,8 +306,11 @@ void HttpServer::Loop::Close(Connection* c) {
 void HttpServer::Loop::Expire(Clock::time_point now) {
     while (!reading.empty() && reading.front().deadline <= now) {
         Connection& late = reading.front();
-        // Nothing sent at all (an idle keep-alive connection): closed without a word.
-        if (StartedARequest(late.in)) SendOnce(late.fd, ResponseBytes(ServerAnswer(408), false, true, false));
+        // An idle keep-alive connection is closed without a word; a new one that has not sent
+        // its request in time is told so, so that no client is left guessing why it was cut off.
+        if (late.answered == 0 || StartedARequest(late.in)) {
+            SendOnce(late.fd, ResponseBytes(ServerAnswer(408), false, true, false));
+        }
         Close(&late);
     }
     while (!writing.empty() && writing.front().deadline <= now) Close(&writing.front());

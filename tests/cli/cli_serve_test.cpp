@@ -126,10 +126,10 @@ TEST_F(CliServe, ServesEveryModemFromMemoryAndEndsWithItsLocksReleased) {
     EXPECT_TRUE(WaitFor([&] {
         return Has("vesmarin_up{identity=\"imei:351111111111111\"} 1") &&
                Has("vesmarin_up{identity=\"imei:354444444444444\"} 1") && Has("vesmarin_up{" + plain + "} 1");
-    }, 60)) << Metrics();
+    }, 150)) << Metrics();
     // The stick pulled out at its first signal reading shows 0, then its series end.
-    EXPECT_TRUE(WaitFor([&] { return Has("vesmarin_up{identity=\"imei:355555555555555\"} 0"); }, 60)) << Metrics();
-    EXPECT_TRUE(WaitFor([&] { return Metrics().find("355555555555555") == std::string::npos; }, 60)) << Metrics();
+    EXPECT_TRUE(WaitFor([&] { return Has("vesmarin_up{identity=\"imei:355555555555555\"} 0"); }, 150)) << Metrics();
+    EXPECT_TRUE(WaitFor([&] { return Metrics().find("355555555555555") == std::string::npos; }, 150)) << Metrics();
 
     const std::string metrics = Metrics();
     EXPECT_NE(metrics.find("vesmarin_signal_rssi_dbm{identity=\"imei:354444444444444\"} -63\n"), std::string::npos);
@@ -160,7 +160,7 @@ TEST_F(CliServe, ServesEveryModemFromMemoryAndEndsWithItsLocksReleased) {
         const std::string text = Metrics();
         const size_t at = text.find("vesmarin_ports_busy_total{" + plain + "} ");
         return at != std::string::npos && text.compare(at + 28 + plain.size(), 2, "0\n") != 0;
-    }, 60)) << Metrics();
+    }, 150)) << Metrics();
     unlink(lock.c_str());
 
     const HttpAnswer page = HttpGet(port_, "/");
@@ -189,9 +189,9 @@ TEST_F(CliServe, ReadsAnLteModulesRadioWithoutSettingAnythingOrProbingAgain) {
         return count;
     };
     const std::string identity = "identity=\"device:" + Pty(10) + "\"";
-    EXPECT_TRUE(WaitFor([&] { return Has("vesmarin_rsrp_dbm{" + identity + "} -85"); }, 60)) << Metrics();
+    EXPECT_TRUE(WaitFor([&] { return Has("vesmarin_rsrp_dbm{" + identity + "} -85"); }, 150)) << Metrics();
     const long first = Rounds();
-    EXPECT_TRUE(WaitFor([&] { return Rounds() >= first + 3; }, 60)) << Metrics();
+    EXPECT_TRUE(WaitFor([&] { return Rounds() >= first + 3; }, 150)) << Metrics();
 
     const std::string metrics = Metrics();
     EXPECT_NE(metrics.find("vesmarin_rsrq_db{" + identity + "} -11\n"), std::string::npos) << metrics;
@@ -222,7 +222,7 @@ TEST_F(CliServe, ReadsAnLteModulesRadioWithoutSettingAnythingOrProbingAgain) {
 // --timeout (60 s here); the other modems are read each interval meanwhile.
 TEST_F(CliServe, AStalledPortDelaysOnlyItself) {
     const std::string age = "vesmarin_last_good_reading_age_seconds{identity=\"imei:354444444444444\"}";
-    EXPECT_TRUE(WaitFor([&] { return Sample(Metrics(), age) >= 0; }, 30)) << Metrics();
+    EXPECT_TRUE(WaitFor([&] { return Sample(Metrics(), age) >= 0; }, 120)) << Metrics();
     const std::string stalled = LockDir() + "/LCK..pts_" + Pty(11).substr(Pty(11).rfind('/') + 1);
     EXPECT_EQ(access(stalled.c_str(), F_OK), 0) << "the stalled port's information run is not under way";
     const long first = Rounds();
@@ -231,8 +231,10 @@ TEST_F(CliServe, AStalledPortDelaysOnlyItself) {
         const std::string metrics = Metrics();
         oldest = std::max(oldest, Sample(metrics, age));
         return Sample(metrics, "vesmarin_rounds_total") >= first + 5;
-    }, 60)) << Metrics();
-    EXPECT_LT(oldest, 8.0) << Metrics();
+    }, 150)) << Metrics();
+    // Held up by the stalled port it would reach the port's 60 s deadline; a loaded machine
+    // with the sanitizers may stretch a healthy modem's own readings, never that far.
+    EXPECT_LT(oldest, 30.0) << Metrics();
     EXPECT_EQ(Metrics().find("\"device:" + Pty(11) + "\""), std::string::npos) << "it answered only the probe";
 }
 
@@ -241,9 +243,9 @@ TEST_F(CliServe, SticksThatShareAnImeiAreEachReadAndToldApart) {
     const std::string first = "identity=\"imei:356666666666666@" + Pty(12) + "\"";
     const std::string second = "identity=\"imei:356666666666666@" + Pty(13) + "\"";
     EXPECT_TRUE(WaitFor([&] { return Has("vesmarin_up{" + first + "} 1") && Has("vesmarin_up{" + second + "} 1"); },
-                        60)) << Metrics();
+                        150)) << Metrics();
     const long rounds = Rounds();
-    EXPECT_TRUE(WaitFor([&] { return Rounds() >= rounds + 5; }, 60));   // rescans find them again
+    EXPECT_TRUE(WaitFor([&] { return Rounds() >= rounds + 5; }, 150));   // rescans find them again
     const std::string metrics = Metrics();
     EXPECT_EQ(Sample(metrics, "vesmarin_identity_collisions"), 2) << metrics;
     EXPECT_EQ(Sample(metrics, "vesmarin_signal_csq{" + second + "}"), 15) << metrics;
@@ -260,11 +262,11 @@ TEST_F(CliServe, SticksThatShareAnImeiAreEachReadAndToldApart) {
 TEST_F(CliServe, AnIdentityThatChangesLeavesItsOldSeriesDownUntilForgotten) {
     const std::string before = "identity=\"imei:357777777777777\"", after = "identity=\"imei:358888888888888\"";
     EXPECT_TRUE(WaitFor([&] { return Has("vesmarin_up{" + before + "} 0") && Has("vesmarin_up{" + after + "} 1"); },
-                        90)) << Metrics();
+                        180)) << Metrics();
     EXPECT_TRUE(WaitFor([&] {
         const std::string metrics = Metrics();
         return metrics.find(before) == std::string::npos && Sample(metrics, "vesmarin_up{" + after + "}") == 1;
-    }, 30)) << Metrics();
+    }, 120)) << Metrics();
     const std::string metrics = Metrics();
     EXPECT_EQ(Sample(metrics, "vesmarin_ports_busy_total{" + after + "}"), 0) << "read twice in a round";
     EXPECT_EQ(Sample(metrics, "vesmarin_modems_found"), 7) << metrics;
@@ -337,7 +339,7 @@ TEST_F(CliServeWithoutRescans, CountsReadingsThatCannotStartAsItsOwnFailure) {
             if (up(text, id) != 1) return false;
         }
         return true;
-    }, 60)) << Metrics();
+    }, 150)) << Metrics();
     EXPECT_EQ(Sample(Metrics(), "vesmarin_reading_start_failures_total"), 0);
 
     // The exporter's own descriptors are the lowest (nothing else was inherited); pipes of
@@ -358,7 +360,7 @@ TEST_F(CliServeWithoutRescans, CountsReadingsThatCannotStartAsItsOwnFailure) {
     const rlimit scarce{static_cast<rlim_t>(highest + 2), static_cast<rlim_t>(highest + 2)};
     ASSERT_EQ(prlimit(pid_, RLIMIT_NOFILE, &scarce, nullptr), 0);
 
-    EXPECT_TRUE(WaitFor([&] { return Sample(Metrics(), "vesmarin_reading_start_failures_total") >= 10; }, 60))
+    EXPECT_TRUE(WaitFor([&] { return Sample(Metrics(), "vesmarin_reading_start_failures_total") >= 10; }, 150))
         << Metrics();
     const std::string after = Metrics();
     ASSERT_NE(after.find("# TYPE vesmarin_reading_start_failures_total counter\n"), std::string::npos) << after;

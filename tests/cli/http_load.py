@@ -2,7 +2,8 @@
 """Hostile HTTP clients against the exporter, on 127.0.0.1 only, every loop bounded.
 
   http_load.py many PORT [COUNT]   COUNT (1000) connections opened at once, each sending one
-                                   GET /metrics: every one must get 200 or 503 within 30 s.
+                                   GET /metrics: every one must get 200 or 503 (408 when
+                                   it sent its request past the deadline) within 30 s.
   http_load.py slow PORT [COUNT]   COUNT (50) clients trickle their request headers, a byte at
                                    a time; meanwhile a normal scrape must answer within 1 s.
   http_load.py crowd PORT [TRICKLING IDLE]
@@ -46,7 +47,9 @@ async def many(port, count):
         key = result if isinstance(result, int) else type(result).__name__
         statuses[key] = statuses.get(key, 0) + 1
     print(f"{count} connections in {elapsed:.1f} s: {statuses}")
-    return all(result in (200, 503) for result in results)
+    # 408: the client itself sent its request later than the server's deadline (a loaded
+    # machine's event loop of a thousand clients); it was answered all the same.
+    return all(result in (200, 503, 408) for result in results)
 
 
 async def trickle(port, stop):
