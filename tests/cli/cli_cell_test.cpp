@@ -170,15 +170,23 @@ TEST(CliCell, AModemThatGoesAwayEndsWithThePortsErrorAndSaysWhatStaysChanged) {
         << cell.err;
 }
 
-TEST(CliCell, StoppedWhileAModeIsChangedSetsItBackBeforeEnding) {
+// `cell COM13` in a process of its own with its output dropped; `ignored`, when not 0, is a
+// signal it starts with ignored (as under nohup).
+pid_t StartQuietCell(int ignored) {
     const pid_t child = fork();
-    ASSERT_GE(child, 0);
     if (child == 0) {
         const int null = open("/dev/null", O_WRONLY);
         dup2(null, 1);
         dup2(null, 2);
+        if (ignored != 0) signal(ignored, SIG_IGN);
         ExecCli({"cell", "COM13"});
     }
+    return child;
+}
+
+TEST(CliCell, StoppedWhileAModeIsChangedSetsItBackBeforeEnding) {
+    const pid_t child = StartQuietCell(0);
+    ASSERT_GE(child, 0);
     // Wait for the event, not for a time: the set command has reached the modem.
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (Commands(13).find("AT+CEREG=2;") == std::string::npos && std::chrono::steady_clock::now() < giveUp) {
@@ -219,15 +227,8 @@ TEST(CliCell, EveryEndingSignalSetsTheModeBackBeforeEnding) {
     for (const auto& c : cases) {
         const std::string before = Commands(13);
         const size_t setsBefore = count(before, "AT+CEREG=2;");
-        const pid_t child = fork();
+        const pid_t child = StartQuietCell(c.ignoredAtStart ? c.signalNumber : 0);
         ASSERT_GE(child, 0);
-        if (child == 0) {
-            const int null = open("/dev/null", O_WRONLY);
-            dup2(null, 1);
-            dup2(null, 2);
-            if (c.ignoredAtStart) signal(c.signalNumber, SIG_IGN);
-            ExecCli({"cell", "COM13"});
-        }
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         while (count(Commands(13), "AT+CEREG=2;") == setsBefore && std::chrono::steady_clock::now() < giveUp) {
             usleep(10000);

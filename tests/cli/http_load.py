@@ -52,15 +52,20 @@ async def many(port, count):
     return all(result in (200, 503, 408) for result in results)
 
 
+async def send_slowly(writer, stop):
+    """The request but its last line end, a byte every 0.2 s, until `stop` is set."""
+    for byte in REQUEST[:-2]:
+        if stop.is_set():
+            break
+        writer.write(bytes([byte]))
+        await writer.drain()
+        await asyncio.sleep(0.2)
+
+
 async def trickle(port, stop):
     reader, writer = await asyncio.open_connection(HOST, port)
     try:
-        for byte in REQUEST[:-2]:
-            if stop.is_set():
-                break
-            writer.write(bytes([byte]))
-            await writer.drain()
-            await asyncio.sleep(0.2)
+        await send_slowly(writer, stop)
     except (ConnectionError, OSError):
         pass   # the server may give up on a client this slow: that is allowed
     writer.close()
@@ -98,12 +103,7 @@ async def keep_connected(port, stop, trickles, connected):
         connected[0] += 1
         try:
             if trickles:
-                for byte in REQUEST[:-2]:
-                    if stop.is_set():
-                        break
-                    writer.write(bytes([byte]))
-                    await writer.drain()
-                    await asyncio.sleep(0.2)
+                await send_slowly(writer, stop)
             else:
                 waiting = asyncio.ensure_future(stop.wait())
                 dropped = asyncio.ensure_future(reader.read())
