@@ -39,12 +39,12 @@ TEST(CommandLine, RefusesLeadingZerosAndAMisusedReadingProcess) {
     const Args lines[] = {
         {"watch", "--interval", "010", "COM5"},   {"watch", "--all", "--rescan", "010"},
         {"watch", "--all", "--interval", "05"},   {"info", "--all", "--timeout", "010"},
-        {"read-modem", "signal"},                 {"read-modem", "signal", "/dev/a", "/dev/b"},
-        {"read-modem", "bogus", "/dev/a"},        {"read-modem", "info", "/dev/a", "--radio-family", "^HCSQ"},
+        {"read-modem", "signal"},                 {"read-modem", "signal", "COM5", "COM6"},
+        {"read-modem", "bogus", "COM5"},          {"read-modem", "info", "COM5", "--radio-family", "^HCSQ"},
     };
     for (const auto& args : lines) EXPECT_EQ(ParseLine(args).kind, ParsedCommandLine::Kind::Misuse) << Shown(args);
     EXPECT_EQ(ParseLine({"watch", "--interval", "0.5", "COM5"}).kind, ParsedCommandLine::Kind::RunCommand);
-    EXPECT_EQ(ParseLine({"read-modem", "info", "/dev/a", "/dev/b"}).kind, ParsedCommandLine::Kind::RunCommand);
+    EXPECT_EQ(ParseLine({"read-modem", "info", "COM5", "COM6"}).kind, ParsedCommandLine::Kind::RunCommand);
 }
 
 TEST(CommandLine, EveryCommandRefusesTheSameMisuseInOneShape) {
