@@ -1,8 +1,11 @@
-// Label values from modem texts, and the exporter's listen address.
+// Label values from modem texts, the exporter's listen address, and its text exposition.
 #include <gtest/gtest.h>
 
 #include "cli/grammar/command_line.h"
 #include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <unistd.h>
 
 #include "exporter/label_value.h"
 #include "cli/commands/serve_options.h"
@@ -77,6 +80,142 @@ TEST(ServeOptions, ListenAddresses) {
     EXPECT_EQ(options.settings.choice.exclude.size(), 2u);
     EXPECT_EQ(options.host, "127.0.0.1");
     EXPECT_EQ(options.port, kDefaultExporterPort);
+}
+
+const char kExposition[] = u8R"(# HELP vesmarin_up Whether the modem answered its last reading (1) or not (0).
+# TYPE vesmarin_up gauge
+vesmarin_up{identity="imei:354444444444444"} 1
+vesmarin_up{identity="device:/dev/pts/7"} 0
+# HELP vesmarin_modem_info The modem's facts from its last information run, as labels; always 1.
+# TYPE vesmarin_modem_info gauge
+vesmarin_modem_info{identity="imei:354444444444444",imei="354444444444444",model="ZW-700",firmware="11.608",usb_path="1-1.2",by_id="/dev/serial/by-id/usb-Zentrawave-if02",port="/dev/ttyUSB2",technology="LTE",operator="Зентра Mobile"} 1
+vesmarin_modem_info{identity="device:/dev/pts/7",imei="",model="ZW \"9000\"\\x0a",firmware="",usb_path="",by_id="",port="",technology="",operator=""} 1
+# HELP vesmarin_signal_rssi_dbm Received signal strength (+CSQ), in dBm.
+# TYPE vesmarin_signal_rssi_dbm gauge
+vesmarin_signal_rssi_dbm{identity="imei:354444444444444"} -63
+# HELP vesmarin_signal_csq The 3G signal level as +CSQ gives it (0-31, 99 unknown).
+# TYPE vesmarin_signal_csq gauge
+vesmarin_signal_csq{identity="imei:354444444444444"} 25
+# HELP vesmarin_rssi_dbm Received signal strength of the serving cell as the radio family reports it, in dBm.
+# TYPE vesmarin_rssi_dbm gauge
+vesmarin_rssi_dbm{identity="imei:354444444444444"} -60
+# HELP vesmarin_rsrp_dbm Reference signal received power (LTE), in dBm.
+# TYPE vesmarin_rsrp_dbm gauge
+vesmarin_rsrp_dbm{identity="imei:354444444444444"} -85.5
+# HELP vesmarin_rsrq_db Reference signal received quality (LTE), in dB.
+# TYPE vesmarin_rsrq_db gauge
+vesmarin_rsrq_db{identity="imei:354444444444444"} -11
+# HELP vesmarin_sinr_db Signal to interference plus noise ratio (LTE), in dB.
+# TYPE vesmarin_sinr_db gauge
+vesmarin_sinr_db{identity="imei:354444444444444"} 12.4
+# HELP vesmarin_serving_cell_info The serving cell's band and physical cell id (PCI), as labels; always 1.
+# TYPE vesmarin_serving_cell_info gauge
+vesmarin_serving_cell_info{identity="imei:354444444444444",band="3",pci=""} 1
+# HELP vesmarin_registration_state Network registration (+CREG <stat>, 3GPP TS 27.007: 1 home, 5 roaming, 0/2/3/4 not registered).
+# TYPE vesmarin_registration_state gauge
+vesmarin_registration_state{identity="imei:354444444444444"} 5
+# HELP vesmarin_sim_state The SIM's state as +CPIN? gives it, as a label; always 1.
+# TYPE vesmarin_sim_state gauge
+vesmarin_sim_state{identity="imei:354444444444444",state="READY"} 1
+# HELP vesmarin_unlock_attempts_left Attempts left to enter the unlock code.
+# TYPE vesmarin_unlock_attempts_left gauge
+vesmarin_unlock_attempts_left{identity="imei:354444444444444"} 3
+# HELP vesmarin_last_good_reading_age_seconds Seconds since the last reading that answered.
+# TYPE vesmarin_last_good_reading_age_seconds gauge
+vesmarin_last_good_reading_age_seconds{identity="imei:354444444444444"} 0.250
+# HELP vesmarin_info_age_seconds Seconds since the information run behind the labels.
+# TYPE vesmarin_info_age_seconds gauge
+vesmarin_info_age_seconds{identity="imei:354444444444444"} 61.500
+vesmarin_info_age_seconds{identity="device:/dev/pts/7"} 0.000
+# HELP vesmarin_readings_failed_total Readings that got no answer or lost the port.
+# TYPE vesmarin_readings_failed_total counter
+vesmarin_readings_failed_total{identity="imei:354444444444444"} 2
+vesmarin_readings_failed_total{identity="device:/dev/pts/7"} 0
+# HELP vesmarin_ports_busy_total Readings skipped because another program held the port.
+# TYPE vesmarin_ports_busy_total counter
+vesmarin_ports_busy_total{identity="imei:354444444444444"} 1
+vesmarin_ports_busy_total{identity="device:/dev/pts/7"} 0
+# HELP vesmarin_modems_found Modems found by the last rescan, one per device whatever its identity.
+# TYPE vesmarin_modems_found gauge
+vesmarin_modems_found 2
+# HELP vesmarin_identity_collisions Modems found whose IMEI another modem found also gives; each is named imei:<IMEI>@<USB or device path>.
+# TYPE vesmarin_identity_collisions gauge
+vesmarin_identity_collisions 0
+# HELP vesmarin_round_duration_seconds How long the last reading round of all modems took.
+# TYPE vesmarin_round_duration_seconds gauge
+vesmarin_round_duration_seconds 1.250
+# HELP vesmarin_usb_device_info A USB device that is or may be a modem but offers no AT port (mode storage, network, qmi, mbim or unbound), as labels; always 1.
+# TYPE vesmarin_usb_device_info gauge
+vesmarin_usb_device_info{usb_path="1-3",vendor_id="f1e5",product_id="9001",mode="storage"} 1
+# HELP vesmarin_reading_start_failures_total Reading processes the exporter could not start (out of descriptors or processes); no modem's failure.
+# TYPE vesmarin_reading_start_failures_total counter
+vesmarin_reading_start_failures_total 1
+# HELP vesmarin_rounds_total Reading rounds since the start.
+# TYPE vesmarin_rounds_total counter
+vesmarin_rounds_total 42
+# HELP vesmarin_build_info The exporter's version; always 1.
+# TYPE vesmarin_build_info gauge
+vesmarin_build_info{version="1.2.3"} 1
+)";
+
+// The whole exposition of a fleet: a modem with every fact, one with a hostile model that is
+// down, a stick in storage mode. Byte for byte, and promtool (where installed) accepts it.
+TEST(MetricsText, WholeExposition) {
+    ExporterSnapshot snapshot;
+    snapshot.now = ExporterClock::time_point(std::chrono::seconds(1000));
+    ExportedModem full;
+    full.identity = {"imei:354444444444444", "354444444444444", "1-1.2", "/dev/serial/by-id/usb-Zentrawave-if02", ""};
+    full.port = "/dev/ttyUSB2";
+    full.model = "ZW-700";
+    full.firmware = "11.608";
+    full.technology = "WCDMA";
+    full.operatorName = u8"Зентра Mobile";
+    full.attemptsLeft = 3;
+    full.up = true;
+    full.csq = 25;
+    full.rssiDbm = -63;
+    full.registration = 5;
+    full.sim = "READY";
+    full.radio.tech = RadioTech::Lte;
+    full.radio.Get(MetricKind::Rssi) = {true, -60, OpenEnd::None, "+QENG"};
+    full.radio.Get(MetricKind::Rsrp) = {true, -85.5, OpenEnd::None, "+QENG"};
+    full.radio.Get(MetricKind::Rsrq) = {true, -11, OpenEnd::None, "+QENG"};
+    full.radio.Get(MetricKind::Sinr) = {true, 12.4, OpenEnd::None, "+QENG"};
+    full.radio.band = {true, 3, "+QENG"};
+    full.infoAt = snapshot.now - std::chrono::milliseconds(61500);
+    full.lastGood = snapshot.now - std::chrono::milliseconds(250);
+    full.readingsFailed = 2;
+    full.portsBusy = 1;
+    ExportedModem down;
+    down.identity = {"device:/dev/pts/7", "", "", "", "/dev/pts/7"};
+    down.model = "ZW \"9000\"\n";
+    down.csq = 10;                 // an old reading: not shown while down
+    down.radio.pci = {true, 301, "+QENG"};
+    down.infoAt = snapshot.now;
+    snapshot.modems = {full, down};
+    UsbDevice storage;
+    storage.usbPath = "1-3";
+    storage.vendorId = "f1e5";
+    storage.productId = "9001";
+    UsbInterface cd;
+    cd.number = "00";
+    cd.classCode = "08";
+    cd.cdRom = true;
+    storage.interfaces = {cd};
+    snapshot.usbDevices = {storage};
+    snapshot.modemsFound = 2;
+    snapshot.sharedImeis = 0;
+    snapshot.roundSeconds = 1.25;
+    snapshot.rounds = 42;
+    snapshot.readingStartFailures = 1;
+    snapshot.version = "1.2.3";
+    const std::string text = MetricsText(snapshot);
+    EXPECT_EQ(text, kExposition);
+    if (std::system("command -v promtool >/dev/null 2>&1") != 0) return;
+    const std::string file = "/tmp/vesmarin-exposition-" + std::to_string(getpid()) + ".txt";
+    std::ofstream(file) << text;
+    EXPECT_EQ(std::system(("promtool check metrics < '" + file + "'").c_str()), 0) << text;
+    std::remove(file.c_str());
 }
 
 }  // namespace
