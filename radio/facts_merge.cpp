@@ -1,6 +1,9 @@
 #include "radio/radio_facts.h"
 
+#include <algorithm>
+
 #include "radio/lte_bands.h"
+#include "radio/nr_bands.h"
 
 namespace {
 
@@ -8,8 +11,27 @@ void MergeInt(const KnownInt& from, KnownInt* into) {
     if (!into->known && from.known) *into = from;
 }
 
+void MergeMetrics(const Metric* from, Metric* into) {
+    for (int i = 0; i < static_cast<int>(MetricKind::Count); ++i) {
+        if (!into[i].known && from[i].known) into[i] = from[i];
+    }
+}
+
 void Stamp(KnownInt* value, const char* command) {
     if (value->known && value->source == nullptr) value->source = command;
+}
+
+void StampMetrics(Metric* metrics, const char* command) {
+    for (int i = 0; i < static_cast<int>(MetricKind::Count); ++i) {
+        if (metrics[i].known && metrics[i].source == nullptr) metrics[i].source = command;
+    }
+}
+
+// The band of a channel the modem gave without one.
+void BandFromChannel(const KnownInt& channel, bool nr, KnownInt* band) {
+    if (band->known || !channel.known) return;
+    const int found = nr ? NrBandFromArfcn(channel.value) : BandFromEarfcn(channel.value);
+    if (found != 0) *band = {true, found, channel.source};
 }
 
 }  // namespace
@@ -41,10 +63,19 @@ void MergeFacts(const RadioFacts& from, RadioFacts* into) {
         into->channelKind = from.channelKind;
     }
     MergeInt(from.pci, &into->pci);
+    MergeInt(from.bandwidthKhz, &into->bandwidthKhz);
     MergeInt(from.area, &into->area);
     MergeInt(from.cellId, &into->cellId);
-    for (int i = 0; i < static_cast<int>(MetricKind::Count); ++i) {
-        if (!into->metrics[i].known && from.metrics[i].known) into->metrics[i] = from.metrics[i];
+    MergeMetrics(from.metrics, into->metrics);
+    MergeInt(from.nr.band, &into->nr.band);
+    MergeInt(from.nr.channel, &into->nr.channel);
+    MergeInt(from.nr.pci, &into->nr.pci);
+    MergeInt(from.nr.bandwidthKhz, &into->nr.bandwidthKhz);
+    MergeMetrics(from.nr.metrics.values, into->nr.metrics.values);
+    if (!into->carriersKnown && from.carriersKnown) {
+        into->carriers = from.carriers;
+        into->carriersKnown = true;
+        into->carriersSource = from.carriersSource;
     }
 }
 
@@ -58,20 +89,40 @@ void StampSources(RadioFacts* facts, const char* command) {
     Stamp(&facts->band, command);
     Stamp(&facts->channel, command);
     Stamp(&facts->pci, command);
+    Stamp(&facts->bandwidthKhz, command);
     Stamp(&facts->area, command);
     Stamp(&facts->cellId, command);
-    for (Metric& metric : facts->metrics) {
-        if (metric.known && metric.source == nullptr) metric.source = command;
-    }
+    StampMetrics(facts->metrics, command);
+    Stamp(&facts->nr.band, command);
+    Stamp(&facts->nr.channel, command);
+    Stamp(&facts->nr.pci, command);
+    Stamp(&facts->nr.bandwidthKhz, command);
+    StampMetrics(facts->nr.metrics.values, command);
+    if (facts->carriersKnown && facts->carriersSource == nullptr) facts->carriersSource = command;
 }
 
 void CompleteFacts(RadioFacts* facts) {
-    if (!facts->band.known && facts->channel.known && facts->channelKind == ChannelKind::Earfcn) {
-        const int band = BandFromEarfcn(facts->channel.value);
-        if (band != 0) facts->band = {true, band, facts->channel.source};
+    if (facts->channelKind == ChannelKind::Earfcn || facts->channelKind == ChannelKind::NrArfcn) {
+        BandFromChannel(facts->channel, facts->channelKind == ChannelKind::NrArfcn, &facts->band);
     }
     if (facts->tech == RadioTech::Lte && facts->nrLeg) facts->tech = RadioTech::LteNr;
     if (facts->tech == RadioTech::Nr5g) {
-        for (Metric& metric : facts->metrics) metric = Metric{};
+        // Standalone NR: the serving cell is NR. A figure no family gave comes from +CESQ's NR
+        // fields (read into the leg); UMTS figures have no place.
+        for (MetricKind kind : {MetricKind::Rsrp, MetricKind::Rsrq, MetricKind::Sinr}) {
+            if (!facts->Get(kind).known) facts->Get(kind) = facts->nr.metrics.Get(kind);
+        }
+        facts->Get(MetricKind::Rscp) = Metric{};
+        facts->Get(MetricKind::Ecno) = Metric{};
     }
+    if (facts->tech == RadioTech::LteNr) {
+        BandFromChannel(facts->nr.channel, true, &facts->nr.band);
+    } else {
+        facts->nr = NrLeg{};
+    }
+    for (Carrier& carrier : facts->carriers) {
+        BandFromChannel(carrier.channel, carrier.tech == RadioTech::Nr5g, &carrier.band);
+    }
+    std::stable_sort(facts->carriers.begin(), facts->carriers.end(),
+                     [](const Carrier& a, const Carrier& b) { return a.primary && !b.primary; });
 }

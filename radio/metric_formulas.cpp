@@ -28,6 +28,12 @@ Metric CesqEcno(long long code) { return Scale(code, 49, -245, 5); }
 Metric CesqRsrq(long long code) { return Scale(code, 34, -200, 5); }
 // 3GPP TS 27.007 +CESQ <rsrp>: 0 < -140 dBm, 1 -140 <= rsrp < -139, ... 97 >= -44.
 Metric CesqRsrp(long long code) { return Scale(code, 97, -1410, 10); }
+// 3GPP TS 38.133 Table 10.1.6.1-1 (SS-RSRP): 0 < -156 dBm, 1 -156 <= rsrp < -155, ... 126 >= -31.
+Metric CesqSsRsrp(long long code) { return Scale(code, 126, -1570, 10); }
+// 3GPP TS 38.133 Table 10.1.11.1-1 (SS-RSRQ): 0 < -43 dB, 1 -43 <= rsrq < -42.5, ... 127 >= 20.
+Metric CesqSsRsrq(long long code) { return Scale(code, 127, -435, 5); }
+// 3GPP TS 38.133 Table 10.1.16.1-1 (SS-SINR): 0 < -23 dB, 1 -23 <= sinr < -22.5, ... 127 >= 40.
+Metric CesqSsSinr(long long code) { return Scale(code, 127, -235, 5); }
 
 // Caret module AT manual, ^HCSQ: rssi 0 < -120 dBm, 1 -120 <= rssi < -119, ... 96 >= -25.
 Metric HcsqRssi(long long code) { return Scale(code, 96, -1210, 10); }
@@ -49,6 +55,22 @@ Metric QengSinrScale(long long code) {
     if (code < 0 || code > 250) return metric;
     metric.known = true;
     metric.value = static_cast<double>(code * 2 - 200) / 10.0;
+    return metric;
+}
+
+const char* const kQengOneLineSinrNote =
+    "SINR read on the 0..250 scale the +QENG one-line form is documented with (dB = value / 5 - 20); "
+    "some firmware gives plain dB there";
+const char* const kQengLinesSinrNote =
+    "SINR read as plain dB, as the +QENG multi-line form gives it on most firmware; one published "
+    "log shows 2 x value - 20 dB";
+
+Metric QengLteSinr(long long value, QengForm form) {
+    if (value < 0) return PlainMetric(MetricKind::Sinr, static_cast<double>(value));
+    if (value > 40) return QengSinrScale(value);
+    Metric metric =
+        form == QengForm::OneLine ? QengSinrScale(value) : PlainMetric(MetricKind::Sinr, static_cast<double>(value));
+    metric.note = form == QengForm::OneLine ? kQengOneLineSinrNote : kQengLinesSinrNote;
     return metric;
 }
 

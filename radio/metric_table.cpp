@@ -23,6 +23,11 @@ bool InRange(MetricKind kind, double value) {
     return value >= range.low && value <= range.high;
 }
 
+bool InNrRange(MetricKind kind, double value) {
+    if (kind == MetricKind::Rsrq) return value >= -43 && value <= 20;
+    return InRange(kind, value);
+}
+
 const char* OpenEndKey(OpenEnd end) {
     switch (end) {
         case OpenEnd::Below: return "below";

@@ -51,6 +51,11 @@ struct MetricInfo {
     bool headline;
 };
 
+// Whether `value` lies in the plausible range of an NR figure: the reporting ranges of 3GPP
+// TS 38.133 (SS-RSRP -156..-31 dBm, SS-RSRQ -43..20 dB, SS-SINR -23..40 dB); RSRQ is the one
+// wider than LTE's. The grades are LTE's: no published grade table for NR differs in use.
+bool InNrRange(MetricKind kind, double value);
+
 // Every metric, in the order they are shown: RSRP, RSRQ, SINR, RSSI, RSCP, Ec/No.
 extern const MetricInfo kMetricTable[static_cast<int>(MetricKind::Count)];
 

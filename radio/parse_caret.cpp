@@ -1,5 +1,6 @@
 // The caret family: ^HCSQ?, ^SYSINFOEX, ^HFREQINFO?, ^MONSC (module AT manuals, network
-// service sections).
+// service sections). The family has no carrier list whose layout could be confirmed, so its
+// readings leave the carriers unknown.
 #include "radio/metric_formulas.h"
 #include "radio/parse_fields.h"
 #include "radio/reply_parsers.h"
@@ -14,10 +15,10 @@ RadioTech TechFromName(std::string_view name) {
     return RadioTech::Unknown;
 }
 
-void StoreCode(RadioFacts* facts, MetricKind kind, Metric (*decode)(long long), const std::vector<Field>& fields,
+void StoreCode(MetricSlots slots, MetricKind kind, Metric (*decode)(long long), const std::vector<Field>& fields,
                size_t index) {
     long long code = 0;
-    if (FieldNumber(fields, index, &code)) StoreMetric(facts, kind, decode(code));
+    if (FieldNumber(fields, index, &code)) StoreMetric(slots, kind, decode(code));
 }
 
 }  // namespace
@@ -25,33 +26,44 @@ void StoreCode(RadioFacts* facts, MetricKind kind, Metric (*decode)(long long), 
 bool ParseHcsq(std::string_view reply, RadioFacts* facts) {
     const std::vector<std::string_view> lines = PrefixedLines(reply, "^HCSQ");
     if (lines.empty()) return false;
-    // The last line names the mode. On EN-DC the NR leg has a line of its own beside the LTE
-    // anchor's: the anchor gives the metrics, the NR line makes the technology LTE+NR.
-    std::vector<Field> fields = SplitFields(lines.back());
-    std::string_view mode = FieldText(fields, 0);
-    bool nrLine = false;
-    for (std::string_view rest : lines) nrLine = nrLine || FieldText(SplitFields(rest), 0) == "NR";
-    if (mode == "NR") {
-        for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
-            std::vector<Field> earlier = SplitFields(*line);
-            if (FieldText(earlier, 0) == "LTE") {
-                fields = earlier;
-                mode = FieldText(fields, 0);
-                break;
-            }
-        }
+    // One line per leg, in any order. On EN-DC the LTE anchor's line and the NR leg's:
+    // the anchor is the serving cell, the NR line fills the leg. An NR line alone is
+    // standalone NR, the serving cell itself. The technology is named by the LTE line where
+    // there is one, else by the last line.
+    bool lteLine = false;
+    std::string_view lastMode;
+    for (std::string_view rest : lines) {
+        const std::string_view mode = FieldText(SplitFields(rest), 0);
+        lteLine = lteLine || mode == "LTE";
+        lastMode = mode;
     }
-    StoreTech(facts, TechFromName(mode));
-    if (mode == "LTE" && nrLine) facts->nrLeg = true;
-    // ^HCSQ: "LTE",<rssi>,<rsrp>,<sinr>,<rsrq>; "WCDMA",<rssi>,<rscp>,<ecio>; "GSM",<rssi>.
-    if (mode != "NR") StoreCode(facts, MetricKind::Rssi, HcsqRssi, fields, 1);
-    if (mode == "LTE") {
-        StoreCode(facts, MetricKind::Rsrp, HcsqRsrp, fields, 2);
-        StoreCode(facts, MetricKind::Sinr, HcsqSinr, fields, 3);
-        StoreCode(facts, MetricKind::Rsrq, HcsqRsrq, fields, 4);
-    } else if (mode == "WCDMA" || mode == "TD-SCDMA") {
-        StoreCode(facts, MetricKind::Rscp, HcsqRscp, fields, 2);
-        StoreCode(facts, MetricKind::Ecno, HcsqEcio, fields, 3);
+    const RadioTech named = lteLine ? RadioTech::Lte : TechFromName(lastMode);
+    StoreTech(facts, named);
+    for (std::string_view rest : lines) {
+        const std::vector<Field> fields = SplitFields(rest);
+        const std::string_view mode = FieldText(fields, 0);
+        // ^HCSQ: "LTE",<rssi>,<rsrp>,<sinr>,<rsrq>; "WCDMA",<rssi>,<rscp>,<ecio>; "GSM",<rssi>.
+        // "NR",<rsrp>,<sinr>,<rsrq>, coded on the LTE scales (5G module AT manual, ^HCSQ).
+        if (mode == "NR") {
+            if (lteLine) facts->nrLeg = true;
+            const MetricSlots slots = lteLine ? LegSlots(facts) : TopSlots(facts, true);
+            StoreCode(slots, MetricKind::Rsrp, HcsqRsrp, fields, 1);
+            StoreCode(slots, MetricKind::Sinr, HcsqSinr, fields, 2);
+            StoreCode(slots, MetricKind::Rsrq, HcsqRsrq, fields, 3);
+            continue;
+        }
+        // A mode other than the one that names the technology has no say over the figures.
+        if (named == RadioTech::Unknown || TechFromName(mode) != named) continue;
+        const MetricSlots slots = TopSlots(facts);
+        StoreCode(slots, MetricKind::Rssi, HcsqRssi, fields, 1);
+        if (mode == "LTE") {
+            StoreCode(slots, MetricKind::Rsrp, HcsqRsrp, fields, 2);
+            StoreCode(slots, MetricKind::Sinr, HcsqSinr, fields, 3);
+            StoreCode(slots, MetricKind::Rsrq, HcsqRsrq, fields, 4);
+        } else if (mode == "WCDMA" || mode == "TD-SCDMA") {
+            StoreCode(slots, MetricKind::Rscp, HcsqRscp, fields, 2);
+            StoreCode(slots, MetricKind::Ecno, HcsqEcio, fields, 3);
+        }
     }
     return true;
 }

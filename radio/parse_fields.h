@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "radio/metric_table.h"
+#include "radio/nr_bands.h"
 #include "radio/radio_facts.h"
 #include "radio/reply_lines.h"
 
@@ -27,20 +29,39 @@ inline std::string_view FieldText(const std::vector<Field>& fields, size_t index
     return index < fields.size() ? fields[index].text : std::string_view();
 }
 
+// Where a line's figures go: the serving cell at the top of the facts, the NR leg, or a
+// carrier; `nr` takes NR's plausible ranges (radio/metric_table.h).
+struct MetricSlots {
+    Metric* values;
+    bool nr;
+};
+
+inline MetricSlots TopSlots(RadioFacts* facts, bool nr = false) { return {facts->metrics, nr}; }
+inline MetricSlots LegSlots(RadioFacts* facts) { return {facts->nr.metrics.values, true}; }
+
+inline void StoreMetric(MetricSlots slots, MetricKind kind, Metric metric) {
+    if (!metric.known || !(slots.nr ? InNrRange(kind, metric.value) : InRange(kind, metric.value))) return;
+    slots.values[static_cast<int>(kind)] = metric;
+}
+
 inline void StoreMetric(RadioFacts* facts, MetricKind kind, Metric metric) {
-    if (!metric.known || !InRange(kind, metric.value)) return;
-    facts->Get(kind) = metric;
+    StoreMetric(TopSlots(facts), kind, metric);
 }
 
 // A level the modem gives in whole dBm or dB (tenths of them with `tenths`).
-inline void StoreLevelField(RadioFacts* facts, MetricKind kind, const std::vector<Field>& fields, size_t index,
+inline void StoreLevelField(MetricSlots slots, MetricKind kind, const std::vector<Field>& fields, size_t index,
                             bool tenths = false) {
     long long value = 0;
     if (!FieldSigned(fields, index, &value)) return;
     Metric metric;
     metric.known = true;
     metric.value = tenths ? static_cast<double>(value) / 10.0 : static_cast<double>(value);
-    StoreMetric(facts, kind, metric);
+    StoreMetric(slots, kind, metric);
+}
+
+inline void StoreLevelField(RadioFacts* facts, MetricKind kind, const std::vector<Field>& fields, size_t index,
+                            bool tenths = false) {
+    StoreLevelField(TopSlots(facts), kind, fields, index, tenths);
 }
 
 // A known integer when it lies in [low, high]. (Parse first, then call: the arguments of one
@@ -86,8 +107,18 @@ inline void StoreTech(RadioFacts* facts, RadioTech tech) {
     facts->techRank = TechRank::ServingCell;
 }
 
-// Cell ids: 28 bits on E-UTRAN and UTRAN (RNC and cell), 16 on GSM; areas 16 bits (TAC 24).
+// A bandwidth in kHz from a code (radio/nr_bands.h); 0 is no bandwidth.
+inline void StoreBandwidthField(KnownInt* into, const std::vector<Field>& fields, size_t index,
+                                long long (*khzOf)(long long)) {
+    long long code = 0;
+    if (FieldNumber(fields, index, &code) && khzOf(code) != 0) *into = {true, khzOf(code)};
+}
+
+// Cell ids: 28 bits on E-UTRAN and UTRAN (RNC and cell), 36 on NR (3GPP TS 38.413 NR Cell
+// Identity), 16 on GSM; areas 16 bits (TAC 24).
 constexpr long long kMaxCellId = 0xFFFFFFF;
+constexpr long long kMaxNrCellId = 0xFFFFFFFFFLL;
+constexpr long long kMaxNrPci = 1007;
 constexpr long long kMaxArea = 0xFFFFFF;
 constexpr long long kMaxEarfcn = 262143;
 constexpr long long kMaxUarfcn = 16383;

@@ -51,23 +51,29 @@ bool StoreAct(RadioFacts* facts, const std::vector<Field>& fields, size_t index,
     return true;
 }
 
-bool ParseRegistration(std::string_view reply, std::string_view prefix, bool eps, RadioFacts* facts) {
+// Which domain a registration command reports: its cell id's width and the technology a
+// registered read form with a location and no AcT stands for.
+enum class Domain { CircuitOrPacket, Eps, FiveGs };
+
+bool ParseRegistration(std::string_view reply, std::string_view prefix, Domain domain, RadioFacts* facts) {
     RegistrationRead read;
     if (!LastRegistrationRead(reply, prefix, &read)) return false;
     facts->registration = RegistrationOf(read.stat);
     long long area = 0;
     long long cell = 0;
-    // 3GPP TS 27.007: <lac>/<tac> two (TAC up to three) bytes, <ci> 28 bits, both hexadecimal.
+    // 3GPP TS 27.007: <lac>/<tac> two (TAC up to three) bytes, <ci> 28 bits (36 on +C5GREG,
+    // the NR cell identity), both hexadecimal.
+    const long long maxCell = domain == Domain::FiveGs ? kMaxNrCellId : kMaxCellId;
     const bool located = FieldHex(read.fields, 2, &area) && FieldHex(read.fields, 3, &cell) && area <= kMaxArea &&
-                         cell <= kMaxCellId;
+                         cell <= maxCell;
     if (located) {
         facts->area = {true, area};
         facts->cellId = {true, cell};
     }
-    // Registered on EPS with a location and no AcT: LTE.
-    if (!StoreAct(facts, read.fields, 4, TechRank::Registration) && eps && located &&
+    // Registered on EPS (5GS) with a location and no AcT: LTE (NR).
+    if (!StoreAct(facts, read.fields, 4, TechRank::Registration) && domain != Domain::CircuitOrPacket && located &&
         (facts->registration == Registration::Home || facts->registration == Registration::Roaming)) {
-        facts->tech = RadioTech::Lte;
+        facts->tech = domain == Domain::FiveGs ? RadioTech::Nr5g : RadioTech::Lte;
         facts->techRank = TechRank::Registration;
     }
     return true;
@@ -135,6 +141,17 @@ bool ParseCesq(std::string_view reply, RadioFacts* facts) {
         long long value = 0;
         if (FieldNumber(fields, code.index, &value)) StoreMetric(facts, code.kind, code.decode(value));
     }
+    // The nine-field form adds NR's <ss_rsrq>,<ss_rsrp>,<ss_sinr>. They go to the NR leg; on
+    // standalone NR the reading's end makes them the serving cell's (CompleteFacts).
+    const struct {
+        size_t index;
+        MetricKind kind;
+        Metric (*decode)(long long);
+    } nrCodes[] = {{6, MetricKind::Rsrq, CesqSsRsrq}, {7, MetricKind::Rsrp, CesqSsRsrp}, {8, MetricKind::Sinr, CesqSsSinr}};
+    for (const auto& code : nrCodes) {
+        long long value = 0;
+        if (FieldNumber(fields, code.index, &value)) StoreMetric(LegSlots(facts), code.kind, code.decode(value));
+    }
     return true;
 }
 
@@ -157,9 +174,16 @@ bool ParseCsq(std::string_view reply, RadioFacts* facts) {
     return true;
 }
 
-bool ParseCereg(std::string_view reply, RadioFacts* facts) { return ParseRegistration(reply, "+CEREG", true, facts); }
-bool ParseCgreg(std::string_view reply, RadioFacts* facts) { return ParseRegistration(reply, "+CGREG", false, facts); }
-bool ParseCreg(std::string_view reply, RadioFacts* facts) { return ParseRegistration(reply, "+CREG", false, facts); }
+bool ParseC5greg(std::string_view reply, RadioFacts* facts) {
+    return ParseRegistration(reply, "+C5GREG", Domain::FiveGs, facts);
+}
+bool ParseCereg(std::string_view reply, RadioFacts* facts) { return ParseRegistration(reply, "+CEREG", Domain::Eps, facts); }
+bool ParseCgreg(std::string_view reply, RadioFacts* facts) {
+    return ParseRegistration(reply, "+CGREG", Domain::CircuitOrPacket, facts);
+}
+bool ParseCreg(std::string_view reply, RadioFacts* facts) {
+    return ParseRegistration(reply, "+CREG", Domain::CircuitOrPacket, facts);
+}
 
 bool RegistrationModeOf(std::string_view reply, std::string_view prefix, long long* mode) {
     RegistrationRead read;

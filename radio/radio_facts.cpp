@@ -24,6 +24,7 @@ const char* ChannelKindName(ChannelKind kind) {
         case ChannelKind::Earfcn: return "EARFCN";
         case ChannelKind::Uarfcn: return "UARFCN";
         case ChannelKind::Arfcn: return "ARFCN";
+        case ChannelKind::NrArfcn: return "NR-ARFCN";
         case ChannelKind::None: break;
     }
     return nullptr;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/signal_level.h"
 
@@ -27,9 +28,9 @@ enum class Registration { Unknown, NotSearching, Home, Searching, Denied, Roamin
 // Why nothing (or little) can be reported; None when the modem serves a cell.
 enum class Absence { None, NoSim, PinRequired, RadioOff, NotRegistered, Searching, Denied };
 
-enum class ChannelKind { None, Earfcn, Uarfcn, Arfcn };
+enum class ChannelKind { None, Earfcn, Uarfcn, Arfcn, NrArfcn };
 
-// "EARFCN", "UARFCN", "ARFCN"; nullptr for None.
+// "EARFCN", "UARFCN", "ARFCN", "NR-ARFCN"; nullptr for None.
 const char* ChannelKindName(ChannelKind kind);
 
 enum class MetricKind { Rssi, Rsrp, Rsrq, Sinr, Rscp, Ecno, Count };
@@ -39,12 +40,48 @@ struct Metric {
     double value = 0;   // dBm or dB; with OpenEnd::Below the bound it lies under
     OpenEnd end = OpenEnd::None;
     const char* source = nullptr;   // the command that gave it
+    // Set where the modem's scale for the figure is not settled (radio/metric_formulas.h):
+    // the figure is given, and this says how it was read.
+    const char* note = nullptr;
 };
 
 struct KnownInt {
     bool known = false;
     long long value = 0;
     const char* source = nullptr;   // the command that gave it
+};
+
+// The figures of one cell, in the order of MetricKind.
+struct Metrics {
+    Metric values[static_cast<int>(MetricKind::Count)];
+
+    Metric& Get(MetricKind kind) { return values[static_cast<int>(kind)]; }
+    const Metric& Get(MetricKind kind) const { return values[static_cast<int>(kind)]; }
+};
+
+// The NR leg of E-UTRA-NR dual connectivity (EN-DC), beside the LTE anchor the top of
+// RadioFacts describes. On standalone NR the serving cell is the top itself and this stays
+// empty.
+struct NrLeg {
+    KnownInt band;      // n<band>
+    KnownInt channel;   // NR-ARFCN
+    KnownInt pci;
+    KnownInt bandwidthKhz;   // downlink
+    Metrics metrics;         // RSRP, RSRQ, SINR
+};
+
+enum class CarrierState { Unknown, Active, Inactive, Deconfigured };
+
+// One component carrier as the modem's carrier list gives it; the primary first.
+struct Carrier {
+    bool primary = false;
+    RadioTech tech = RadioTech::Unknown;   // Lte or Nr5g
+    KnownInt band;
+    KnownInt channel;   // EARFCN on LTE, NR-ARFCN on NR
+    KnownInt bandwidthKhz;
+    KnownInt pci;
+    CarrierState state = CarrierState::Unknown;
+    Metrics metrics;   // RSRP, RSRQ, RSSI, SINR where given
 };
 
 struct RadioFacts {
@@ -67,15 +104,25 @@ struct RadioFacts {
     KnownInt band;
     KnownInt channel;
     ChannelKind channelKind = ChannelKind::None;
-    KnownInt pci;   // LTE physical cell id, or the UMTS primary scrambling code
+    KnownInt pci;   // LTE or NR physical cell id, or the UMTS primary scrambling code
+    KnownInt bandwidthKhz;   // the serving cell's downlink bandwidth
 
-    KnownInt area;  // TAC on LTE, LAC below
-    KnownInt cellId;
+    KnownInt area;  // TAC on LTE and NR, LAC below
+    KnownInt cellId;   // 36 bits on NR, 28 on LTE and UMTS, 16 on GSM
 
     Metric metrics[static_cast<int>(MetricKind::Count)];
 
     Metric& Get(MetricKind kind) { return metrics[static_cast<int>(kind)]; }
     const Metric& Get(MetricKind kind) const { return metrics[static_cast<int>(kind)]; }
+
+    // The EN-DC NR leg's facts; kept once the reading is whole only when tech is LteNr.
+    NrLeg nr;
+
+    // Every component carrier the modem listed; `carriersKnown` false when the family has no
+    // carrier list (or the modem did not answer it).
+    std::vector<Carrier> carriers;
+    bool carriersKnown = false;
+    const char* carriersSource = nullptr;
 };
 
 // Facts the cell id gives on E-UTRAN: the 28-bit id is the eNB id (upper 20 bits) and the
@@ -96,9 +143,11 @@ bool InRange(MetricKind kind, double value);
 // technology, where the stronger TechRank wins; an NR leg seen by either is kept.
 void MergeFacts(const RadioFacts& from, RadioFacts* into);
 
-// What follows from a whole reading, applied once at its end: the band of an EARFCN where the
-// modem named only the channel, LTE+NR where an NR leg was seen beside LTE, and no metrics
-// under NR (NR's own are not read yet: what a family gave beside it is not believed).
+// What follows from a whole reading, applied once at its end: the band of an EARFCN or
+// NR-ARFCN where the modem named only the channel, LTE+NR where an NR leg was seen beside LTE,
+// on standalone NR the serving cell's figures from the NR leg where no family gave them at the
+// top (+CESQ's ss_ fields), no NR leg unless the technology is LTE+NR, and the carriers with
+// the primary first.
 void CompleteFacts(RadioFacts* facts);
 
 // Names `command` as the source of every fact in `facts` that has none yet (what a parser

@@ -15,11 +15,13 @@ const RadioFamily kFamilies[] = {
      "RSSI, RSRP, SINR, RSRQ (RSCP, Ec/Io on UMTS), technology, SIM state, band, EARFCN, PCI, "
      "cell id, TAC"},
     {"+QENG",
-     {{"AT+QENG=\"servingcell\"", ParseQeng}, {nullptr, nullptr}, {nullptr, nullptr}, {nullptr, nullptr}},
-     "technology, MCC/MNC, cell id, PCI, EARFCN, band, TAC, RSRP, RSRQ, RSSI, SINR"},
+     {{"AT+QENG=\"servingcell\"", ParseQeng}, {"AT+QCAINFO", ParseQcainfo}, {nullptr, nullptr}, {nullptr, nullptr}},
+     "technology, MCC/MNC, cell id, PCI, EARFCN or NR-ARFCN, band, bandwidth, TAC, RSRP, RSRQ, RSSI, "
+     "SINR, the EN-DC NR leg, the component carriers"},
     {"+CPSI",
      {{"AT+CPSI?", ParseCpsi}, {nullptr, nullptr}, {nullptr, nullptr}, {nullptr, nullptr}},
-     "technology, MCC/MNC, TAC, cell id, PCI, band, EARFCN, RSRQ, RSRP, RSSI, SINR"},
+     "technology, MCC/MNC, TAC, cell id, PCI, band, EARFCN or NR-ARFCN, RSRQ, RSRP, RSSI, SINR, the "
+     "EN-DC NR leg"},
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "radio/radio_json.h"
 
+#include <algorithm>
 #include <cmath>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -63,6 +64,91 @@ void AddCellIdentity(const RadioFacts& facts, Json* doc) {
     (*doc)["sector"] = eutran && facts.cellId.known ? Json(SectorOf(facts.cellId.value)) : Json(nullptr);
 }
 
+// A bandwidth in MHz: 20, 1.4.
+Json Megahertz(const KnownInt& khz) {
+    if (!khz.known) return Json(nullptr);
+    if (khz.value % 1000 == 0) return Json(khz.value / 1000);
+    return Json(static_cast<double>(khz.value) / 1000.0);
+}
+
+// A metric's value, grade and open end, as the top level writes them.
+void AddMetricKeys(const MetricInfo& info, const Metric& metric, MetricPrecision precision, Json* doc) {
+    const std::string key = info.key;
+    (*doc)[key] = MetricNumber(metric, precision);
+    (*doc)[key + "_grade"] = Text(GradeEnum(GradeOfMetric(info.kind, metric)));
+    (*doc)[key + "_open_end"] = Text(metric.known ? OpenEndKey(metric.end) : nullptr);
+}
+
+constexpr MetricKind kLegMetrics[] = {MetricKind::Rsrp, MetricKind::Rsrq, MetricKind::Sinr};
+
+// The EN-DC NR leg, null unless the technology is LTE+NR.
+Json NrLegJson(const RadioFacts& facts, MetricPrecision precision) {
+    if (facts.tech != RadioTech::LteNr) return Json(nullptr);
+    const NrLeg& leg = facts.nr;
+    Json doc = Json::object();
+    doc["band"] = Number(leg.band);
+    doc["channel"] = Number(leg.channel);
+    doc["pci"] = Number(leg.pci);
+    doc["bandwidth_mhz"] = Megahertz(leg.bandwidthKhz);
+    Json source;
+    source["band"] = Text(leg.band.source);
+    source["channel"] = Text(leg.channel.source);
+    source["pci"] = Text(leg.pci.source);
+    source["bandwidth_mhz"] = Text(leg.bandwidthKhz.source);
+    for (MetricKind kind : kLegMetrics) {
+        AddMetricKeys(InfoOf(kind), leg.metrics.Get(kind), precision, &doc);
+        source[InfoOf(kind).key] = Text(leg.metrics.Get(kind).source);
+    }
+    doc["source"] = source;
+    return doc;
+}
+
+const char* CarrierStateKey(CarrierState state) {
+    switch (state) {
+        case CarrierState::Active: return "active";
+        case CarrierState::Inactive: return "inactive";
+        case CarrierState::Deconfigured: return "deconfigured";
+        case CarrierState::Unknown: break;
+    }
+    return nullptr;
+}
+
+// Every component carrier, the primary first; null when the family gives no carrier list.
+Json CarriersJson(const RadioFacts& facts, MetricPrecision precision) {
+    if (!facts.carriersKnown) return Json(nullptr);
+    Json list = Json::array();
+    for (const Carrier& carrier : facts.carriers) {
+        Json item;
+        item["role"] = carrier.primary ? "pcc" : "scc";
+        item["rat"] = Text(TechName(carrier.tech));
+        item["band"] = Number(carrier.band);
+        item["channel"] = Number(carrier.channel);
+        item["bandwidth_mhz"] = Megahertz(carrier.bandwidthKhz);
+        item["pci"] = Number(carrier.pci);
+        item["state"] = Text(CarrierStateKey(carrier.state));
+        for (MetricKind kind : {MetricKind::Rsrp, MetricKind::Rsrq, MetricKind::Rssi, MetricKind::Sinr}) {
+            item[InfoOf(kind).key] = MetricNumber(carrier.metrics.Get(kind), precision);
+        }
+        list.push_back(item);
+    }
+    return list;
+}
+
+// How figures of an unsettled scale were read, each once.
+Json Notes(const RadioFacts& facts) {
+    Json notes = Json::array();
+    const auto add = [&](const Metric* metrics) {
+        for (int i = 0; i < static_cast<int>(MetricKind::Count); ++i) {
+            const char* note = metrics[i].known ? metrics[i].note : nullptr;
+            if (note != nullptr && std::find(notes.begin(), notes.end(), Json(note)) == notes.end()) notes.push_back(note);
+        }
+    };
+    add(facts.metrics);
+    if (facts.tech == RadioTech::LteNr) add(facts.nr.metrics.values);
+    for (const Carrier& carrier : facts.carriers) add(carrier.metrics.values);
+    return notes;
+}
+
 Json Sources(const RadioFacts& facts) {
     Json source;
     source["rat"] = Text(facts.techSource);
@@ -72,9 +158,11 @@ Json Sources(const RadioFacts& facts) {
     source["band"] = Text(facts.band.source);
     source["channel"] = Text(facts.channel.source);
     source["pci"] = Text(facts.pci.source);
+    source["bandwidth_mhz"] = Text(facts.bandwidthKhz.source);
     source["area"] = Text(facts.area.source);
     source["cell_id"] = Text(facts.cellId.source);
     for (const MetricInfo& info : kMetricTable) source[info.key] = Text(facts.Get(info.kind).source);
+    source["carriers"] = Text(facts.carriersKnown ? facts.carriersSource : nullptr);
     return source;
 }
 
@@ -100,17 +188,15 @@ void AddRadioJson(const RadioFacts& facts, RadioJsonForm form, MetricPrecision p
     if (cell) {
         doc["channel"] = Number(facts.channel);
         doc["channel_kind"] = Text(ChannelKindName(facts.channelKind));
+        doc["bandwidth_mhz"] = Megahertz(facts.bandwidthKhz);
     }
     doc["pci"] = Number(facts.pci);
     if (!cell) return;
     AddCellIdentity(facts, &doc);
-    for (const MetricInfo& info : kMetricTable) {
-        const Metric& metric = facts.Get(info.kind);
-        const std::string key = info.key;
-        doc[key] = MetricNumber(metric, precision);
-        doc[key + "_grade"] = Text(GradeEnum(GradeOfMetric(info.kind, metric)));
-        doc[key + "_open_end"] = Text(metric.known ? OpenEndKey(metric.end) : nullptr);
-    }
+    for (const MetricInfo& info : kMetricTable) AddMetricKeys(info, facts.Get(info.kind), precision, &doc);
+    doc["nr"] = NrLegJson(facts, precision);
+    doc["carriers"] = CarriersJson(facts, precision);
+    doc["notes"] = Notes(facts);
     doc["source"] = Sources(facts);
 }
 
@@ -134,13 +220,13 @@ RadioFacts RadioFactsFromJson(const Json& from) {
         const auto found = from.find(info.key);
         if (!info.headline || found == from.end() || !found->is_number()) continue;
         const double value = found->get<double>();
-        if (!InRange(info.kind, value)) continue;
+        if (!(facts.tech == RadioTech::Nr5g ? InNrRange(info.kind, value) : InRange(info.kind, value))) continue;
         Metric& metric = facts.Get(info.kind);
         metric.known = true;
         metric.value = value;
     }
     // The bounds the parsers keep to.
     facts.band = whole("band", 1, 255);
-    facts.pci = whole("pci", 0, 511);
+    facts.pci = whole("pci", 0, 1007);
     return facts;
 }

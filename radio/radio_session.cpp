@@ -16,8 +16,11 @@ struct RegistrationCommand {
     ReplyParser parse;
 };
 
-// EPS first (an LTE stick), then packet and circuit switched (a 3G stick has no +CEREG).
+// 5GS first (only it tells a standalone NR module's registration), then EPS (an LTE stick),
+// then packet and circuit switched (a 3G stick has no +CEREG). The first that says registered
+// is the reading's.
 const RegistrationCommand kRegistrations[] = {
+    {"AT+C5GREG?", "AT+C5GREG", "+C5GREG", ParseC5greg},
     {"AT+CEREG?", "AT+CEREG", "+CEREG", ParseCereg},
     {"AT+CGREG?", "AT+CGREG", "+CGREG", ParseCgreg},
     {"AT+CREG?", "AT+CREG", "+CREG", ParseCreg},
@@ -28,6 +31,13 @@ constexpr int kPutBackTries = 3;
 
 bool Registered(Registration registration) {
     return registration == Registration::Home || registration == Registration::Roaming;
+}
+
+bool AnyCellularMetric(const Metric* metrics) {
+    for (MetricKind kind : {MetricKind::Rsrp, MetricKind::Rscp, MetricKind::Rsrq}) {
+        if (metrics[static_cast<int>(kind)].known) return true;
+    }
+    return false;
 }
 
 bool AnyMetric(const RadioFacts& facts) {
@@ -144,7 +154,10 @@ void RadioSession::ReadRegistration(RadioFacts* facts, StopCheck stop, CellReadi
         if (Failed(reply, registration.read, reading)) return;
         RadioFacts found;
         if (reply.final == FinalResult::Error || !ParseFrom(registration.parse, reply.text, registration.read, &found)) continue;
-        if (!haveFirst) {
+        // Unregistered everywhere: the first that says more than "not searching" (an LTE
+        // module's +C5GREG says 0 while +CEREG searches).
+        if (!haveFirst || (first.registration == Registration::NotSearching &&
+                           found.registration != Registration::NotSearching)) {
             first = found;
             haveFirst = true;
         }
@@ -321,13 +334,18 @@ CellReading RadioSession::ReadCell(RadioFacts* out, StopCheck stop) {
     ReadRegistration(&facts, stop, &reading);
     bool standardAsked = false;
     if (going()) ReadFamily(&facts, true, false, stop, &reading, &standardAsked);
-    const bool cellularMetrics = facts.Get(MetricKind::Rsrp).known || facts.Get(MetricKind::Rscp).known ||
-                                 facts.Get(MetricKind::Rsrq).known;
-    if (going() && !cellularMetrics && !standardAsked) {
+    // A family's figures win over +CESQ's: it is read only when no family gave the serving
+    // cell's figures, or an NR leg's where the family named the leg without them.
+    const bool legWithoutFigures = facts.nrLeg && !AnyCellularMetric(facts.nr.metrics.values);
+    const bool servingFigures = AnyCellularMetric(facts.metrics);
+    if (going() && (!servingFigures || legWithoutFigures) && !standardAsked) {
         const Reply reply = Ask(StandardQueries::kCesq);
         if (!Failed(reply, StandardQueries::kCesq, &reading)) {
             RadioFacts found;
             if (reply.final != FinalResult::Error) ParseFrom(ParseCesq, reply.text, StandardQueries::kCesq, &found);
+            if (servingFigures) {
+                for (Metric& metric : found.metrics) metric = Metric{};
+            }
             MergeFacts(found, &facts);
         }
     }

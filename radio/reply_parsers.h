@@ -14,6 +14,7 @@
 bool ParseCops(std::string_view reply, RadioFacts* facts);
 bool ParseCesq(std::string_view reply, RadioFacts* facts);
 bool ParseCsq(std::string_view reply, RadioFacts* facts);
+bool ParseC5greg(std::string_view reply, RadioFacts* facts);
 bool ParseCereg(std::string_view reply, RadioFacts* facts);
 bool ParseCgreg(std::string_view reply, RadioFacts* facts);
 bool ParseCreg(std::string_view reply, RadioFacts* facts);
@@ -26,8 +27,9 @@ bool ParseSysinfoex(std::string_view reply, RadioFacts* facts);
 bool ParseHfreqinfo(std::string_view reply, RadioFacts* facts);
 bool ParseMonsc(std::string_view reply, RadioFacts* facts);
 
-// The +QENG family (serving cell query, one-line and two-line forms)
+// The +QENG family (serving cell query, one-line and multi-line forms; the carrier list)
 bool ParseQeng(std::string_view reply, RadioFacts* facts);
+bool ParseQcainfo(std::string_view reply, RadioFacts* facts);
 
 // The +CPSI family
 bool ParseCpsi(std::string_view reply, RadioFacts* facts);
@@ -47,5 +49,6 @@ bool RegistrationModeOf(std::string_view reply, std::string_view prefix, long lo
 bool CopsFormatOf(std::string_view reply, long long* format);
 
 // The access technology of a +COPS <AcT> value (3GPP TS 27.007: 0, 1, 3, 8 GSM; 2, 4, 5, 6
-// UTRAN; 7, 9, 10 E-UTRAN; 11, 12 NR; 13 E-UTRAN with NR).
+// UTRAN; 7, 9 E-UTRAN; 10 E-UTRAN on a 5G core; 11 NR on a 5G core; 12 NG-RAN; 13
+// E-UTRA-NR dual connectivity).
 RadioTech TechFromAct(long long act);

@@ -17,6 +17,16 @@ void Add(std::string* out, const std::string& item) {
     *out += item;
 }
 
+// Each known metric as name, relation and value; "~" after one that carries a note.
+void AddMetrics(std::string* out, const Metric* metrics) {
+    for (int i = 0; i < static_cast<int>(MetricKind::Count); ++i) {
+        const Metric& metric = metrics[i];
+        if (!metric.known) continue;
+        const char* relation = metric.end == OpenEnd::Below ? "<" : metric.end == OpenEnd::AtOrAbove ? ">=" : "=";
+        Add(out, std::string(kMetricNames[i]) + relation + Number(metric.value) + (metric.note ? "~" : ""));
+    }
+}
+
 }  // namespace
 
 std::string FactsSummary(const RadioFacts& facts) {
@@ -30,17 +40,37 @@ std::string FactsSummary(const RadioFacts& facts) {
     if (!facts.operatorName.empty()) Add(&out, "name=" + facts.operatorName);
     if (!facts.operatorNumeric.empty()) Add(&out, "op=" + facts.operatorNumeric);
     if (facts.band.known) Add(&out, "band=" + std::to_string(facts.band.value));
-    static const char* kKinds[] = {"", "EARFCN", "UARFCN", "ARFCN"};
+    static const char* kKinds[] = {"", "EARFCN", "UARFCN", "ARFCN", "NR-ARFCN"};
     if (facts.channel.known)
         Add(&out, "ch=" + std::to_string(facts.channel.value) + "/" + kKinds[static_cast<int>(facts.channelKind)]);
     if (facts.pci.known) Add(&out, "pci=" + std::to_string(facts.pci.value));
     if (facts.area.known) Add(&out, "area=" + std::to_string(facts.area.value));
     if (facts.cellId.known) Add(&out, "cell=" + std::to_string(facts.cellId.value));
-    for (int i = 0; i < static_cast<int>(MetricKind::Count); ++i) {
-        const Metric& metric = facts.metrics[i];
-        if (!metric.known) continue;
-        const char* relation = metric.end == OpenEnd::Below ? "<" : metric.end == OpenEnd::AtOrAbove ? ">=" : "=";
-        Add(&out, std::string(kMetricNames[i]) + relation + Number(metric.value));
+    if (facts.bandwidthKhz.known) Add(&out, "bw=" + Number(facts.bandwidthKhz.value / 1000.0));
+    AddMetrics(&out, facts.metrics);
+    const NrLeg& nr = facts.nr;
+    std::string leg;
+    if (nr.band.known) Add(&leg, "band=" + std::to_string(nr.band.value));
+    if (nr.channel.known) Add(&leg, "ch=" + std::to_string(nr.channel.value));
+    if (nr.pci.known) Add(&leg, "pci=" + std::to_string(nr.pci.value));
+    if (nr.bandwidthKhz.known) Add(&leg, "bw=" + Number(nr.bandwidthKhz.value / 1000.0));
+    AddMetrics(&leg, nr.metrics.values);
+    if (!leg.empty()) Add(&out, "nr[" + leg + "]");
+    if (facts.carriersKnown) {
+        std::string list;
+        for (const Carrier& carrier : facts.carriers) {
+            std::string item = carrier.primary ? "pcc" : "scc";
+            if (TechName(carrier.tech) != nullptr) Add(&item, TechName(carrier.tech));
+            if (carrier.band.known) Add(&item, "band=" + std::to_string(carrier.band.value));
+            if (carrier.channel.known) Add(&item, "ch=" + std::to_string(carrier.channel.value));
+            if (carrier.bandwidthKhz.known) Add(&item, "bw=" + Number(carrier.bandwidthKhz.value / 1000.0));
+            if (carrier.pci.known) Add(&item, "pci=" + std::to_string(carrier.pci.value));
+            static const char* kStates[] = {"", "active", "inactive", "deconfigured"};
+            if (carrier.state != CarrierState::Unknown) Add(&item, kStates[static_cast<int>(carrier.state)]);
+            AddMetrics(&item, carrier.metrics.values);
+            list += "(" + item + ")";
+        }
+        Add(&out, "cc[" + list + "]");
     }
     return out;
 }

@@ -6,6 +6,7 @@
 
 #include "radio/lte_bands.h"
 #include "radio/metric_formulas.h"
+#include "radio/nr_bands.h"
 #include "radio/quality_grade.h"
 
 namespace {
@@ -40,6 +41,13 @@ TEST(RadioFormulas, EdgesOfEveryScale) {
         {HcsqEcio, 0, true, -32, OpenEnd::Below}, {HcsqEcio, 65, true, 0, OpenEnd::AtOrAbove},
         {QengSinrScale, 0, true, -20, OpenEnd::None}, {QengSinrScale, 250, true, 30, OpenEnd::None},
         {QengSinrScale, 251, false, 0, OpenEnd::None}, {QengSinrScale, -1, false, 0, OpenEnd::None},
+        // 3GPP TS 38.133's NR reporting tables as +CESQ carries them.
+        {CesqSsRsrp, 0, true, -156, OpenEnd::Below}, {CesqSsRsrp, 1, true, -156, OpenEnd::None},
+        {CesqSsRsrp, 126, true, -31, OpenEnd::AtOrAbove}, {CesqSsRsrp, 127, false, 0, OpenEnd::None},
+        {CesqSsRsrq, 0, true, -43, OpenEnd::Below}, {CesqSsRsrq, 1, true, -43, OpenEnd::None},
+        {CesqSsRsrq, 127, true, 20, OpenEnd::AtOrAbove}, {CesqSsRsrq, 128, false, 0, OpenEnd::None},
+        {CesqSsSinr, 0, true, -23, OpenEnd::Below}, {CesqSsSinr, 47, true, 0, OpenEnd::None},
+        {CesqSsSinr, 127, true, 40, OpenEnd::AtOrAbove}, {CesqSsSinr, 255, false, 0, OpenEnd::None},
     };
     for (const auto& c : cases) {
         const Metric metric = c.decode(c.code);
@@ -104,6 +112,74 @@ TEST(RadioBands, FirstAndLastDownlinkEarfcnOfEveryBand) {
     for (long long channel : {4950LL, 5009LL, 7400LL, 10360LL, 35999LL, 60255LL, 65535LL, 70646LL, -1LL}) {
         EXPECT_EQ(BandFromEarfcn(channel), 0) << channel;
     }
+}
+
+// The +QENG LTE SINR per form: the scale or plain dB between 0 and 40, each with its note;
+// below 0 always dB, above 40 always the scale.
+TEST(RadioFormulas, QengLteSinrPerForm) {
+    const struct {
+        long long value;
+        QengForm form;
+        bool known;
+        double db;
+        const char* note;
+    } cases[] = {
+        {16, QengForm::OneLine, true, -16.8, kQengOneLineSinrNote}, {40, QengForm::OneLine, true, -12, kQengOneLineSinrNote},
+        {41, QengForm::OneLine, true, -11.8, nullptr},               {-3, QengForm::OneLine, true, -3, nullptr},
+        {251, QengForm::OneLine, false, 0, nullptr},                 {25, QengForm::Lines, true, 25, kQengLinesSinrNote},
+        {0, QengForm::Lines, true, 0, kQengLinesSinrNote},           {41, QengForm::Lines, true, -11.8, nullptr},
+        {-20, QengForm::Lines, true, -20, nullptr},                  {-24, QengForm::Lines, false, 0, nullptr},
+    };
+    for (const auto& c : cases) {
+        const Metric metric = QengLteSinr(c.value, c.form);
+        EXPECT_EQ(metric.known, c.known) << c.value;
+        if (!c.known) continue;
+        EXPECT_EQ(metric.value, c.db) << c.value;
+        EXPECT_EQ(metric.note, c.note) << c.value;
+    }
+}
+
+TEST(RadioBands, NrArfcnRasterAndBands) {
+    // The three ranges of the global raster at their ends.
+    const struct {
+        long long arfcn;
+        long long khz;
+    } raster[] = {{0, 0},           {599999, 2999995},      {600000, 3000000},      {627264, 3408960},
+                  {2016666, 24249990}, {2016667, 24250080}, {3279165, 99999960}, {3279166, 0},
+                  {-1, 0}};
+    for (const auto& r : raster) EXPECT_EQ(NrArfcnFrequencyKhz(r.arfcn), r.khz) << r.arfcn;
+    // Each band's ends lie in a band that holds them; where ranges overlap the narrowest
+    // wins, ties to the lower number.
+    int count = 0;
+    const NrArfcnRange* table = NrBandTable(&count);
+    ASSERT_GT(count, 40);
+    for (int i = 0; i < count; ++i) {
+        for (long channel : {table[i].first, table[i].last}) {
+            const int band = NrBandFromArfcn(channel);
+            bool holds = false;
+            for (int j = 0; j < count; ++j) {
+                holds = holds || (table[j].band == band && channel >= table[j].first && channel <= table[j].last);
+            }
+            EXPECT_TRUE(holds) << channel;
+        }
+    }
+    const struct {
+        long long arfcn;
+        int band;
+    } picks[] = {{627264, 78}, {653334, 77}, {432000, 1},   {436000, 65}, {520000, 38}, {504990, 41},
+                 {537999, 7},  {538000, 7},  {285400, 51},  {300000, 74}, {290000, 50}, {368500, 3},
+                 {620000, 78}, {680000, 77}, {680001, 0},   {0, 0},       {900000, 0},  {2016667, 0}};
+    for (const auto& p : picks) EXPECT_EQ(NrBandFromArfcn(p.arfcn), p.band) << p.arfcn;
+    // The makers' bandwidth codes and the LTE resource blocks.
+    EXPECT_EQ(NrBandwidthCodeKhz(0), 5000);
+    EXPECT_EQ(NrBandwidthCodeKhz(12), 100000);
+    EXPECT_EQ(NrBandwidthCodeKhz(14), 400000);
+    EXPECT_EQ(NrBandwidthCodeKhz(15), 0);
+    EXPECT_EQ(LteResourceBlocksKhz(6), 1400);
+    EXPECT_EQ(LteResourceBlocksKhz(100), 20000);
+    EXPECT_EQ(LteResourceBlocksKhz(7), 0);
+    EXPECT_EQ(LteBandwidthCodeKhz(0), 1400);
+    EXPECT_EQ(LteBandwidthCodeKhz(6), 0);
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "radio/metric_formulas.h"
 #include "radio/radio_json.h"
+#include "radio/reply_parsers.h"
 #include "tests/radio/facts_summary.h"
 
 namespace {
@@ -53,6 +55,57 @@ TEST(RadioJson, CellNamesTheAreaByTheTechnology) {
         EXPECT_EQ(doc["rsrp_open_end"], "below");
         EXPECT_EQ(doc["rsrp_grade"], "poor");
     }
+}
+
+// The NR leg and the carriers: null where the reading has none, every key present where it
+// has them, bandwidths in MHz (1.4 as such), notes once each.
+TEST(RadioJson, CellCarriesTheNrLegAndTheCarriers) {
+    RadioFacts facts;
+    ParseCereg("+CEREG: 2,1,\"1A2B\",\"0A2B3C4\",13\r\nOK\r\n", &facts);
+    ParseQeng("+QENG: \"servingcell\",\"NOCONN\"\r\n+QENG: \"LTE\",\"FDD\",250,01,2B3C4D5,45,6300,20,0,0,00C3,-102,-14,"
+              "-70,7,9,-,-\r\n+QENG: \"NR5G-NSA\",250,01,500,-79,12,-11,627264,78,12,1\r\nOK\r\n",
+              &facts);
+    ParseQcainfo("+QCAINFO: \"SCC\",627264,12,\"NR5G BAND 78\",500\r\n+QCAINFO: \"PCC\",6300,6,\"LTE BAND 20\",1,45,-102,"
+                 "-14,-70,7\r\nOK\r\n",
+                 &facts);
+    StampSources(&facts, "AT+QENG=\"servingcell\"");
+    CompleteFacts(&facts);
+    Json doc;
+    AddRadioJson(facts, RadioJsonForm::Cell, MetricPrecision::AsDecoded, &doc);
+    EXPECT_EQ(doc["rat"], "LTE+NR");
+    EXPECT_EQ(doc["bandwidth_mhz"], 1.4);
+    EXPECT_EQ(doc["nr"].dump(),
+              R"({"band":78,"channel":627264,"pci":500,"bandwidth_mhz":100,"rsrp":-79,"rsrp_grade":"excellent",)"
+              R"("rsrp_open_end":null,"rsrq":-11,"rsrq_grade":"good","rsrq_open_end":null,"sinr":12,"sinr_grade":"fair",)"
+              R"("sinr_open_end":null,"source":{"band":"AT+QENG=\"servingcell\"","channel":"AT+QENG=\"servingcell\"",)"
+              R"("pci":"AT+QENG=\"servingcell\"","bandwidth_mhz":"AT+QENG=\"servingcell\"","rsrp":"AT+QENG=\"servingcell\"",)"
+              R"("rsrq":"AT+QENG=\"servingcell\"","sinr":"AT+QENG=\"servingcell\""}})");
+    ASSERT_EQ(doc["carriers"].size(), 2u);
+    EXPECT_EQ(doc["carriers"][0].dump(),
+              R"({"role":"pcc","rat":"LTE","band":20,"channel":6300,"bandwidth_mhz":1.4,"pci":45,"state":"active",)"
+              R"("rsrp":-102,"rsrq":-14,"rssi":-70,"sinr":7})");
+    EXPECT_EQ(doc["carriers"][1]["rat"], "NR");
+    EXPECT_EQ(doc["carriers"][1]["rsrp"], Json());
+    // Both SINRs of the multi-line form carry the same note, once.
+    EXPECT_EQ(doc["notes"], Json::array({kQengLinesSinrNote}));
+
+    // Standalone NR: no leg, an NR-ARFCN, a TAC and no eNB; a family without a carrier list.
+    RadioFacts standalone;
+    ParseQeng("+QENG: \"servingcell\",\"NOCONN\",\"NR5G-SA\",\"TDD\",250,99,100072000,500,00C3A1,627264,78,12,-95,-11,15,1,-"
+              "\r\nOK\r\n",
+              &standalone);
+    CompleteFacts(&standalone);
+    Json sa;
+    AddRadioJson(standalone, RadioJsonForm::Cell, MetricPrecision::AsDecoded, &sa);
+    EXPECT_EQ(sa["rat"], "NR");
+    EXPECT_EQ(sa["channel_kind"], "NR-ARFCN");
+    EXPECT_EQ(sa["cell_id"], 4295434240LL);
+    EXPECT_EQ(sa["tac"], 0xC3A1);
+    EXPECT_EQ(sa["enb_id"], Json());
+    EXPECT_EQ(sa["nr"], Json());
+    EXPECT_EQ(sa["carriers"], Json());
+    EXPECT_EQ(sa["notes"], Json::array());
+    EXPECT_EQ(sa["bandwidth_mhz"], 100);
 }
 
 TEST(RadioJson, TheShortFormReadBackKeepsOnlyWhatIsBelieved) {

@@ -90,6 +90,18 @@ TEST(RadioParsers, Registration) {
         {"\r\n+CEREG: 0,-0\r\n\r\nOK\r\n", false, ""},
     };
     CHECK_TABLE(ParseCereg, cases);
+    // The 5G core's registration: a TAC of three bytes and a 36-bit NR cell id (past 32 bits:
+    // 100072000 hex is 4295434240), AcT 11 NR, 10 E-UTRAN on a 5G core.
+    const Case fiveGs[] = {
+        {"AT+C5GREG?\r\r\n+C5GREG: 2,1,\"00C3A1\",\"100072000\",11\r\n\r\nOK\r\n", true,
+         "tech=NR reg=home area=50081 cell=4295434240"},
+        {"\r\n+C5GREG: 2, 5, C3A1, FFFFFFFFF\r\n\r\nOK\r\n", true, "tech=NR reg=roaming area=50081 cell=68719476735"},
+        {"\r\n+C5GREG: 2,1,\"00C3A1\",\"1000720000\",11\r\n\r\nOK\r\n", true, "tech=NR reg=home"},
+        {"\r\n+C5GREG: 2,1,\"1A2B\",\"0A2B3C4\",10\r\n\r\nOK\r\n", true, "tech=LTE reg=home area=6699 cell=10662852"},
+        {"\r\n+C5GREG: 0,0\r\n\r\nOK\r\n", true, "reg=idle"},
+        {"\r\n+C5GREG: 1,\"00C3A1\",\"100072000\",11\r\n", false, ""},
+    };
+    CHECK_TABLE(ParseC5greg, fiveGs);
     const Case circuit[] = {
         {"\r\n+CREG: 2,1,\"00C3\",\"A1B2\",2\r\n\r\nOK\r\n", true, "tech=UMTS reg=home area=195 cell=41394"},
         {"\r\n+CREG: 2,1,\"00C3\",\"A1B2\"\r\n\r\nOK\r\n", true, "reg=home area=195 cell=41394"},
@@ -132,10 +144,17 @@ TEST(RadioParsers, CaretFamily) {
         {"\r\n^HCSQ:\"LTE\",255,255,255,255\r\n\r\nOK\r\n", true, "tech=LTE"},
         {"\r\n^HCSQ: \"WCDMA\",40,38,50\r\n\r\nOK\r\n", true, "tech=UMTS rssi=-81 rscp=-83 ecno=-7.5"},
         {"\r\n^HCSQ: \"NOSERVICE\"\r\n\r\nOK\r\n", true, ""},
-        // EN-DC: the LTE anchor's line and the NR leg's; NR alone is named with no metrics.
+        // EN-DC: the LTE anchor's line and the NR leg's, in either order; the NR line has no
+        // RSSI and its RSRP code (50 -> -91) is never an RSSI. NR alone is the serving cell.
         {"\r\n^HCSQ: \"LTE\",56,46,162,21\r\n^HCSQ: \"NR\",50,92,30\r\n\r\nOK\r\n", true,
-         "tech=LTE+NR rssi=-65 rsrp=-95 rsrq=-9.5 sinr=12.2"},
-        {"\r\n^HCSQ: \"NR\",50,92,30\r\n\r\nOK\r\n", true, "tech=NR"},
+         "tech=LTE+NR rssi=-65 rsrp=-95 rsrq=-9.5 sinr=12.2 nr[rsrp=-91 rsrq=-5 sinr=-1.8]"},
+        {"\r\n^HCSQ: \"NR\",96,251,34\r\n^HCSQ: \"LTE\",56,46,162,21\r\n\r\nOK\r\n", true,
+         "tech=LTE+NR rssi=-65 rsrp=-95 rsrq=-9.5 sinr=12.2 nr[rsrp=-45 rsrq>=-3 sinr>=30]"},
+        {"\r\n^HCSQ: \"NR\",50,92,30\r\n\r\nOK\r\n", true, "tech=NR rsrp=-91 rsrq=-5 sinr=-1.8"},
+        {"\r\n^HCSQ:\"NR\",0,255,35\r\n\r\nOK\r\n", true, "tech=NR rsrp<-140"},
+        // A WCDMA line beside LTE's has no say over the LTE figures.
+        {"\r\n^HCSQ: \"WCDMA\",40,38,50\r\n^HCSQ: \"LTE\",56,46,162,21\r\n\r\nOK\r\n", true,
+         "tech=LTE rssi=-65 rsrp=-95 rsrq=-9.5 sinr=12.2"},
     };
     CHECK_TABLE(ParseHcsq, hcsq);
     const Case sysinfoex[] = {
@@ -167,22 +186,47 @@ TEST(RadioParsers, QengFamily) {
         // One line: SINR 16 on the 0..250 scale is -16.8 dB.
         {"AT+QENG=\"servingcell\"\r\r\n+QENG: \"servingcell\",\"NOCONN\",\"LTE\",\"FDD\",250,99,1A2D001,301,1300,3,"
          "5,5,1A2B,-85,-11,-55,16,31,-,29\r\n\r\nOK\r\n",
-         true, "tech=LTE op=25099 band=3 ch=1300/EARFCN pci=301 area=6699 cell=27447297 rssi=-55 rsrp=-85 rsrq=-11 sinr=-16.8"},
+         true, "tech=LTE op=25099 band=3 ch=1300/EARFCN pci=301 area=6699 cell=27447297 bw=20 rssi=-55 rsrp=-85 rsrq=-11 "
+               "sinr=-16.8~"},
         // One line, a value above 40 is the scale too (150 -> 10 dB).
         {"\r\n+QENG: \"servingcell\",\"CONNECT\",\"LTE\",\"FDD\",250,99,1A2D001,301,1300,3,5,5,1A2B,-85,-11,-55,150,31,-,29"
          "\r\n\r\nOK\r\n",
-         true, "tech=LTE op=25099 band=3 ch=1300/EARFCN pci=301 area=6699 cell=27447297 rssi=-55 rsrp=-85 rsrq=-11 sinr=10"},
+         true, "tech=LTE op=25099 band=3 ch=1300/EARFCN pci=301 area=6699 cell=27447297 bw=20 rssi=-55 rsrp=-85 rsrq=-11 "
+               "sinr=10"},
         // Two lines: plain dB; a negative value is dB on any firmware.
         {"\r\n+QENG: \"servingcell\",\"NOCONN\"\r\n+QENG: \"LTE\",\"FDD\",250,01,2B3C4D5,45,6300,20,3,3,00C3,-102,-14,-70,"
          "16,9,-,-\r\n\r\nOK\r\n",
-         true, "tech=LTE op=25001 band=20 ch=6300/EARFCN pci=45 area=195 cell=45335765 rssi=-70 rsrp=-102 rsrq=-14 sinr=16"},
+         true, "tech=LTE op=25001 band=20 ch=6300/EARFCN pci=45 area=195 cell=45335765 bw=10 rssi=-70 rsrp=-102 rsrq=-14 "
+               "sinr=16~"},
         {"\r\n+QENG: \"servingcell\",\"NOCONN\",\"LTE\",\"FDD\",250,99,1A2D001,301,1300,3,5,5,1A2B,-85,-11,-55,-3,31,-,29"
          "\r\n\r\nOK\r\n",
-         true, "tech=LTE op=25099 band=3 ch=1300/EARFCN pci=301 area=6699 cell=27447297 rssi=-55 rsrp=-85 rsrq=-11 sinr=-3"},
+         true, "tech=LTE op=25099 band=3 ch=1300/EARFCN pci=301 area=6699 cell=27447297 bw=20 rssi=-55 rsrp=-85 rsrq=-11 "
+               "sinr=-3"},
         // EN-DC: the LTE anchor's facts, the technology named as LTE+NR.
         {"\r\n+QENG: \"servingcell\",\"NOCONN\"\r\n+QENG: \"LTE\",\"FDD\",250,01,2B3C4D5,45,6300,20,3,3,00C3,-102,-14,-70,"
          "7,9,-,-\r\n+QENG: \"NR5G-NSA\",250,01,500,-95,12,-11,627264,78,12,1\r\n\r\nOK\r\n",
-         true, "tech=LTE+NR op=25001 band=20 ch=6300/EARFCN pci=45 area=195 cell=45335765 rssi=-70 rsrp=-102 rsrq=-14 sinr=7"},
+         true, "tech=LTE+NR op=25001 band=20 ch=6300/EARFCN pci=45 area=195 cell=45335765 bw=10 rssi=-70 rsrp=-102 "
+               "rsrq=-14 sinr=7~ nr[band=78 ch=627264 pci=500 bw=100 rsrp=-95 rsrq=-11 sinr=12]"},
+        // Standalone NR on one line, a blank before a field; no band: n78 from the channel
+        // (n77 holds it too, n78 is narrower).
+        {"\r\n+QENG: \"servingcell\",\"NOCONN\",\"NR5G-SA\",\"TDD\", 250,99,100072000,500,00C3A1,627264,78,12,-95,-11,"
+         "15,1,-\r\n\r\nOK\r\n",
+         true, "tech=NR op=25099 band=78 ch=627264/NR-ARFCN pci=500 area=50081 cell=4295434240 bw=100 rsrp=-95 rsrq=-11 "
+               "sinr=15"},
+        {"\r\n+QENG:\"servingcell\",\"NOCONN\",\"NR5G-SA\",\"FDD\",250,99,100072000,1008,00C3A1,627264,-,15,-95,-,-,1,-"
+         "\r\n\r\nOK\r\n",
+         true, "tech=NR op=25099 band=78 ch=627264/NR-ARFCN area=50081 cell=4295434240 rsrp=-95"},
+        // EN-DC's older NR line ends after RSRQ and may lack the blank after the colon; its
+        // SINR past 40 dB is no value. The LTE line's 25 is plain dB with its note.
+        {"\r\n+QENG: \"servingcell\",\"NOCONN\"\r\n+QENG: \"LTE\",\"FDD\",250,01,1A2D001,1,1575,3,3,3,1,-70,-9,-46,25,-"
+         "\r\n+QENG:\"NR5G-NSA\",250,01,500,-75,180,-11\r\n\r\nOK\r\n",
+         true, "tech=LTE+NR op=25001 band=3 ch=1575/EARFCN pci=1 area=1 cell=27447297 bw=10 rssi=-46 rsrp=-70 rsrq=-9 "
+               "sinr=25~ nr[pci=500 rsrp=-75 rsrq=-11]"},
+        // The NR leg's band from its channel; "-" unknown.
+        {"\r\n+QENG: \"servingcell\",\"CONNECT\"\r\n+QENG: \"LTE\",\"TDD\",250,01,2B3C4D5,45,38950,40,5,5,00C3,-90,-10,"
+         "-60,-5,9,-,-\r\n+QENG: \"NR5G-NSA\",250,01,-,-88,21,-12,504990,-,13,1\r\n\r\nOK\r\n",
+         true, "tech=LTE+NR op=25001 band=40 ch=38950/EARFCN pci=45 area=195 cell=45335765 bw=20 rssi=-60 rsrp=-90 "
+               "rsrq=-10 sinr=-5 nr[band=41 ch=504990 bw=200 rsrp=-88 rsrq=-12 sinr=21]"},
         {"\r\n+QENG: \"servingcell\",\"SEARCH\"\r\n\r\nOK\r\n", true, "why=searching"},
         {"\r\n+QENG: \"servingcell\",\"NOCONN\",\"WCDMA\",250,01,00C3,1A2B3C,10700,300,1,-85,-8,-,-,-,-,-\r\n\r\nOK\r\n",
          true, "tech=UMTS op=25001 ch=10700/UARFCN pci=300 area=195 cell=1715004 rscp=-85 ecno=-8"},
@@ -193,9 +237,31 @@ TEST(RadioParsers, QengFamily) {
         // integer field.
         {"\r\n+QENG: \"servingcell\",\"NOCONN\"\r\n+QENG: \"LTE\",\"FDD\",250,01,2B3C4D5,45,-0,20,3,3,00C3,-102,-14.5,"
          "-70,16,9,-,-\r\n\r\nOK\r\n",
-         true, "tech=LTE op=25001 band=20 pci=45 area=195 cell=45335765 rssi=-70 rsrp=-102 sinr=16"},
+         true, "tech=LTE op=25001 band=20 pci=45 area=195 cell=45335765 bw=10 rssi=-70 rsrp=-102 sinr=16~"},
     };
     CHECK_TABLE(ParseQeng, cases);
+    const Case carriers[] = {
+        // LTE carriers in resource blocks, an NR carrier's short form; the RSSNR read as the
+        // multi-line form's SINR.
+        {"AT+QCAINFO\r\r\n+QCAINFO: \"PCC\",150,100,\"LTE BAND 1\",1,1,-89,-10,-59,15\r\n+QCAINFO: \"SCC\",1300,75,"
+         "\"LTE BAND 3\",2,102,-95,-12,-65,-2\r\n+QCAINFO: \"SCC\",627264,12,\"NR5G BAND 78\",500\r\n\r\nOK\r\n",
+         true,
+         "cc[(pcc LTE band=1 ch=150 bw=20 pci=1 active rssi=-59 rsrp=-89 rsrq=-10 sinr=15~)(scc LTE band=3 ch=1300 "
+         "bw=15 pci=102 active rssi=-65 rsrp=-95 rsrq=-12 sinr=-2)(scc NR band=78 ch=627264 bw=100 pci=500)]"},
+        // The primary first whatever the order; the NR long form with and without RSRP/RSRQ;
+        // a bandwidth of no table, a state of none.
+        {"\r\n+QCAINFO: \"SCC\",627264,12,\"NR5G BAND 78\",2,500,1,12,627264,-92,-11\r\n+QCAINFO: \"SCC\",504990,13,"
+         "\"NR5G BAND 41\",1,77,0,-,-\r\n+QCAINFO:\"PCC\",6300,7,\"LTE BAND 20\",9,45,-102,-14,-70,-\r\n\r\nOK\r\n",
+         true,
+         "cc[(pcc LTE band=20 ch=6300 pci=45 rssi=-70 rsrp=-102 rsrq=-14)(scc NR band=78 ch=627264 bw=100 pci=500 "
+         "active rsrp=-92 rsrq=-11)(scc NR band=41 ch=504990 bw=200 pci=77 inactive)]"},
+        // A band text of neither technology, a role of neither kind: no carrier.
+        {"\r\n+QCAINFO: \"SCC\",1300,75,\"WCDMA BAND 1\",2,102\r\n+QCAINFO: \"XCC\",150,100,\"LTE BAND 1\",1,1\r\n\r\nOK"
+         "\r\n",
+         false, ""},
+        {"\r\nOK\r\n", false, ""},
+    };
+    CHECK_TABLE(ParseQcainfo, carriers);
 }
 
 TEST(RadioParsers, CpsiFamily) {
@@ -212,7 +278,22 @@ TEST(RadioParsers, CpsiFamily) {
         {"\r\n+CPSI: LTE,Online,250-99,0x1A2B,27447297,372,EUTRAN-BAND3,1300,5,5,-94,-2000,-577,99\r\n\r\nOK\r\n",
          true, "tech=LTE op=25099 band=3 ch=1300/EARFCN pci=372 area=6699 cell=27447297 rssi=-57.7 rsrq=-9.4"},
     };
+    const Case nr[] = {
+        // Standalone NR: the 36-bit cell id in decimal, levels in tenths.
+        {"\r\n+CPSI: NR5G_SA,Online,250-99,0x00C3A1,4295434240,500,NR5G_BAND78,627264,-950,-110,150\r\n\r\nOK\r\n",
+         true, "tech=NR op=25099 band=78 ch=627264/NR-ARFCN pci=500 area=50081 cell=4295434240 rsrp=-95 rsrq=-11 sinr=15"},
+        // EN-DC: the LTE line, then the NR leg's.
+        {"\r\n+CPSI: LTE,Online,250-99,0x1A2B,27447297,372,EUTRAN-BAND3,1300,5,5,-94,-850,-577,12\r\n+CPSI: NR5G_NSA,"
+         "500,NR5G_BAND78,627264,-1020,-125,35,0\r\n\r\nOK\r\n",
+         true,
+         "tech=LTE+NR op=25099 band=3 ch=1300/EARFCN pci=372 area=6699 cell=27447297 rssi=-57.7 rsrp=-85 rsrq=-9.4 "
+         "sinr=12 nr[band=78 ch=627264 pci=500 rsrp=-102 rsrq=-12.5 sinr=3.5]"},
+        // A band name of the other technology is no band; PCI past NR's 1007.
+        {"\r\n+CPSI: NR5G_SA,Online,250-99,0x00C3A1,4295434240,1008,EUTRAN-BAND3,368500,-950,-110,150\r\n\r\nOK\r\n",
+         true, "tech=NR op=25099 band=3 ch=368500/NR-ARFCN area=50081 cell=4295434240 rsrp=-95 rsrq=-11 sinr=15"},
+    };
     CHECK_TABLE(ParseCpsi, cases);
+    CHECK_TABLE(ParseCpsi, nr);
 }
 
 // One technology rule whatever the order a reading asks in: a family's serving cell outranks
@@ -248,6 +329,51 @@ TEST(RadioMerge, TheStrongestSourceNamesTheTechnology) {
         MergeFacts(cops, &facts);
         CompleteFacts(&facts);
         EXPECT_STREQ(TechName(facts.tech), c.tech) << c.cereg << " " << c.cops << " " << c.familyReply;
+    }
+}
+
+// +CESQ's NR fields go to the serving cell on standalone NR, to the NR leg on EN-DC, and
+// nowhere on LTE; a family's figures win over them.
+TEST(RadioMerge, CesqNrFieldsFollowTheTechnology) {
+    const struct {
+        const char* registration;
+        ReplyParser family;
+        const char* familyReply;
+        const char* cesq;
+        const char* facts;
+    } cases[] = {
+        {"+C5GREG: 2,1,\"00C3A1\",\"100072000\",11", nullptr, "", "99,99,255,255,255,255,60,100,70",
+         "tech=NR reg=home area=50081 cell=4295434240 rsrp=-57 rsrq=-13.5 sinr=11.5"},
+        {"+C5GREG: 2,1,\"00C3A1\",\"100072000\",11", nullptr, "", "99,99,255,255,255,255,0,126,127",
+         "tech=NR reg=home area=50081 cell=4295434240 rsrp>=-31 rsrq<-43 sinr>=40"},
+        {"+CEREG: 2,1,\"1A2B\",\"0A2B3C4\",13", nullptr, "", "99,99,255,255,20,45,128,127,255",
+         "tech=LTE+NR reg=home area=6699 cell=10662852 rsrp=-96 rsrq=-10"},
+        {"+CEREG: 2,1,\"1A2B\",\"0A2B3C4\",13", nullptr, "", "99,99,255,255,20,45,127,60,47",
+         "tech=LTE+NR reg=home area=6699 cell=10662852 rsrp=-96 rsrq=-10 nr[rsrp=-97 rsrq>=20 sinr=0]"},
+        {"+CEREG: 2,1,\"1A2B\",\"0A2B3C4\",7", nullptr, "", "99,99,255,255,20,45,60,100,70",
+         "tech=LTE reg=home area=6699 cell=10662852 rsrp=-96 rsrq=-10"},
+        {"+C5GREG: 2,1,\"00C3A1\",\"100072000\",11", ParseHcsq, "^HCSQ: \"NR\",50,92,30",
+         "99,99,255,255,255,255,60,100,70",
+         "tech=NR reg=home area=50081 cell=4295434240 rsrp=-91 rsrq=-5 sinr=-1.8"},
+    };
+    for (const auto& c : cases) {
+        RadioFacts facts;
+        RadioFacts registration;
+        const std::string reply = std::string(c.registration) + "\r\nOK\r\n";
+        if (reply.compare(0, 7, "+C5GREG") == 0) {
+            ParseC5greg(reply, &registration);
+        } else {
+            ParseCereg(reply, &registration);
+        }
+        MergeFacts(registration, &facts);
+        RadioFacts family;
+        if (c.family != nullptr) c.family(std::string(c.familyReply) + "\r\nOK\r\n", &family);
+        MergeFacts(family, &facts);
+        RadioFacts cesq;
+        ParseCesq(std::string("+CESQ: ") + c.cesq + "\r\nOK\r\n", &cesq);
+        MergeFacts(cesq, &facts);
+        CompleteFacts(&facts);
+        EXPECT_EQ(FactsSummary(facts), c.facts) << c.registration << " " << c.cesq;
     }
 }
 
