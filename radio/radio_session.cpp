@@ -40,9 +40,11 @@ bool AnyCellularMetric(const Metric* metrics) {
     return false;
 }
 
+// Any figure of the serving cell, or of the NR leg (+CESQ's NR fields land there before the
+// reading's end makes them the standalone cell's).
 bool AnyMetric(const RadioFacts& facts) {
-    for (const Metric& metric : facts.metrics) {
-        if (metric.known) return true;
+    for (int i = 0; i < static_cast<int>(MetricKind::Count); ++i) {
+        if (facts.metrics[i].known || facts.nr.metrics.values[i].known) return true;
     }
     return false;
 }

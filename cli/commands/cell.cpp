@@ -19,13 +19,15 @@
 namespace {
 
 constexpr CommandHelp kCellHelp = {
-    "read the serving cell: technology, band, cell id, RSRP/RSRQ/SINR",
+    "read the serving cell: technology, band, cell id, RSRP/RSRQ/SINR, NR leg, carriers",
     "Reads the serving cell of the modem on PORT: access technology, registration, operator,\n"
-    "band and channel, PCI (PSC on UMTS), TAC or LAC, cell id (with eNB and sector on LTE),\n"
-    "and RSRP, RSRQ, SINR, RSSI (RSCP, Ec/No on UMTS) with their grades, each with the AT\n"
-    "command that gave it. It asks the standard commands (+CEREG/+CGREG/+CREG, +COPS, +CESQ,\n"
-    "+CSQ) and the first vendor family that answers (^HCSQ, +QENG, +CPSI). Unknown values are\n"
-    "left out (null in JSON); when nothing can be reported it says why.\n"
+    "band, channel and bandwidth, PCI (PSC on UMTS), TAC or LAC, cell id (with eNB and sector\n"
+    "on LTE), and RSRP, RSRQ, SINR, RSSI (RSCP, Ec/No on UMTS) with their grades, each with\n"
+    "the AT command that gave it; on standalone NR the NR cell, on EN-DC the LTE anchor and\n"
+    "below it the NR leg; the component carriers where the family lists them. It asks the\n"
+    "standard commands (+C5GREG/+CEREG/+CGREG/+CREG, +COPS, +CESQ, +CSQ) and the first vendor\n"
+    "family that answers (^HCSQ, +QENG with +QCAINFO, +CPSI). Unknown values are left out\n"
+    "(null in JSON); when nothing can be reported it says why.\n"
     "The modem is left as found: no ATE0; the registration report mode is set to 2 and the\n"
     "operator format switched only for one read each, and set back at once, also on Ctrl-C,\n"
     "SIGTERM, SIGHUP or any other signal that stops it, or when a command fails.\n",
@@ -33,10 +35,15 @@ constexpr CommandHelp kCellHelp = {
     "           (GSM, UMTS, LTE, LTE+NR, NR), registration (home, roaming, searching, denied,\n"
     "           not_registered), reason (no_sim, pin_required, radio_off, not_registered,\n"
     "           searching, denied), operator, operator_numeric, band, channel, channel_kind\n"
-    "           (EARFCN, UARFCN, ARFCN), pci, tac, lac, cell_id, enb_id, sector; rsrp, rsrq,\n"
-    "           sinr, rssi, rscp, ecno in dBm or dB, each with <metric>_grade (excellent,\n"
-    "           good, fair, poor) and <metric>_open_end (below, at_or_above); source: the\n"
-    "           command behind each fact\n"
+    "           (EARFCN, UARFCN, ARFCN, NR-ARFCN), bandwidth_mhz, pci, tac, lac, cell_id,\n"
+    "           enb_id, sector; rsrp, rsrq, sinr, rssi, rscp, ecno in dBm or dB, each with\n"
+    "           <metric>_grade (excellent, good, fair, poor) and <metric>_open_end (below,\n"
+    "           at_or_above); nr: the EN-DC NR leg (band, channel, pci, bandwidth_mhz, rsrp,\n"
+    "           rsrq, sinr with their grades and open ends, source), null otherwise;\n"
+    "           carriers: each component carrier, primary first (role pcc/scc, rat, band,\n"
+    "           channel, bandwidth_mhz, pci, state active/inactive/deconfigured, rsrp, rsrq,\n"
+    "           rssi, sinr), null when the family lists none; notes: how a figure of an\n"
+    "           unsettled scale was read; source: the command behind each fact\n"
     "Grades: RSRP >= -80 / -90 / -100 dBm, RSRQ >= -10 / -15 / -20 dB, SINR >= 20 / 13 / 0 dB,\n"
     "RSSI >= -65 / -75 / -85 dBm, RSCP >= -75 / -85 / -95 dBm, Ec/No >= -6 / -10 / -15 dB for\n"
     "excellent / good / fair; below is poor.\n"

@@ -54,6 +54,12 @@ TEST(CliCell, EachFamilyGivesItsFactsAsJson) {
         {9, "UMTS", nullptr, nullptr, nullptr, 41394, nullptr, nullptr, nullptr, -77, nullptr},
         // Two-line +QENG: SINR 7 is dB; the unsolicited report before it is passed over.
         {10, "LTE", 20, 6300, 45, 45335765, -102, -14, 7, -70, "AT+QENG=\"servingcell\""},
+        // Standalone NR, registered on the 5G core only: the NR cell at the top, a 36-bit id.
+        {18, "NR", 78, 627264, 500, 4295434240LL, -92, -11, 15, nullptr, "AT+QENG=\"servingcell\""},
+        // EN-DC: the LTE anchor at the top.
+        {19, "LTE+NR", 3, 1300, 102, 27447297, -88, -10, 14, -58, "AT+QENG=\"servingcell\""},
+        // Standards only on SA: +CESQ's NR fields are the serving cell's.
+        {20, "NR", nullptr, nullptr, nullptr, 4295434240LL, -91, -14.5, 14, nullptr, "AT+CESQ"},
     };
     for (const auto& c : cases) {
         const CliOutcome cell = RunCli("cell --json COM" + std::to_string(c.port));
@@ -74,7 +80,8 @@ TEST(CliCell, EachFamilyGivesItsFactsAsJson) {
         EXPECT_EQ(doc["source"]["rsrp"], c.rsrpSource ? nlohmann::json(c.rsrpSource) : nlohmann::json()) << c.port;
         // Every key is there whatever the modem knew.
         for (const char* key : {"operator", "operator_numeric", "channel_kind", "tac", "lac", "enb_id", "sector",
-                                "rsrp_grade", "rsrq_grade", "sinr_grade", "rssi_grade", "rscp", "ecno"}) {
+                                "rsrp_grade", "rsrq_grade", "sinr_grade", "rssi_grade", "rscp", "ecno", "bandwidth_mhz",
+                                "nr", "carriers", "notes"}) {
             EXPECT_TRUE(doc.contains(key)) << c.port << " " << key;
         }
         // No ATE0, ever: the echo stays and the parsers read past it.
@@ -137,6 +144,71 @@ TEST(CliCell, SettingsChangedForTheReadingAreSetBackAtOnce) {
     EXPECT_NE(sent.find("AT+COPS?;AT+COPS=3,2;AT+COPS?;AT+COPS=3,0;"), std::string::npos) << sent;
     // A modem already in mode 2 (the caret stick) gets no set command at all.
     EXPECT_EQ(Commands(5).find("AT+CEREG="), std::string::npos) << Commands(5);
+}
+
+// The 5G modules: the NR leg beside the anchor, every carrier with the primary first, NR's
+// figures graded as LTE's, and +C5GREG's report mode read, changed for one read and set back.
+TEST(CliCell, FiveGModulesGiveTheNrLegAndTheCarriers) {
+    const CliOutcome endc = RunCli("cell --json COM19");
+    ASSERT_EQ(endc.status, 0) << endc.err;
+    const auto doc = nlohmann::json::parse(endc.out, nullptr, false);
+    ASSERT_TRUE(doc.is_object()) << endc.out;
+    EXPECT_EQ(doc["channel_kind"], "EARFCN");
+    EXPECT_EQ(doc["bandwidth_mhz"], 20);
+    EXPECT_EQ(doc["enb_id"], 107216);
+    const auto& nr = doc["nr"];
+    EXPECT_EQ(nr["band"], 78);
+    EXPECT_EQ(nr["channel"], 627264);
+    EXPECT_EQ(nr["pci"], 500);
+    EXPECT_EQ(nr["bandwidth_mhz"], 100);
+    EXPECT_EQ(nr["rsrp"], -84);
+    EXPECT_EQ(nr["rsrp_grade"], "good");
+    EXPECT_EQ(nr["sinr"], 18);
+    EXPECT_EQ(nr["sinr_grade"], "good");
+    EXPECT_EQ(nr["rsrq"], -11);
+    EXPECT_EQ(nr["source"]["rsrp"], "AT+QENG=\"servingcell\"");
+    ASSERT_EQ(doc["carriers"].size(), 3u) << doc["carriers"];
+    EXPECT_EQ(doc["carriers"][0],
+              nlohmann::json::parse(R"({"role":"pcc","rat":"LTE","band":3,"channel":1300,"bandwidth_mhz":20,"pci":102,)"
+                                    R"("state":"active","rsrp":-88,"rsrq":-10,"rssi":-58,"sinr":14})"));
+    EXPECT_EQ(doc["carriers"][2]["rat"], "NR");
+    EXPECT_EQ(doc["carriers"][2]["band"], 78);
+    EXPECT_EQ(doc["source"]["carriers"], "AT+QCAINFO");
+    EXPECT_EQ(doc["notes"].size(), 1u) << doc["notes"];
+
+    const CliOutcome sa = RunCli("cell --json COM18");
+    const auto standalone = nlohmann::json::parse(sa.out, nullptr, false);
+    ASSERT_TRUE(standalone.is_object()) << sa.out << sa.err;
+    EXPECT_EQ(standalone["registration"], "home");
+    EXPECT_EQ(standalone["source"]["registration"], "AT+C5GREG?");
+    EXPECT_EQ(standalone["channel_kind"], "NR-ARFCN");
+    EXPECT_EQ(standalone["tac"], 0xC3A1);
+    EXPECT_EQ(standalone["enb_id"], nullptr);
+    EXPECT_EQ(standalone["nr"], nullptr);
+    ASSERT_EQ(standalone["carriers"].size(), 2u);
+    EXPECT_EQ(standalone["carriers"][1]["band"], 28);
+    EXPECT_EQ(standalone["carriers"][1]["bandwidth_mhz"], 15);
+    EXPECT_EQ(nlohmann::json::parse(RunCli("cell --json COM20").out, nullptr, false)["carriers"], nullptr);
+
+    for (int port : {18, 20}) {
+        const std::string sent = Commands(port);
+        EXPECT_NE(sent.find("AT+C5GREG?;AT+C5GREG=2;AT+C5GREG?;AT+C5GREG=0;"), std::string::npos) << sent;
+    }
+    // Registered on EPS, not on the 5G core: +C5GREG's "not registered" is passed over.
+    EXPECT_EQ(Commands(19).find("AT+C5GREG="), std::string::npos) << Commands(19);
+
+    const CliOutcome text = RunCli("cell COM19");
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_NE(text.out.find("  NR leg\n    band        n78"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("    SCC NR    n78   627264   100 MHz    500   -84 dBm     -"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("  bandwidth     20 MHz"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("  note: SINR read as plain dB"), std::string::npos) << text.out;
+    std::istringstream lines(text.out);
+    for (std::string line; std::getline(lines, line);) {
+        size_t characters = 0;
+        for (unsigned char byte : line) characters += (byte & 0xC0) != 0x80;
+        EXPECT_LE(characters, 80u) << line;
+    }
 }
 
 TEST(CliCell, TextFitsEightyColumnsWithGradesAndSources) {
