@@ -59,8 +59,9 @@ void SetReply(const std::string& reply) {
 }
 
 // The prefixes the radio facts' parsers read; a reply with one of them seeds the radio target.
-const char* const kRadioPrefixes[] = {"+COPS", "+CESQ", "+CSQ", "+CEREG", "+CGREG", "+CREG", "+CPIN", "+CFUN",
-                                      "^HCSQ", "^SYSINFOEX", "^HFREQINFO", "^MONSC", "+QENG", "+CPSI"};
+const char* const kRadioPrefixes[] = {"+COPS",  "+CESQ",      "+CSQ",       "+C5GREG", "+CEREG", "+CGREG",
+                                      "+CREG",  "+CPIN",      "+CFUN",      "^HCSQ",   "^SYSINFOEX",
+                                      "^HFREQINFO", "^MONSC", "+QENG",      "+QCAINFO", "+CPSI"};
 
 SeedWriter* RadioSeeds = nullptr;
 

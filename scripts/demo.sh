@@ -14,7 +14,7 @@ wincli=$root/build/$arch/vesmarin-cli.exe
 prefix=$root/build/$arch/wineprefix
 profiles=$root/tools/modemsim/profiles
 modems=(5="$profiles/full-stick.profile" 9="$profiles/old-stick.profile" 7="$profiles/drifting-stick.profile"
-        8="$profiles/lte-drifting.profile")
+        8="$profiles/lte-drifting.profile" 10="$profiles/endc-module.profile")
 
 heading() { printf '\n\033[1m== %s\033[0m\n' "$*"; }
 show() { printf '\033[2m$ %s\033[0m\n' "$*"; }
@@ -52,6 +52,9 @@ native_part() {   # native_part PORTS_DIR
   heading "Native: the live meter of the same LTE stick, RSRP, RSRQ, SINR and its cell (about 6 s)"
   show "vesmarin-cli watch --interval 0.3 --count 20 COM8"
   "$cli" watch --interval 0.3 --count 20 COM8
+  heading "Native: a 5G module on EN-DC: the LTE anchor, the NR leg and the component carriers"
+  show "vesmarin-cli cell COM10"
+  "$cli" cell COM10
   return 0
 }
 
@@ -84,7 +87,7 @@ trap cleanup EXIT
 
 mkdir -p "$work/ports" "$work/logs"
 
-heading "Simulated modems: COM5 = full-stick.profile, COM9 = old-stick.profile, COM7 = drifting-stick.profile, COM8 = lte-drifting.profile"
+heading "Simulated modems: COM5 = full-stick.profile, COM9 = old-stick.profile, COM7 = drifting-stick.profile, COM8 = lte-drifting.profile, COM10 = endc-module.profile"
 "$sim" --ports "$work/ports" --log "$work/logs" "${modems[@]}" -- "$0" "$arch" --native-part "$work/ports" ||
   { echo "demo: the simulated modems did not run" >&2; exit 1; }
 

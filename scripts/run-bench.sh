@@ -48,6 +48,7 @@ full="$profiles/full-stick.profile"
 old="$profiles/old-stick.profile"
 lte="$profiles/lte-caret-stick.profile"
 standards="$profiles/standards-module.profile"
+endc="$profiles/endc-module.profile"
 
 if [ "$against_modems" -eq 0 ]; then
   work=$(mktemp -d)
@@ -61,7 +62,7 @@ if [ "$against_modems" -eq 0 ]; then
     exit $?
   fi
   status=0
-  "$sim" --ports "$work/ports" 3="$full" 12="$old" 14="$lte" 15="$standards" -- "$0" "$build" --against-modems || status=1
+  "$sim" --ports "$work/ports" 3="$full" 12="$old" 14="$lte" 15="$standards" 16="$endc" -- "$0" "$build" --against-modems || status=1
   if [ -n "$windows_arch" ]; then
     "$root/scripts/run-window-bench.sh" "$windows_arch" "$root/build/$windows_arch" \
       "$root/build/win32" || status=1
@@ -71,13 +72,15 @@ fi
 work=$RUN_BENCH_WORK
 
 status=0
-echo "simulated modems: COM3 $(basename "$full"), COM12 $(basename "$old"), COM14 $(basename "$lte"), COM15 $(basename "$standards")"
+echo "simulated modems: COM3 $(basename "$full"), COM12 $(basename "$old"), COM14 $(basename "$lte"), COM15 $(basename "$standards"), COM16 $(basename "$endc")"
 
 timeout 300 "$bench" info --entry "E173 (COM3)" --profile "$full" --runs "$runs" || status=1
 # cell: the caret family answers its first probe; the standards-only module costs every probe
 # and both set-and-restore rounds.
 timeout 300 "$bench" cell --port COM14 --profile "$lte" --runs "$runs" || status=1
 timeout 300 "$bench" cell --port COM15 --profile "$standards" --runs "$runs" || status=1
+# A 5G module on EN-DC: +C5GREG passed over, the serving cell's three lines and the carriers.
+timeout 300 "$bench" cell --port COM16 --profile "$endc" --runs "$runs" || status=1
 # The scan finds every simulated modem, so each one's probe counts in its floor.
 timeout 300 "$bench" scan --profile "$full" --profile "$old" --profile "$lte" --profile "$standards" \
   --runs "$runs" || status=1
