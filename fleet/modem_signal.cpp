@@ -21,9 +21,21 @@ ModemSignal ReadModemSignal(PortHandle port, RadioFamilyId knownFamily) {
             signal.csq = level.csq;
             if (level.known) signal.rssiDbm = level.dbm;
         }
-        const RadioSession::Reply creg = radio.Ask(StandardQueries::kCreg);
-        long long stat = 0;
-        if (RegistrationStatOf(creg.text, "+CREG", &stat)) signal.registration = static_cast<int>(stat);
+        // A standalone NR module is registered on the 5G core only, an LTE one on EPS only:
+        // the first read that says registered (1 home, 5 roaming) counts.
+        const struct {
+            const char* command;
+            const char* prefix;
+        } registrations[] = {{"AT+C5GREG?", "+C5GREG"}, {"AT+CEREG?", "+CEREG"}, {"AT+CGREG?", "+CGREG"},
+                             {StandardQueries::kCreg, "+CREG"}};
+        for (const auto& read : registrations) {
+            const RadioSession::Reply reply = radio.Ask(read.command);
+            if (reply.final == FinalResult::None) break;
+            long long stat = 0;
+            if (!RegistrationStatOf(reply.text, read.prefix, &stat)) continue;
+            signal.registration = static_cast<int>(stat);
+            if (stat == 1 || stat == 5) break;
+        }
         const RadioSession::Reply cpin = radio.Ask(StandardQueries::kCpin);
         std::string_view sim;
         // An ERROR in place of the state says nothing about the SIM: no state is known.

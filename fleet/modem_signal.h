@@ -15,9 +15,12 @@ struct ModemSignal {
     bool answered = false;               // the modem replied to the signal query at all
     std::optional<int> csq;              // +CSQ's first field, as read
     std::optional<int> rssiDbm;          // its level, when it means one (3GPP TS 27.007)
-    std::optional<int> registration;     // +CREG's <stat>: 0 not registered .. 5 roaming
+    // The <stat> (3GPP TS 27.007: 1 home, 5 roaming, 0/2/3/4 not registered) of the first of
+    // +C5GREG, +CEREG, +CGREG, +CREG that says registered; else of the last that answered.
+    std::optional<int> registration;
     std::string sim;                     // +CPIN's answer ("READY", "SIM PIN"); empty when none
-    RadioFacts radio;                    // technology, RSSI, RSRP, RSRQ, SINR, band, PCI as known
+    RadioFacts radio;                    // technology, RSSI, RSRP, RSRQ, SINR, band, PCI, the
+                                         // EN-DC NR leg and the carriers as known
     // For the next reading of this modem: what it answers for the radio facts; untried when
     // this reading ended before it found out.
     RadioFamilyId radioFamily;

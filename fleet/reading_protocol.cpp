@@ -128,7 +128,7 @@ std::string SignalMessageLine(const SignalMessage& message) {
     document["rssi_dbm"] = IntOrNull(message.rssiDbm);
     document["registration"] = IntOrNull(message.registration);
     document["sim"] = TextOrNull(message.sim);
-    AddRadioJson(message.radio, RadioJsonForm::Short, MetricPrecision::Tenths, &document);
+    AddRadioJson(message.radio, RadioJsonForm::Reading, MetricPrecision::Tenths, &document);
     document["radio_family"] = TextOrNull(RadioFamilyText(message.radioFamily));
     document["error"] = TextOrNull(message.error);
     document["busy"] = message.busy;

@@ -42,9 +42,9 @@ struct SignalMessage {
     bool answered = false;               // the modem replied to the signal query at all
     std::optional<int> csq;              // +CSQ's first field, as read
     std::optional<int> rssiDbm;          // its level, when it means one
-    std::optional<int> registration;     // +CREG's <stat>
+    std::optional<int> registration;     // the <stat> of the first registration read that says registered
     std::string sim;                     // +CPIN's answer; empty when unknown
-    RadioFacts radio;
+    RadioFacts radio;                    // the short form with the NR leg and every carrier
     RadioFamilyId radioFamily{};         // what to hand the next reading of this modem
     std::string error;                   // empty when the reading answered
     bool busy = false;

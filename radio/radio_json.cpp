@@ -7,6 +7,7 @@
 
 #include "common/cp1251.h"
 #include "radio/metric_table.h"
+#include "radio/nr_bands.h"
 #include "radio/quality_grade.h"
 
 namespace {
@@ -168,6 +169,14 @@ Json Sources(const RadioFacts& facts) {
 
 }  // namespace
 
+int ActiveCarrierCount(const RadioFacts& facts) {
+    int count = 0;
+    for (const Carrier& carrier : facts.carriers) {
+        count += carrier.state != CarrierState::Inactive && carrier.state != CarrierState::Deconfigured;
+    }
+    return count;
+}
+
 void AddRadioJson(const RadioFacts& facts, RadioJsonForm form, MetricPrecision precision, Json* into) {
     Json& doc = *into;
     const bool cell = form == RadioJsonForm::Cell;
@@ -191,7 +200,12 @@ void AddRadioJson(const RadioFacts& facts, RadioJsonForm form, MetricPrecision p
         doc["bandwidth_mhz"] = Megahertz(facts.bandwidthKhz);
     }
     doc["pci"] = Number(facts.pci);
-    if (!cell) return;
+    if (!cell) {
+        doc["nr"] = NrLegJson(facts, precision);
+        doc["carrier_count"] = facts.carriersKnown ? Json(ActiveCarrierCount(facts)) : Json(nullptr);
+        if (form == RadioJsonForm::Reading) doc["carriers"] = CarriersJson(facts, precision);
+        return;
+    }
     AddCellIdentity(facts, &doc);
     for (const MetricInfo& info : kMetricTable) AddMetricKeys(info, facts.Get(info.kind), precision, &doc);
     doc["nr"] = NrLegJson(facts, precision);
@@ -199,6 +213,75 @@ void AddRadioJson(const RadioFacts& facts, RadioJsonForm form, MetricPrecision p
     doc["notes"] = Notes(facts);
     doc["source"] = Sources(facts);
 }
+
+namespace {
+
+KnownInt WholeOf(const Json& from, const char* key, long long low, long long high) {
+    const auto found = from.find(key);
+    KnownInt value;
+    if (found != from.end() && found->is_number_integer() && *found >= low && *found <= high) {
+        value = {true, found->get<long long>()};
+    }
+    return value;
+}
+
+// A bandwidth in MHz back to kHz: 1.4 to 400.
+KnownInt KilohertzOf(const Json& from, const char* key) {
+    const auto found = from.find(key);
+    KnownInt value;
+    if (found == from.end() || !found->is_number()) return value;
+    const double mhz = found->get<double>();
+    if (mhz >= 1.4 && mhz <= 400) value = {true, static_cast<long long>(std::lround(mhz * 1000))};
+    return value;
+}
+
+void MetricsFromJson(const Json& from, std::initializer_list<MetricKind> kinds, Metric* into) {
+    for (MetricKind kind : kinds) {
+        const auto found = from.find(InfoOf(kind).key);
+        if (found == from.end() || !found->is_number()) continue;
+        const double value = found->get<double>();
+        if (!InNrRange(kind, value)) continue;
+        Metric& metric = into[static_cast<int>(kind)];
+        metric.known = true;
+        metric.value = value;
+    }
+}
+
+NrLeg NrLegFromJson(const Json& from) {
+    NrLeg leg;
+    leg.band = WholeOf(from, "band", 1, 1024);
+    leg.channel = WholeOf(from, "channel", 0, kMaxNrArfcn);
+    leg.pci = WholeOf(from, "pci", 0, 1007);
+    leg.bandwidthKhz = KilohertzOf(from, "bandwidth_mhz");
+    MetricsFromJson(from, {MetricKind::Rsrp, MetricKind::Rsrq, MetricKind::Sinr}, leg.metrics.values);
+    return leg;
+}
+
+bool CarrierFromJson(const Json& from, Carrier* carrier) {
+    if (!from.is_object()) return false;
+    const auto text = [&](const char* key) {
+        const auto found = from.find(key);
+        return found != from.end() && found->is_string() ? found->get<std::string>() : std::string();
+    };
+    const std::string role = text("role");
+    carrier->tech = TechNamed(text("rat"));
+    if ((role != "pcc" && role != "scc") || (carrier->tech != RadioTech::Lte && carrier->tech != RadioTech::Nr5g)) {
+        return false;
+    }
+    carrier->primary = role == "pcc";
+    carrier->band = WholeOf(from, "band", 1, 1024);
+    carrier->channel = WholeOf(from, "channel", 0, kMaxNrArfcn);
+    carrier->pci = WholeOf(from, "pci", 0, 1007);
+    carrier->bandwidthKhz = KilohertzOf(from, "bandwidth_mhz");
+    for (CarrierState state : {CarrierState::Active, CarrierState::Inactive, CarrierState::Deconfigured}) {
+        if (text("state") == CarrierStateKey(state)) carrier->state = state;
+    }
+    MetricsFromJson(from, {MetricKind::Rsrp, MetricKind::Rsrq, MetricKind::Rssi, MetricKind::Sinr},
+                    carrier->metrics.values);
+    return true;
+}
+
+}  // namespace
 
 RadioFacts RadioFactsFromJson(const Json& from) {
     RadioFacts facts;
@@ -226,7 +309,17 @@ RadioFacts RadioFactsFromJson(const Json& from) {
         metric.value = value;
     }
     // The bounds the parsers keep to.
-    facts.band = whole("band", 1, 255);
+    facts.band = whole("band", 1, 1024);
     facts.pci = whole("pci", 0, 1007);
+    const auto nr = from.find("nr");
+    if (facts.tech == RadioTech::LteNr && nr != from.end() && nr->is_object()) facts.nr = NrLegFromJson(*nr);
+    const auto carriers = from.find("carriers");
+    if (carriers != from.end() && carriers->is_array()) {
+        facts.carriersKnown = true;
+        for (const Json& item : *carriers) {
+            Carrier carrier;
+            if (facts.carriers.size() < kMaxCarriersRead && CarrierFromJson(item, &carrier)) facts.carriers.push_back(carrier);
+        }
+    }
     return facts;
 }

@@ -44,14 +44,18 @@ std::string Bar(double fraction) {
 }
 
 // The signal column: RSRP with its grade where the modem gives it (its bar over the +CESQ
-// scale), else the +CSQ level (its bar over the levels of 0 to 31).
+// scale) and on EN-DC the NR leg's RSRP after it, else the +CSQ level (its bar over the
+// levels of 0 to 31).
 std::string SignalColumn(const ExportedModem& modem) {
     const Metric& rsrp = modem.radio.Get(MetricKind::Rsrp);
     if (rsrp.known) {
         const MetricInfo& info = InfoOf(MetricKind::Rsrp);
         const char* word = GradeWord(GradeOfMetric(info.kind, rsrp));
+        const Metric& nr = modem.radio.nr.metrics.Get(MetricKind::Rsrp);
+        const bool leg = modem.radio.tech == RadioTech::LteNr && nr.known;
         return Bar((rsrp.value - info.span.low) / (info.span.high - info.span.low)) + " " + info.label + " " +
-               MetricText(rsrp, info.unit) + (word != nullptr ? " (" + Cp1251ToUtf8(word) + ")" : "");
+               MetricText(rsrp, info.unit) + (word != nullptr ? " (" + Cp1251ToUtf8(word) + ")" : "") +
+               (leg ? ", NR " + MetricText(nr, info.unit) : "");
     }
     const double csqSpan = kCsqHighestDbm - kCsqLowestDbm;
     return Bar(modem.rssiDbm ? (*modem.rssiDbm - kCsqLowestDbm) / csqSpan : 0.0) + " " + LevelText(modem);

@@ -29,10 +29,12 @@ std::string ReadingAsJson(const SignalReading& reading, const SignalMeter& meter
     line["dbm"] = reading.answered && reading.level.known ? Json(reading.level.dbm) : Json(nullptr);
     line["text"] = ReadingText(reading);
     line["mode"] = meter.Mode().empty() ? Json(nullptr) : Json(Cp1251ToUtf8(meter.Mode()));
-    // Band and PCI are not read every time: the meter's last known ones.
+    // Band, PCI and the carriers are not read every time: the meter's last known ones.
     RadioFacts radio = reading.radio;
     radio.band = meter.Band();
     radio.pci = meter.Pci();
+    radio.carriersKnown = meter.CarriersKnown();
+    radio.carriers = meter.Carriers();
     AddRadioJson(radio, RadioJsonForm::Short, MetricPrecision::AsDecoded, &line);
     return line.dump();
 }

@@ -9,6 +9,7 @@
 #include "common/cp1251.h"
 #include "radio/metric_table.h"
 #include "radio/quality_grade.h"
+#include "radio/radio_json.h"
 
 namespace {
 
@@ -56,18 +57,38 @@ std::string MetricRow(const MetricInfo& line, const Metric& now, const MetricTra
            RightAligned(MetricNumber(track.Max()), kFigureColumns);
 }
 
-// "LTE, band 3, PCI 102", and after a change "(UMTS until 12:31:05 UTC)".
+// "LTE, band 3, PCI 102, 2 carriers", and after a change "(UMTS until 12:31:05 UTC)".
 std::string TechnologyText(const SignalMeter& meter) {
     const char* name = TechName(meter.Tech());
     std::string text = name != nullptr ? name : "-";
-    if (meter.Band().known) text += ", band " + std::to_string(meter.Band().value);
+    const bool nr = meter.Tech() == RadioTech::Nr5g;
+    if (meter.Band().known) text += std::string(", band ") + (nr ? "n" : "") + std::to_string(meter.Band().value);
     if (meter.Pci().known) text += ", PCI " + std::to_string(meter.Pci().value);
+    if (meter.CarriersKnown()) {
+        RadioFacts carriers;
+        carriers.carriers = meter.Carriers();
+        const int count = ActiveCarrierCount(carriers);
+        text += ", " + std::to_string(count) + (count == 1 ? " carrier" : " carriers");
+    }
     const SignalMeter::TechChange& change = meter.LastTechChange();
     if (change.happened) {
         const char* before = TechName(change.from);
         text += std::string("  (") + (before != nullptr ? before : "?") + " until " +
                 IsoUtcTime(change.unixMs).substr(11, 8) + " UTC)";
     }
+    return text;
+}
+
+// The EN-DC NR leg on one line: "RSRP -84 dBm, RSRQ -11 dB, SINR 18 dB, n78, PCI 500".
+std::string NrLegText(const NrLeg& leg) {
+    std::string text;
+    for (MetricKind kind : {MetricKind::Rsrp, MetricKind::Rsrq, MetricKind::Sinr}) {
+        const Metric& metric = leg.metrics.Get(kind);
+        const MetricInfo& info = InfoOf(kind);
+        text += std::string(text.empty() ? "" : ", ") + info.label + " " + (metric.known ? MetricText(metric, info.unit) : "-");
+    }
+    if (leg.band.known) text += ", n" + std::to_string(leg.band.value);
+    if (leg.pci.known) text += ", PCI " + std::to_string(leg.pci.value);
     return text;
 }
 
@@ -88,6 +109,8 @@ void RadioLines(const SignalMeter& meter, std::vector<std::string>* lines) {
         if (line.headline || track.Count() != 0)
             lines->push_back(MetricRow(line, meter.Last().radio.Get(line.kind), track));
     }
+    const RadioFacts& lastRadio = meter.Last().radio;
+    if (lastRadio.tech == RadioTech::LteNr) lines->push_back("  NR leg       " + NrLegText(lastRadio.nr));
     lines->push_back("  signal       " + VisibleUtf8(ReadingText(meter.Last())));
     lines->push_back("  technology   " + TechnologyText(meter));
 }

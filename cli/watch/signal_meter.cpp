@@ -26,11 +26,17 @@ void SignalMeter::AddRadio(const SignalReading& reading) {
             techChange_ = TechChange{true, tech_, radio.tech, reading.unixMs};
             band_ = KnownInt{};
             pci_ = KnownInt{};
+            carriersKnown_ = false;
+            carriers_.clear();
         }
         tech_ = radio.tech;
     }
     if (radio.band.known) band_ = radio.band;
     if (radio.pci.known) pci_ = radio.pci;
+    if (radio.carriersKnown) {
+        carriersKnown_ = true;
+        carriers_ = radio.carriers;
+    }
 }
 
 std::string SignalMeter::History() const { return level_.History(kMeterLowestDbm, kMeterHighestDbm); }

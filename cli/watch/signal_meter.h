@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "cli/watch/metric_track.h"
 #include "cli/watch/reading.h"
@@ -39,6 +40,10 @@ public:
     RadioTech Tech() const { return tech_; }
     const KnownInt& Band() const { return band_; }
     const KnownInt& Pci() const { return pci_; }
+    // The component carriers last listed on the technology (read with band and PCI);
+    // CarriersKnown false until a list came.
+    bool CarriersKnown() const { return carriersKnown_; }
+    const std::vector<Carrier>& Carriers() const { return carriers_; }
     struct TechChange {
         bool happened = false;
         RadioTech from = RadioTech::Unknown;
@@ -66,6 +71,8 @@ private:
     RadioTech tech_ = RadioTech::Unknown;
     KnownInt band_;
     KnownInt pci_;
+    bool carriersKnown_ = false;
+    std::vector<Carrier> carriers_;
     TechChange techChange_;
 };
 

@@ -206,6 +206,38 @@ TEST(CliWatch, AnLteStickGivesItsMetricsBandAndCellAndIsOnlyAsked) {
         EXPECT_NE(std::find(queries.begin(), queries.end(), command), queries.end()) << command;
 }
 
+// 5G modules: on EN-DC the anchor's figures with the NR leg beside them and the carriers
+// counted from the first reading on; on SA the NR cell's figures in the LTE ones' place. Only
+// queries reach the modem.
+TEST(CliWatch, FiveGModulesGiveTheNrLegAndTheCarrierCount) {
+    const struct {
+        int port;
+        const char* rat;
+        nlohmann::json rsrp, nrRsrp, carriers;
+    } cases[] = {{10, "LTE+NR", -88, -84, 3}, {11, "NR", -92, nullptr, 2}};
+    for (const auto& c : cases) {
+        const size_t before = ModemReadsSoFar(c.port);
+        const Outcome watch = RunCli("watch --json --count 3 --interval 0.2 COM" + std::to_string(c.port));
+        ASSERT_EQ(watch.status, 0) << watch.err;
+        const std::vector<std::string> lines = Lines(watch.out);
+        ASSERT_EQ(lines.size(), 3u) << watch.out;
+        for (const std::string& text : lines) {
+            const auto line = nlohmann::json::parse(text, nullptr, false);
+            ASSERT_TRUE(line.is_object()) << text;
+            EXPECT_EQ(line["rat"], c.rat) << text;
+            EXPECT_EQ(line["rsrp"], c.rsrp) << text;
+            EXPECT_EQ(line["carrier_count"], c.carriers) << text;
+            EXPECT_EQ(c.nrRsrp.is_null() ? nlohmann::json() : line["nr"]["rsrp"], c.nrRsrp) << text;
+            if (c.nrRsrp.is_null()) {
+                EXPECT_TRUE(line["nr"].is_null()) << text;
+            }
+        }
+        for (const char* set : {"AT+C5GREG=", "AT+CEREG=", "AT+COPS=", "ATE"}) {
+            EXPECT_FALSE(ModemReceived(c.port, before, set)) << set << " reached COM" << c.port;
+        }
+    }
+}
+
 TEST(CliWatch, AModemThatGoesAwayEndsTheWatchWithExitOne) {
     const Outcome watch = RunCli("watch --json COM6");
     EXPECT_EQ(watch.status, 1);

@@ -3,12 +3,15 @@
 // checked on the built tool (cli_watch_test).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <nlohmann/json.hpp>
 
 #include "cli/watch/signal_meter.h"
 #include "cli/watch/lines.h"
 #include "cli/watch/reading.h"
 #include "cli/watch/redraw.h"
+#include "cli/watch/screen.h"
 
 namespace {
 
@@ -141,6 +144,41 @@ TEST(SignalMeter, RadioFiguresPerMetricAndTheTechnologyChange) {
     EXPECT_FALSE(meter.Pci().known);
     EXPECT_EQ(meter.Summary(), "5 readings, min -77 dBm, avg -77.0 dBm, max -77 dBm\n"
                                "RSRP: min -100 dBm, avg -95.2 dBm, max -90.5 dBm");
+}
+
+// EN-DC: the NR leg on a line of its own under the anchor's figures, the carriers kept from
+// the reading that listed them and forgotten with a change of technology; the JSON line
+// carries the leg as `cell` writes it and the active carriers' count.
+TEST(SignalMeter, TheNrLegAndTheCarriersOfEnDc) {
+    SignalMeter meter;
+    SignalReading endc = Radio(RadioTech::LteNr, -88, -58, 3, 102);
+    endc.radio.nr.band = {true, 78};
+    endc.radio.nr.pci = {true, 500};
+    endc.radio.nr.metrics.Get(MetricKind::Rsrp) = Metric{true, -84};
+    endc.radio.nr.metrics.Get(MetricKind::Sinr) = Metric{true, 18.5};
+    endc.radio.carriersKnown = true;
+    endc.radio.carriers.resize(3);
+    endc.radio.carriers[2].state = CarrierState::Inactive;
+    meter.Add(endc);
+    SignalReading next = endc;
+    next.radio.carriersKnown = false;
+    next.radio.carriers.clear();
+    meter.Add(next);
+    const std::vector<std::string> lines = WatchScreenLines(meter, "COM10", 1000, 2000);
+    const auto has = [&](const std::string& text) {
+        return std::find(lines.begin(), lines.end(), text) != lines.end();
+    };
+    EXPECT_TRUE(has("  NR leg       RSRP -84 dBm, RSRQ -, SINR 18.5 dB, n78, PCI 500")) << lines[lines.size() - 4];
+    EXPECT_TRUE(has("  technology   LTE+NR, band 3, PCI 102, 2 carriers")) << lines[lines.size() - 2];
+    const auto json = nlohmann::json::parse(ReadingAsJson(meter.Last(), meter));
+    EXPECT_EQ(json["carrier_count"], 2);
+    EXPECT_EQ(json["nr"]["rsrp"], -84);
+    EXPECT_EQ(json["nr"]["sinr_grade"], "good");
+    meter.Add(Radio(RadioTech::Nr5g, -95, 0, 78, 500));
+    EXPECT_FALSE(meter.CarriersKnown());
+    const std::vector<std::string> standalone = WatchScreenLines(meter, "COM10", 1000, 3000);
+    EXPECT_EQ(standalone[standalone.size() - 2].substr(0, 36), "  technology   NR, band n78, PCI 500");
+    EXPECT_TRUE(nlohmann::json::parse(ReadingAsJson(meter.Last(), meter))["nr"].is_null());
 }
 
 TEST(LiveScreen, LinesAreCutByCharactersNotBytes) {

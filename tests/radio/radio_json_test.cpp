@@ -29,7 +29,8 @@ TEST(RadioJson, ShortFormKeysAndPrecision) {
     Json line;
     line["time"] = "t";
     AddRadioJson(Facts(RadioTech::Lte, ChannelKind::Earfcn), RadioJsonForm::Short, MetricPrecision::AsDecoded, &line);
-    EXPECT_EQ(line.dump(), R"({"time":"t","rat":"LTE","rssi":-57.66,"rsrp":-140,"rsrq":null,"sinr":null,"band":3,"pci":null})");
+    EXPECT_EQ(line.dump(), R"({"time":"t","rat":"LTE","rssi":-57.66,"rsrp":-140,"rsrq":null,"sinr":null,"band":3,"pci":null,)"
+              R"("nr":null,"carrier_count":null})");
     Json tenths;
     AddRadioJson(Facts(RadioTech::Lte, ChannelKind::Earfcn), RadioJsonForm::Short, MetricPrecision::Tenths, &tenths);
     EXPECT_EQ(tenths["rssi"], -57.7);
@@ -115,14 +116,28 @@ TEST(RadioJson, TheShortFormReadBackKeepsOnlyWhatIsBelieved) {
     } cases[] = {
         {R"({"rat":"LTE+NR","rssi":-57.7,"rsrp":-95,"rsrq":-9.5,"sinr":12,"band":3,"pci":102})",
          "tech=LTE+NR band=3 pci=102 rssi=-57.7 rsrp=-95 rsrq=-9.5 sinr=12"},
-        {R"({"rat":"5G","rsrp":"-95","rsrq":-90,"band":300,"pci":-1,"sinr":null})", ""},
+        {R"({"rat":"5G","rsrp":"-95","rsrq":-90,"band":1025,"pci":-1,"sinr":null})", ""},
         {R"({"rat":7,"band":3.5,"pci":18446744073709551615})", ""},
+        // The reading form's NR leg and carriers; a leg off EN-DC and carriers of no known
+        // role or technology are not kept, nor a bandwidth of no table.
+        {R"({"rat":"LTE+NR","rsrp":-88,"band":3,"pci":102,"nr":{"band":78,"channel":627264,"pci":500,)"
+         R"("bandwidth_mhz":100,"rsrp":-84,"rsrq":25,"sinr":18.5},"carrier_count":2,"carriers":[{"role":"pcc",)"
+         R"("rat":"LTE","band":3,"channel":1300,"bandwidth_mhz":1.4,"pci":102,"state":"active","rsrp":-88},)"
+         R"({"role":"scc","rat":"NR","band":78,"bandwidth_mhz":0.5,"state":"inactive","sinr":"x"},)"
+         R"({"role":"xcc","rat":"NR"},{"role":"scc","rat":"GSM"},7]})",
+         "tech=LTE+NR band=3 pci=102 rsrp=-88 nr[band=78 ch=627264 pci=500 bw=100 rsrp=-84 sinr=18.5] "
+         "cc[(pcc LTE band=3 ch=1300 bw=1.4 pci=102 active rsrp=-88)(scc NR band=78 inactive)]"},
+        {R"({"rat":"LTE","nr":{"band":78},"carriers":{}})", "tech=LTE"},
         {R"([1,2])", ""},
         {R"({})", ""},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(FactsSummary(RadioFactsFromJson(Json::parse(c.line))), c.facts) << c.line;
     }
+    // A child's line is read with a bound on its carriers.
+    Json many = Json::parse(R"({"rat":"LTE","carriers":[]})");
+    for (int i = 0; i < 40; ++i) many["carriers"].push_back(Json::parse(R"({"role":"scc","rat":"LTE"})"));
+    EXPECT_EQ(RadioFactsFromJson(many).carriers.size(), kMaxCarriersRead);
 }
 
 }  // namespace
