@@ -106,8 +106,8 @@ void DeclareWatchOptions(CommandLine* line, std::function<int(const WatchOptions
         return std::string();
     });
     watch.Flag("--json", &options->json,
-               "one JSON object per reading: time, csq, dbm, text, mode, rat,\nrssi, rsrp, rsrq, sinr, band, pci (null "
-               "where unknown)");
+               "one JSON object per reading: time, csq, dbm, text, mode, rat,\nrssi, rsrp, rsrq, sinr, band, pci, nr "
+               "(the EN-DC NR leg),\ncarrier_count (null where unknown)");
     watch.Flag("--all", &options->all,
                "watch every modem at once, one line each (Linux; --interval\nin whole seconds, default 5)");
     watch.WholeNumber("--rescan", "SECONDS", "seconds", 1, 86400, &options->rescanSeconds,

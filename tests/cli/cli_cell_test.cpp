@@ -190,6 +190,26 @@ TEST(CliCell, FiveGModulesGiveTheNrLegAndTheCarriers) {
     EXPECT_EQ(standalone["carriers"][1]["bandwidth_mhz"], 15);
     EXPECT_EQ(nlohmann::json::parse(RunCli("cell --json COM20").out, nullptr, false)["carriers"], nullptr);
 
+    // The reading process (the exporter's and watch --all's): the registration of the first
+    // read that says registered, both legs, every carrier.
+    const std::string ports = std::string(std::getenv("VESMARIN_PORTS")) + "/com";
+    const auto child = [&](int port) {
+        return nlohmann::json::parse(RunCli("read-modem signal " + ports + std::to_string(port)).out, nullptr, false);
+    };
+    const auto saLine = child(18);
+    ASSERT_TRUE(saLine.is_object());
+    EXPECT_EQ(saLine["registration"], 1);
+    EXPECT_EQ(saLine["rat"], "NR");
+    EXPECT_EQ(saLine["rsrp"], -92);
+    EXPECT_EQ(saLine["carrier_count"], 2);
+    const auto endcLine = child(19);
+    ASSERT_TRUE(endcLine.is_object());
+    EXPECT_EQ(endcLine["registration"], 1);
+    EXPECT_EQ(endcLine["nr"]["rsrp"], -84);
+    ASSERT_EQ(endcLine["carriers"].size(), 3u);
+    EXPECT_EQ(endcLine["carriers"][1]["band"], 20);
+    EXPECT_EQ(child(20)["registration"], 1);
+
     for (int port : {18, 20}) {
         const std::string sent = Commands(port);
         EXPECT_NE(sent.find("AT+C5GREG?;AT+C5GREG=2;AT+C5GREG?;AT+C5GREG=0;"), std::string::npos) << sent;

@@ -189,20 +189,20 @@ TEST_F(CliServe, ReadsAnLteModulesRadioWithoutSettingAnythingOrProbingAgain) {
         return count;
     };
     const std::string identity = "identity=\"device:" + Pty(10) + "\"";
-    EXPECT_TRUE(WaitFor([&] { return Has("vesmarin_rsrp_dbm{" + identity + "} -85"); }, 150)) << Metrics();
+    EXPECT_TRUE(WaitFor([&] { return Has("vesmarin_rsrp_dbm{" + identity + ",rat=\"LTE\"} -85"); }, 150)) << Metrics();
     const long first = Rounds();
     EXPECT_TRUE(WaitFor([&] { return Rounds() >= first + 3; }, 150)) << Metrics();
 
     const std::string metrics = Metrics();
-    EXPECT_NE(metrics.find("vesmarin_rsrq_db{" + identity + "} -11\n"), std::string::npos) << metrics;
-    EXPECT_NE(metrics.find("vesmarin_sinr_db{" + identity + "} 12\n"), std::string::npos) << metrics;
-    EXPECT_NE(metrics.find("vesmarin_serving_cell_info{" + identity + ",band=\"3\",pci=\"301\"} 1\n"),
+    EXPECT_NE(metrics.find("vesmarin_rsrq_db{" + identity + ",rat=\"LTE\"} -11\n"), std::string::npos) << metrics;
+    EXPECT_NE(metrics.find("vesmarin_sinr_db{" + identity + ",rat=\"LTE\"} 12\n"), std::string::npos) << metrics;
+    EXPECT_NE(metrics.find("vesmarin_serving_cell_info{" + identity + ",rat=\"LTE\",band=\"3\",pci=\"301\"} 1\n"),
               std::string::npos) << metrics;
     const size_t info = metrics.find("vesmarin_modem_info{" + identity);
     ASSERT_NE(info, std::string::npos) << metrics;
     EXPECT_NE(metrics.substr(info, metrics.find('\n', info) - info).find(",technology=\"LTE\""), std::string::npos);
     // A 3G stick has no RSRP series.
-    EXPECT_EQ(metrics.find("vesmarin_rsrp_dbm{identity=\"imei:354444444444444\"}"), std::string::npos);
+    EXPECT_EQ(metrics.find("vesmarin_rsrp_dbm{identity=\"imei:354444444444444\""), std::string::npos);
 
     std::vector<std::string> after;
     ASSERT_TRUE(ReceivedByModem(10, &after));

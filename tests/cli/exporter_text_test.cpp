@@ -88,7 +88,7 @@ vesmarin_up{identity="imei:354444444444444"} 1
 vesmarin_up{identity="device:/dev/pts/7"} 0
 # HELP vesmarin_modem_info The modem's facts from its last information run, as labels; always 1.
 # TYPE vesmarin_modem_info gauge
-vesmarin_modem_info{identity="imei:354444444444444",imei="354444444444444",model="ZW-700",firmware="11.608",usb_path="1-1.2",by_id="/dev/serial/by-id/usb-Zentrawave-if02",port="/dev/ttyUSB2",technology="LTE",operator="Зентра Mobile"} 1
+vesmarin_modem_info{identity="imei:354444444444444",imei="354444444444444",model="ZW-700",firmware="11.608",usb_path="1-1.2",by_id="/dev/serial/by-id/usb-Zentrawave-if02",port="/dev/ttyUSB2",technology="LTE+NR",operator="Зентра Mobile"} 1
 vesmarin_modem_info{identity="device:/dev/pts/7",imei="",model="ZW \"9000\"\\x0a",firmware="",usb_path="",by_id="",port="",technology="",operator=""} 1
 # HELP vesmarin_signal_rssi_dbm Received signal strength (+CSQ), in dBm.
 # TYPE vesmarin_signal_rssi_dbm gauge
@@ -96,22 +96,35 @@ vesmarin_signal_rssi_dbm{identity="imei:354444444444444"} -63
 # HELP vesmarin_signal_csq The 3G signal level as +CSQ gives it (0-31, 99 unknown).
 # TYPE vesmarin_signal_csq gauge
 vesmarin_signal_csq{identity="imei:354444444444444"} 25
-# HELP vesmarin_rssi_dbm Received signal strength of the serving cell as the radio family reports it, in dBm.
+# HELP vesmarin_rssi_dbm Received signal strength of the serving cell as the radio family reports it, in dBm; rat LTE or NR.
 # TYPE vesmarin_rssi_dbm gauge
-vesmarin_rssi_dbm{identity="imei:354444444444444"} -60
-# HELP vesmarin_rsrp_dbm Reference signal received power (LTE), in dBm.
+vesmarin_rssi_dbm{identity="imei:354444444444444",rat="LTE"} -60
+# HELP vesmarin_rsrp_dbm Reference signal received power, in dBm; rat LTE or NR (both on EN-DC).
 # TYPE vesmarin_rsrp_dbm gauge
-vesmarin_rsrp_dbm{identity="imei:354444444444444"} -85.5
-# HELP vesmarin_rsrq_db Reference signal received quality (LTE), in dB.
+vesmarin_rsrp_dbm{identity="imei:354444444444444",rat="LTE"} -85.5
+vesmarin_rsrp_dbm{identity="imei:354444444444444",rat="NR"} -84
+# HELP vesmarin_rsrq_db Reference signal received quality, in dB; rat LTE or NR (both on EN-DC).
 # TYPE vesmarin_rsrq_db gauge
-vesmarin_rsrq_db{identity="imei:354444444444444"} -11
-# HELP vesmarin_sinr_db Signal to interference plus noise ratio (LTE), in dB.
+vesmarin_rsrq_db{identity="imei:354444444444444",rat="LTE"} -11
+# HELP vesmarin_sinr_db Signal to interference plus noise ratio, in dB; rat LTE or NR (both on EN-DC).
 # TYPE vesmarin_sinr_db gauge
-vesmarin_sinr_db{identity="imei:354444444444444"} 12.4
-# HELP vesmarin_serving_cell_info The serving cell's band and physical cell id (PCI), as labels; always 1.
+vesmarin_sinr_db{identity="imei:354444444444444",rat="LTE"} 12.4
+vesmarin_sinr_db{identity="imei:354444444444444",rat="NR"} 18.5
+# HELP vesmarin_serving_cell_info The serving cell's band and physical cell id (PCI), as labels, per rat (the NR leg too on EN-DC); always 1.
 # TYPE vesmarin_serving_cell_info gauge
-vesmarin_serving_cell_info{identity="imei:354444444444444",band="3",pci=""} 1
-# HELP vesmarin_registration_state Network registration (+CREG <stat>, 3GPP TS 27.007: 1 home, 5 roaming, 0/2/3/4 not registered).
+vesmarin_serving_cell_info{identity="imei:354444444444444",rat="LTE",band="3",pci=""} 1
+vesmarin_serving_cell_info{identity="imei:354444444444444",rat="NR",band="78",pci="500"} 1
+# HELP vesmarin_carrier_info Each component carrier the modem reports: role (pcc/scc), rat, band, channel, pci, bandwidth_mhz; always 1.
+# TYPE vesmarin_carrier_info gauge
+vesmarin_carrier_info{identity="imei:354444444444444",role="pcc",rat="LTE",band="3",channel="1300",pci="102",bandwidth_mhz="1.4"} 1
+vesmarin_carrier_info{identity="imei:354444444444444",role="scc",rat="NR",band="78",channel="627264",pci="",bandwidth_mhz="100"} 1
+# HELP vesmarin_carrier_rsrp_dbm A component carrier's reference signal received power, in dBm.
+# TYPE vesmarin_carrier_rsrp_dbm gauge
+vesmarin_carrier_rsrp_dbm{identity="imei:354444444444444",role="pcc",rat="LTE",band="3",channel="1300",pci="102"} -85.5
+# HELP vesmarin_carrier_sinr_db A component carrier's signal to interference plus noise ratio, in dB.
+# TYPE vesmarin_carrier_sinr_db gauge
+vesmarin_carrier_sinr_db{identity="imei:354444444444444",role="pcc",rat="LTE",band="3",channel="1300",pci="102"} 12.4
+# HELP vesmarin_registration_state Network registration, the <stat> of the first of +C5GREG, +CEREG, +CGREG, +CREG that says registered (3GPP TS 27.007: 1 home, 5 roaming, 0/2/3/4 not registered).
 # TYPE vesmarin_registration_state gauge
 vesmarin_registration_state{identity="imei:354444444444444"} 5
 # HELP vesmarin_sim_state The SIM's state as +CPIN? gives it, as a label; always 1.
@@ -158,8 +171,8 @@ vesmarin_rounds_total 42
 vesmarin_build_info{version="1.2.3"} 1
 )";
 
-// The whole exposition of a fleet: a modem with every fact, one with a hostile model that is
-// down, a stick in storage mode. Byte for byte, and promtool (where installed) accepts it.
+// The whole exposition of a fleet: a modem with every fact (on EN-DC, both legs and two
+// component carriers), one with a hostile model that is down, a stick in storage mode. Byte for byte, and promtool (where installed) accepts it.
 TEST(MetricsText, WholeExposition) {
     ExporterSnapshot snapshot;
     snapshot.now = ExporterClock::time_point(std::chrono::seconds(1000));
@@ -182,6 +195,27 @@ TEST(MetricsText, WholeExposition) {
     full.radio.Get(MetricKind::Rsrq) = {true, -11, OpenEnd::None, "+QENG"};
     full.radio.Get(MetricKind::Sinr) = {true, 12.4, OpenEnd::None, "+QENG"};
     full.radio.band = {true, 3, "+QENG"};
+    full.radio.tech = RadioTech::LteNr;
+    full.radio.nr.band = {true, 78};
+    full.radio.nr.pci = {true, 500};
+    full.radio.nr.metrics.Get(MetricKind::Rsrp) = {true, -84};
+    full.radio.nr.metrics.Get(MetricKind::Sinr) = {true, 18.5};
+    full.radio.carriersKnown = true;
+    Carrier primary;
+    primary.primary = true;
+    primary.tech = RadioTech::Lte;
+    primary.band = {true, 3};
+    primary.channel = {true, 1300};
+    primary.pci = {true, 102};
+    primary.bandwidthKhz = {true, 1400};
+    primary.metrics.Get(MetricKind::Rsrp) = {true, -85.5};
+    primary.metrics.Get(MetricKind::Sinr) = {true, 12.4};
+    Carrier secondary;
+    secondary.tech = RadioTech::Nr5g;
+    secondary.band = {true, 78};
+    secondary.channel = {true, 627264};
+    secondary.bandwidthKhz = {true, 100000};
+    full.radio.carriers = {primary, secondary};
     full.infoAt = snapshot.now - std::chrono::milliseconds(61500);
     full.lastGood = snapshot.now - std::chrono::milliseconds(250);
     full.readingsFailed = 2;
@@ -191,6 +225,8 @@ TEST(MetricsText, WholeExposition) {
     down.model = "ZW \"9000\"\n";
     down.csq = 10;                 // an old reading: not shown while down
     down.radio.pci = {true, 301, "+QENG"};
+    down.radio.carriersKnown = true;   // as is its list of carriers
+    down.radio.carriers = {Carrier{}};
     down.infoAt = snapshot.now;
     snapshot.modems = {full, down};
     UsbDevice storage;
