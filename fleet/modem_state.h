@@ -6,10 +6,12 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "fleet/signal_history.h"
 #include "host/modem_identity.h"
 #include "host/usb_modem_devices.h"
 #include "radio/radio_facts.h"
@@ -38,6 +40,7 @@ struct ExportedModem {
     ExporterClock::time_point lastSeen{};                 // found or answered
     uint64_t readingsFailed = 0;
     uint64_t portsBusy = 0;
+    std::shared_ptr<const SignalHistory> history;   // the answered readings; null before the first
 };
 
 struct ExporterSnapshot {

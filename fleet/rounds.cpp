@@ -1,5 +1,6 @@
 #include "fleet/rounds.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <system_error>
 
@@ -9,6 +10,23 @@
 #include "info/info_table.h"
 
 namespace {
+
+// The main figures of a reading just settled, at the wall clock's time (the history is shown
+// with the times a person reads).
+SignalPoint HistoryPoint(const ExportedModem& modem) {
+    SignalPoint point;
+    point.unixMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                       std::chrono::system_clock::now().time_since_epoch()).count();
+    if (modem.rssiDbm) point.csqRssiDbm = static_cast<float>(*modem.rssiDbm);
+    const auto figure = [&](MetricKind kind, float* into) {
+        if (modem.radio.Get(kind).known) *into = static_cast<float>(modem.radio.Get(kind).value);
+    };
+    figure(MetricKind::Rssi, &point.rssi);
+    figure(MetricKind::Rsrp, &point.rsrp);
+    figure(MetricKind::Rsrq, &point.rsrq);
+    figure(MetricKind::Sinr, &point.sinr);
+    return point;
+}
 
 // A row's value for the labels, "" when the modem gave none: the row itself keeps the
 // ERROR it shows in the window and in `info`.
@@ -329,6 +347,7 @@ void ExporterRounds::SettleSignal(Device* device, const ChildRun& run, Clock::ti
     if (!reading.radioFamily.IsUntried()) modem.radioFamily = reading.radioFamily;
     modem.lastGood = now;
     modem.lastSeen = now;
+    modem.history = WithPoint(modem.history, HistoryPoint(modem));
 }
 
 // Each named device's series, worked out afresh whenever what was found or named changes:

@@ -2,7 +2,8 @@
 # Installs what a fresh Debian 12 machine lacks for building and testing Vesmarin:
 # the native toolchain, libedit, CLI11 (the command line's option grammar) and the test
 # libraries, the 32-bit MinGW-w64 cross compiler, 32-bit Wine, a headless X server, and the
-# packaging tools of `make dist`. Does nothing when everything is already there. On a machine
+# packaging tools of `make dist`, and a headless browser for the exporter's status page (its
+# test and the demo's screenshot). Does nothing when everything is already there. On a machine
 # that refuses 32-bit code it adds what the emulated i386 PC of the 32-bit tests needs
 # (scripts/win32-guest.sh).
 #   install-deps.sh                 everything
@@ -28,7 +29,7 @@ done
 if [ $build_only -eq 0 ]; then
   for p in python3-pefile g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 \
            xvfb xauth xdotool xclip x11-utils imagemagick fonts-liberation fonts-wine procps \
-           zip unzip dpkg-dev lintian prometheus curl; do
+           zip unzip dpkg-dev lintian prometheus curl chromium-headless-shell; do
     have_pkg "$p" || need+=("$p")
   done
   have_pkg wine32:i386 || need+=("wine32:i386")

@@ -13,7 +13,7 @@
 #include "cli/console/exit_codes.h"
 #include "cli/commands/many_options.h"
 #include "cli/commands/serve_options.h"
-#include "exporter/metrics_text.h"
+#include "exporter/exporter_routes.h"
 #include "exporter/descriptor_budget_posix.h"
 #include "exporter/http_server_linux.h"
 
@@ -22,36 +22,17 @@ namespace {
 constexpr CommandHelp kServeHelp = {
     "a Prometheus exporter for every modem (Linux only)",
     "A Prometheus exporter (Linux only; not in the Windows build): /metrics in the text\n"
-    "format, a short page at /. Scrapes are answered from the last readings, never by\n"
-    "talking to a modem. Every modem is found as info --all finds it and read in a process of\n"
-    "its own; nothing is ever set on a modem, and between readings the ports are free for\n"
-    "other programs. A port another program holds is skipped for that round and counted.\n",
+    "format, the same facts as JSON at /api/v1/modems, and a live status page at /. All\n"
+    "are answered from the last readings, never by talking to a modem. Every modem is found\n"
+    "as info --all finds it and read in a process of its own; nothing is ever set on a\n"
+    "modem, and between readings the ports are free for other programs. A port another\n"
+    "program holds is skipped for that round and counted.\n",
     "No TLS, no authentication: bind beyond localhost only behind a reverse proxy or an SSH\n"
     "tunnel. A modem gone for --forget-after seconds stops having series; until then its\n"
     "vesmarin_up is 0. --timeout is one modem's information run's deadline.\n"
     "SIGTERM and SIGINT end it with every lock released. Exit status: 0 ended by a signal,\n"
     "2 bad arguments or the address cannot be bound.\n",
 };
-
-HttpResponse Route(ExporterRounds& rounds, const std::string& method, const std::string& path) {
-    HttpResponse response;
-    response.contentType = "text/plain; charset=utf-8";
-    if (path != "/" && path != "/metrics") {
-        response.status = 404;
-        response.body = "not found\n";
-    } else if (method != "GET" && method != "HEAD") {
-        response.status = 405;
-        response.headers.emplace_back("Allow", "GET, HEAD");
-        response.body = "only GET and HEAD\n";
-    } else if (path == "/metrics") {
-        response.contentType = "text/plain; version=0.0.4; charset=utf-8";
-        response.body = MetricsText(rounds.Snapshot());
-    } else {
-        response.contentType = "text/html; charset=utf-8";
-        response.body = StatusPage(rounds.Snapshot());
-    }
-    return response;
-}
 
 int RunServe(ServeOptions options) {
     options.settings.version = VESMARIN_VERSION;
@@ -70,8 +51,11 @@ int RunServe(ServeOptions options) {
     ExporterRounds* readings = nullptr;
     HttpLimits limits;
     limits.connections = ConnectionCap(descriptors, 0);
-    HttpServer server([&readings](const std::string& method, const std::string& path) {
-        return Route(*readings, method, path);
+    ExporterSite site;
+    site.snapshot = [&readings] { return readings->Snapshot(); };
+    site.intervalSeconds = options.settings.intervalSeconds;
+    HttpServer server([&site](const std::string& method, const std::string& path) {
+        return ExporterAnswer(site, method, path);
     }, limits);
     // The connections' share of the descriptors shrinks as modems are found.
     options.settings.afterRound = [&readings, &server, descriptors] {
