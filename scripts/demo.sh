@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Shows the modem link and the information run against two simulated modems: first with the
-# native tool, then with the Windows build under Wine, and last the window program on a
-# virtual display, whose screenshots land in build/demo. Leaves no process or link behind.
+# native tool (the exporter's status page drawn by a headless browser), then with the Windows
+# build under Wine, and last the window program on a virtual display; the screenshots land in
+# build/demo. Leaves no process or link behind.
 #   demo.sh WINARCH     (win32 or win64: the Windows build that can run on this machine)
 # The simulator runs each part against the modems (modemsim -- COMMAND).
 set -u
@@ -55,7 +56,41 @@ native_part() {   # native_part PORTS_DIR
   heading "Native: a 5G module on EN-DC: the LTE anchor, the NR leg and the component carriers"
   show "vesmarin-cli cell COM10"
   "$cli" cell COM10
+
+  status_page "$1"
   return 0
+}
+
+# The exporter over the same modems: a few rounds of readings, one modem of its JSON API, and
+# its status page as a browser draws it (build/demo/status-page.png).
+status_page() {   # status_page PORTS_DIR
+  local out=$1/.. url= serve shot=$root/build/demo/status-page.png
+  heading "Native: the exporter, its JSON API and its live status page (about 20 s of readings)"
+  show "vesmarin-cli serve --listen 127.0.0.1:0 --interval 1"
+  "$cli" serve --listen 127.0.0.1:0 --interval 1 > "$out/serve.out" 2> "$out/serve.err" &
+  serve=$!
+  for _ in $(seq 100); do
+    url=$(grep -o 'http://127\.0\.0\.1:[0-9]*/' "$out/serve.out") && break
+    sleep 0.1
+  done
+  [ -n "$url" ] || { echo "demo: serve printed no address" >&2; kill -TERM $serve; wait $serve; return 1; }
+  sleep 20   # a sparkline needs readings
+  show "curl ${url}api/v1/modems   (the LTE stick; its history cut to two readings)"
+  curl -s "${url}api/v1/modems" | python3 -c '
+import json, sys
+modem = next(m for m in json.load(sys.stdin) if m["technology"] == "LTE")
+modem["history"] = modem["history"][-2:]
+print(json.dumps(modem, indent=1, ensure_ascii=False))'
+  if command -v chromium-headless-shell >/dev/null; then
+    mkdir -p "$(dirname "$shot")"
+    # --no-sandbox: as root, as CI runs, the browser's sandbox cannot start.
+    chromium-headless-shell --headless --no-sandbox --disable-gpu --hide-scrollbars --window-size=1280,960 \
+      --screenshot="$shot" "$url" > /dev/null 2>&1 && echo "screenshot: $shot"
+  else
+    echo "(no chromium-headless-shell for the page's screenshot: scripts/install-deps.sh installs it)"
+  fi
+  kill -TERM $serve
+  wait $serve
 }
 
 wine_part() {

@@ -1,15 +1,22 @@
-// Label values from modem texts, the exporter's listen address, and its text exposition.
+// Label values from modem texts, the exporter's listen address, its text exposition, and its
+// JSON API and status page of one snapshot: hostile texts, a modem that stopped answering,
+// the bounded history.
 #include <gtest/gtest.h>
 
 #include "cli/grammar/command_line.h"
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <nlohmann/json.hpp>
+#include <regex>
 #include <unistd.h>
 
 #include "exporter/label_value.h"
 #include "cli/commands/serve_options.h"
 #include "exporter/metrics_text.h"
+#include "exporter/modems_json.h"
+#include "exporter/status_page.h"
 
 namespace {
 
@@ -255,3 +262,131 @@ TEST(MetricsText, WholeExposition) {
 }
 
 }  // namespace
+
+namespace {
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+// An LTE stick read twice, a 3G stick with +CSQ alone whose model is markup and no UTF-8, and
+// an LTE stick that answered once and then stopped.
+ExporterSnapshot ThreeModems() {
+    ExporterSnapshot snapshot;
+    snapshot.now = ExporterClock::now();
+    ExportedModem lte;
+    lte.identity = IdentifyModem("861976000000001", "1-1.2", "", 0, "/dev/ttyUSB2");
+    lte.model = "ZW-L40";
+    lte.port = "/dev/ttyUSB2";
+    lte.up = true;
+    lte.radio.tech = RadioTech::Lte;
+    lte.radio.band = {true, 3, nullptr};
+    lte.radio.pci = {true, 301, nullptr};
+    lte.radio.Get(MetricKind::Rsrp) = {true, -95.5, OpenEnd::None, nullptr};
+    lte.radio.Get(MetricKind::Rsrq) = {true, -11, OpenEnd::None, nullptr};
+    lte.lastGood = snapshot.now - std::chrono::seconds(3);
+    SignalPoint point;
+    point.unixMs = 1765223648123;
+    point.rsrp = -95.5f;
+    point.sinr = 12.2f;   // no float's digits beyond tenths in the JSON
+    lte.history = WithPoint(WithPoint(nullptr, point), point);
+    ExportedModem csq = lte;
+    csq.identity = IdentifyModem("861976000000002", "1-1.3", "", 0, "/dev/ttyUSB5");
+    csq.model = "<script>alert(1)</script>\xff\x1b";
+    csq.radio = RadioFacts{};
+    csq.rssiDbm = -77;
+    csq.csq = 18;
+    ExportedModem down = lte;
+    down.identity = IdentifyModem("861976000000003", "1-1.4", "", 0, "/dev/ttyUSB8");
+    down.up = false;
+    down.lastGood = snapshot.now - std::chrono::seconds(125);
+    snapshot.modems = {lte, csq, down};
+    return snapshot;
+}
+
+}  // namespace
+
+TEST(ModemsJson, TheSameFactsAsTheMetricsWithNullForUnknown) {
+    const auto modems = nlohmann::json::parse(ModemsJson(ThreeModems()));   // throws on bad UTF-8
+    ASSERT_EQ(modems.size(), 3u);
+    const auto& lte = modems[0];
+    EXPECT_EQ(lte["identity"]["id"], "imei:861976000000001");
+    EXPECT_EQ(lte["identity"]["usb_path"], "1-1.2");
+    EXPECT_EQ(lte["radio"]["band"], 3);
+    EXPECT_EQ(lte["radio"]["pci"], 301);
+    EXPECT_EQ(lte["radio"]["rsrp"], -95.5);
+    EXPECT_EQ(lte["radio"]["rsrp_grade"], "fair");
+    EXPECT_TRUE(lte["radio"].contains("rsrp_open_end"));
+    EXPECT_EQ(lte["signal"]["figure"], "rsrp");
+    EXPECT_EQ(lte["signal"]["grade_word"], u8"Удовлетворительно");
+    EXPECT_EQ(lte["last_good_reading_age_seconds"], 3);
+    EXPECT_TRUE(lte["sim"].is_null());
+    ASSERT_EQ(lte["history"].size(), 2u);
+    EXPECT_EQ(lte["history"][0]["time"], 1765223648.123);
+    EXPECT_EQ(lte["history"][0]["sinr"], 12.2);
+    EXPECT_TRUE(lte["history"][0]["rssi"].is_null());
+
+    const auto& csq = modems[1];
+    EXPECT_EQ(csq["model"], "<script>alert(1)</script>\\xff\\x1b");   // as the labels show it
+    EXPECT_EQ(csq["signal"]["figure"], "csq_rssi_dbm");
+    EXPECT_EQ(csq["signal"]["value"], -77);
+    EXPECT_EQ(csq["csq"], 18);
+    EXPECT_TRUE(csq["radio"]["rsrp"].is_null());
+
+    // What a reading said goes with the answer, as in /metrics; the history stays.
+    const auto& down = modems[2];
+    EXPECT_EQ(down["up"], false);
+    EXPECT_TRUE(down["radio"].is_null());
+    EXPECT_TRUE(down["signal"].is_null());
+    EXPECT_EQ(down["last_good_reading_age_seconds"], 125);
+    EXPECT_EQ(down["history"].size(), 2u);
+}
+
+TEST(SignalHistory, KeepsTheLastReadingsAndLeavesSnapshotsAlone) {
+    std::shared_ptr<const SignalHistory> history;
+    SignalPoint point;
+    for (int i = 1; i <= static_cast<int>(kSignalHistoryReadings) + 60; ++i) {
+        point.unixMs = i;
+        history = WithPoint(history, point);
+        if (i == 100) {
+            const auto held = history;   // as a snapshot holds it
+            history = WithPoint(history, point);
+            EXPECT_EQ(held->size(), 100u);
+            history = held;
+        }
+    }
+    ASSERT_EQ(history->size(), kSignalHistoryReadings);
+    EXPECT_EQ(history->front().unixMs, 61);
+    EXPECT_EQ(history->back().unixMs, 300);
+    EXPECT_LE(sizeof(SignalPoint), 32u);   // 30 modems keep at most 225 KiB
+}
+
+TEST(StatusPage, EveryModemACardWithItsFiguresAndNothingInline) {
+    const std::string page = StatusPageHtml(ThreeModems(), 15);
+    const std::string cards = page.substr(0, page.find("<template"));
+    EXPECT_EQ(Count(cards, "<article class=\"card"), 3u);
+    EXPECT_EQ(Count(cards, "<svg"), 3u);
+    EXPECT_EQ(Count(cards, "<meter"), 3u);
+    EXPECT_NE(cards.find(">imei:861976000000001<"), std::string::npos);
+    EXPECT_NE(cards.find("<b data-f=\"value\">-95.5 dBm</b> <span data-f=\"grade\" class=\"grade fair\">"),
+              std::string::npos) << cards;
+    EXPECT_NE(cards.find(">RSRQ <span data-f=\"rsrq\">-11 dB<"), std::string::npos);
+    EXPECT_NE(cards.find("<dd data-f=\"band\">3</dd>"), std::string::npos);
+    EXPECT_NE(cards.find("&lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos);
+    EXPECT_NE(cards.find("<article class=\"card down\""), std::string::npos);
+    EXPECT_NE(cards.find(">not answering<"), std::string::npos);
+    EXPECT_NE(cards.find("no answer; last one 2 min ago"), std::string::npos);
+    EXPECT_NE(cards.find("read 3 s ago"), std::string::npos);
+    // Under default-src 'self': no inline script or style, nothing from elsewhere.
+    EXPECT_EQ(Count(page, "<script"), 1u);
+    EXPECT_NE(page.find("<script src=\"/status.js\" defer></script>"), std::string::npos);
+    EXPECT_EQ(page.find("style="), std::string::npos);
+    EXPECT_EQ(page.find("<style"), std::string::npos);
+    EXPECT_EQ(page.find("//"), std::string::npos);
+    EXPECT_FALSE(std::regex_search(page, std::regex(" on[a-z]+=")));   // no event handler attribute
+    EXPECT_NE(page.find("data-interval=\"15\""), std::string::npos);
+    // Small: the page's own files stay a few kilobytes.
+    EXPECT_LT(std::strlen(kStatusPageCss) + std::strlen(kStatusPageScript), 8192u);
+}

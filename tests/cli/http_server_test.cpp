@@ -1,6 +1,7 @@
 // The exporter's HTTP server with small limits: the oldest waiting connection shed for a
 // newcomer, a request that trickles past its total deadline ended, pipelined requests and
-// HEAD on one connection, and the connection cap that leaves the readings their descriptors.
+// HEAD on one connection, the connection cap that leaves the readings their descriptors, and
+// what the exporter answers at each path.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -11,6 +12,7 @@
 #include <thread>
 
 #include "exporter/descriptor_budget_posix.h"
+#include "exporter/exporter_routes.h"
 #include "exporter/http_server_linux.h"
 #include "tests/support/http_client_posix.h"
 
@@ -134,3 +136,46 @@ TEST(DescriptorBudget, LeavesTheReadingsTheirDescriptors) {
 }
 
 }  // namespace
+
+// Each path's answer: its type, and the page's guard (a policy that forbids anything from
+// elsewhere or inline, no sniffing, no caching of the live answers).
+TEST(ExporterAnswer, EveryPathWithItsTypeAndGuard) {
+    ExporterSite site;
+    site.snapshot = [] { return ExporterSnapshot{}; };
+    struct Case {
+        const char* method;
+        const char* path;
+        int status;
+        const char* type;    // its start
+        const char* cache;   // nullptr: no guard headers
+    } const cases[] = {
+        {"GET", "/", 200, "text/html", "no-store"},
+        {"HEAD", "/", 200, "text/html", "no-store"},
+        {"GET", "/api/v1/modems", 200, "application/json", "no-store"},
+        {"GET", "/status.css", 200, "text/css", "no-cache"},
+        {"GET", "/status.js", 200, "text/javascript", "no-cache"},
+        {"GET", "/metrics", 200, "text/plain; version=0.0.4", nullptr},
+        {"POST", "/api/v1/modems", 405, "text/plain", nullptr},
+        {"GET", "/api/v1/modems/", 404, "text/plain", nullptr},
+        {"GET", "/status.JS", 404, "text/plain", nullptr},
+        {"GET", "/api/v1", 404, "text/plain", nullptr},
+    };
+    for (const auto& c : cases) {
+        const HttpResponse answer = ExporterAnswer(site, c.method, c.path);
+        EXPECT_EQ(answer.status, c.status) << c.path;
+        EXPECT_EQ(answer.contentType.rfind(c.type, 0), 0u) << c.path << " " << answer.contentType;
+        const auto header = [&](const std::string& name) {
+            for (const auto& pair : answer.headers) {
+                if (pair.first == name) return pair.second;
+            }
+            return std::string();
+        };
+        if (c.cache == nullptr) {
+            EXPECT_EQ(header("Content-Security-Policy"), "") << c.path;
+            continue;
+        }
+        EXPECT_EQ(header("Content-Security-Policy").rfind("default-src 'self';", 0), 0u) << c.path;
+        EXPECT_EQ(header("X-Content-Type-Options"), "nosniff") << c.path;
+        EXPECT_EQ(header("Cache-Control"), c.cache) << c.path;
+    }
+}
