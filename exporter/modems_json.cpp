@@ -51,17 +51,17 @@ Json History(const ExportedModem& modem) {
 }
 
 // The card's main figure: which one, its value, grade (key and the program's word) and the
-// span of its bar and sparkline.
+// span of its bar and sparkline; its value and grade null when the last reading lacks it.
 Json Signal(const ExportedModem& modem) {
     const MainFigure figure = MainFigureOf(modem);
-    if (!figure.known) return Json(nullptr);
+    if (!figure.chosen) return Json(nullptr);
     const MetricInfo& info = InfoOf(figure.kind);
     const char* word = GradeWord(figure.grade);
     Json signal;
     signal["figure"] = figure.key;
     signal["label"] = info.label;
     signal["unit"] = info.unit;
-    signal["value"] = Number(figure.value);
+    signal["value"] = figure.known ? Number(figure.value) : Json(nullptr);
     signal["grade"] = GradeEnum(figure.grade) != nullptr ? Json(GradeEnum(figure.grade)) : Json(nullptr);
     signal["grade_word"] = word != nullptr ? Json(Cp1251ToUtf8(word)) : Json(nullptr);
     signal["bar_low"] = Number(info.span.low);

@@ -298,6 +298,9 @@ ExporterSnapshot ThreeModems() {
     csq.radio = RadioFacts{};
     csq.rssiDbm = -77;
     csq.csq = 18;
+    SignalPoint level;
+    level.csqRssiDbm = -77;
+    csq.history = WithPoint(nullptr, level);
     ExportedModem down = lte;
     down.identity = IdentifyModem("861976000000003", "1-1.4", "", 0, "/dev/ttyUSB8");
     down.up = false;
@@ -335,11 +338,14 @@ TEST(ModemsJson, TheSameFactsAsTheMetricsWithNullForUnknown) {
     EXPECT_EQ(csq["csq"], 18);
     EXPECT_TRUE(csq["radio"]["rsrp"].is_null());
 
-    // What a reading said goes with the answer, as in /metrics; the history stays.
+    // What a reading said goes with the answer, as in /metrics; the history stays, and so
+    // does the figure it shows.
     const auto& down = modems[2];
     EXPECT_EQ(down["up"], false);
     EXPECT_TRUE(down["radio"].is_null());
-    EXPECT_TRUE(down["signal"].is_null());
+    EXPECT_EQ(down["signal"]["figure"], "rsrp");
+    EXPECT_TRUE(down["signal"]["value"].is_null());
+    EXPECT_TRUE(down["signal"]["grade"].is_null());
     EXPECT_EQ(down["last_good_reading_age_seconds"], 125);
     EXPECT_EQ(down["history"].size(), 2u);
 }

@@ -207,9 +207,14 @@ def main():
         cards = dom.split("<template")[0].split('<article class="card')[1:]
         if len(cards) != 4:
             fail("scripts off: %d cards, not 4:\n%s" % (len(cards), dom))
+        # Every fifth reading of the drifting LTE stick has no measurement: its figure may be
+        # unknown at any moment, the others' never.
         for card in cards:
-            if card.count("<svg") != 1 or not re.search(r'data-f="value">-?\d+(\.\d)? dBm<', card):
-                fail("scripts off: a card without its figure or its one SVG:\n" + card)
+            if card.count("<svg") != 1 or ' d="M' not in card:
+                fail("scripts off: a card without its one SVG or its sparkline:\n" + card)
+        with_value = [card for card in cards if re.search(r'data-f="value">-?\d+(\.\d)? dBm<', card)]
+        if len(with_value) < 3:
+            fail("scripts off: cards without their figure:\n" + dom)
         for needed in ("imei:351111111111111", ">E173<", "Zentra Mobile", "RSRP", "&lt;script&gt;window.pwned"):
             if needed not in dom:
                 fail("scripts off: %r missing:\n%s" % (needed, dom))
@@ -228,7 +233,8 @@ def main():
         if sorted(card["id"] for card in shown) != sorted(ids):
             fail("cards %s, modems %s" % ([c["id"] for c in shown], sorted(ids)))
         for card in shown:
-            if card["svgs"] != 1 or not card["spark"].startswith("M") or not card["grade"] or card["value"] == "\u2014":
+            unknown = card["value"] == "\u2014" or not card["grade"]
+            if card["svgs"] != 1 or not card["spark"].startswith("M") or (unknown and card["id"] != lte):
                 fail("a card without its figure, grade or sparkline: %s" % card)
         hostile = next(card for card in shown if card["id"] == "imei:356666666666666")
         if not hostile["model"].startswith("<script>window.pwned=1</script><img"):
@@ -248,6 +254,8 @@ def main():
         simulators[9].wait()
         wait_for("the stopped stick's card to say so", lambda: browser.evaluate(
             select % ("imei:352222222222222", "state")) == "not answering", 90)
+        if not browser.evaluate(select.replace("textContent", "getAttribute('d')") % ("imei:352222222222222", "spark")):
+            fail("the stopped stick's card lost its history")
         if browser.evaluate("window.sameDocument") is not True:
             fail("the page reloaded")
         if browser.evaluate("document.querySelectorAll('#modems .card').length") != 4:
