@@ -291,7 +291,12 @@ ExporterSnapshot ThreeModems() {
     point.unixMs = 1765223648123;
     point.rsrp = -95.5f;
     point.sinr = 12.2f;   // no float's digits beyond tenths in the JSON
-    lte.history = WithPoint(WithPoint(nullptr, point), point);
+    SignalPoint edges;   // written by hand, so its numbers are checked here
+    edges.unixMs = 1765223649005;
+    edges.rsrp = -0.5f;
+    edges.rsrq = -0.04f;
+    edges.sinr = 40;
+    lte.history = WithPoint(WithPoint(nullptr, point), edges);
     ExportedModem csq = lte;
     csq.identity = IdentifyModem("861976000000002", "1-1.3", "", 0, "/dev/ttyUSB5");
     csq.model = "<script>alert(1)</script>\xff\x1b";
@@ -330,6 +335,11 @@ TEST(ModemsJson, TheSameFactsAsTheMetricsWithNullForUnknown) {
     EXPECT_EQ(lte["history"][0]["time"], 1765223648.123);
     EXPECT_EQ(lte["history"][0]["sinr"], 12.2);
     EXPECT_TRUE(lte["history"][0]["rssi"].is_null());
+    EXPECT_EQ(lte["history"][1]["time"], 1765223649.005);
+    EXPECT_EQ(lte["history"][1]["rsrp"], -0.5);
+    EXPECT_EQ(lte["history"][1]["rsrq"], 0);
+    EXPECT_EQ(lte["history"][1]["sinr"], 40);
+    EXPECT_EQ(ModemsJson(ExporterSnapshot{}), "[]\n");
 
     const auto& csq = modems[1];
     EXPECT_EQ(csq["model"], "<script>alert(1)</script>\\xff\\x1b");   // as the labels show it
