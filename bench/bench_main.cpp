@@ -14,12 +14,14 @@ constexpr char kUsage[] =
     "       vesmarin-bench scan --profile FILE [--profile FILE...] [--runs N]\n"
     "       vesmarin-bench silent --port COMn\n"
     "       vesmarin-bench cell --port COMn --profile FILE [--runs N]\n"
+    "       vesmarin-bench history\n"
     "\n"
     "Ports are found through VESMARIN_PORTS, where a simulator plays one modem per profile.\n"
     "  info    the information run on ENTRY (such as \"E173 (COM3)\") against its floor\n"
     "  scan    the scan of COM1-COM254; each --profile is one modem the simulator plays\n"
     "  silent  one transaction without the reader thread on a port that never answers\n"
     "  cell    the radio reading of `cell` on COMn against the floor of the commands it sends\n"
+    "  history the exporter's kept history of 30 modems: its heap and its JSON's cost; no port\n"
     "  --steps also print each query's median time against its floor\n"
     "Exit status: 0 measured (goals are reported, not enforced), 1 something broke, 2 misuse.\n";
 
@@ -73,6 +75,7 @@ int main(int argc, char** argv) {
     if (command == "silent" && !args.port.empty()) return RunSilentBench(args.port);
     if (command == "cell" && !args.port.empty() && args.profiles.size() == 1)
         return RunCellBench(args.port, args.profiles[0], args.runs);
+    if (command == "history" && argc == 2) return RunHistoryBench(30);
     std::fputs(kUsage, stderr);
     return 2;
 }

@@ -21,3 +21,6 @@ int RunSilentBench(const std::string& portName);
 // The radio reading of `cell` on port `portName` (COMn) whose modem plays `profilePath`, `runs`
 // times, against the floor of the commands it sends.
 int RunCellBench(const std::string& portName, const std::string& profilePath, int runs);
+
+// The exporter's kept history of `modems` modems, full: its heap and one JSON answer's cost.
+int RunHistoryBench(int modems);
