@@ -2,7 +2,9 @@
 // from elsewhere, a few kilobytes each.
 #include "exporter/status_page.h"
 
-const char kStatusPageCss[] = R"CSS(:root { color-scheme: light dark; --line: #8884; --ok: #2a7d2e; --warn: #b07b00; --bad: #c0392b; }
+const char kStatusPageCss[] = R"CSS(:root {
+  color-scheme: light dark; --line: #8884; --ok: #2a7d2e; --warn: #b07b00; --bad: #c0392b;
+}
 body { font: 15px/1.4 system-ui, sans-serif; margin: 0 auto; padding: 1rem; max-width: 80rem; }
 h1 { font-size: 1.3rem; margin: 0; }
 header p { margin: .2rem 0 1rem; color: GrayText; }
@@ -23,7 +25,9 @@ dd { margin: 0; overflow-wrap: anywhere; }
 meter { width: 100%; height: 1rem; }
 .quality { margin: .2rem 0; }
 .spark { width: 100%; height: 3rem; border-bottom: 1px solid var(--line); }
-.spark path { fill: none; stroke: currentColor; stroke-width: 1.5; vector-effect: non-scaling-stroke; }
+.spark path {
+  fill: none; stroke: currentColor; stroke-width: 1.5; stroke-linecap: round; vector-effect: non-scaling-stroke;
+}
 .age { margin: .2rem 0 0; color: GrayText; font-size: .85rem; }
 @media (max-width: 600px) { main { grid-template-columns: 1fr; } body { padding: .5rem; } }
 @media print {
@@ -59,7 +63,7 @@ const char kStatusPageScript[] = R"JS("use strict";
       const v = point[signal.figure];
       if (v === null || v === undefined) { drawing = false; return; }
       const y = Math.min(40, Math.max(0, 40 * (signal.bar_high - v) / span));
-      path += (drawing ? "L" : "M") + (step * i).toFixed(1) + "," + y.toFixed(1);
+      path += (drawing ? "L" : "M") + (step * i).toFixed(1) + "," + y.toFixed(1) + (drawing ? "" : "h0");
       drawing = true;
     });
     return path;

@@ -67,7 +67,8 @@ std::string SparkPath(const ExportedModem& modem, const MainFigure& figure) {
         }
         const double y = std::fmin(40, std::fmax(0, 40 * (span.high - value) / (span.high - span.low)));
         char part[48];
-        std::snprintf(part, sizeof part, "%c%.1f,%.1f", drawing ? 'L' : 'M', step * static_cast<double>(i), y);
+        // "h0" after each start: a reading alone between gaps still shows, as a dot.
+        std::snprintf(part, sizeof part, drawing ? "L%.1f,%.1f" : "M%.1f,%.1fh0", step * static_cast<double>(i), y);
         path += part;
         drawing = true;
     }
