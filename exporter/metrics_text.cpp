@@ -8,7 +8,6 @@
 #include "exporter/metric_family.h"
 #include "exporter/usb_device_metric.h"
 #include "cli/report/metric_text.h"
-#include "cli/console/visible_text.h"
 
 namespace {
 
@@ -214,21 +213,6 @@ const ExporterFamily kExporterFamilies[] = {
      }},
 };
 
-std::string Html(const std::string& text) {
-    std::string escaped;
-    for (char c : VisibleUtf8(text)) {
-        switch (c) {
-            case '&': escaped += "&amp;"; break;
-            case '<': escaped += "&lt;"; break;
-            case '>': escaped += "&gt;"; break;
-            case '"': escaped += "&quot;"; break;
-            case '\'': escaped += "&#39;"; break;
-            default: escaped += c;
-        }
-    }
-    return escaped;
-}
-
 }  // namespace
 
 std::string MetricsText(const ExporterSnapshot& snapshot) {
@@ -250,16 +234,4 @@ std::string MetricsText(const ExporterSnapshot& snapshot) {
     }
     for (const auto& family : kExporterFamilies) out += FamilyText(family.name, family.type, family.help, family.samples(snapshot));
     return out;
-}
-
-std::string StatusPage(const ExporterSnapshot& snapshot) {
-    std::string page =
-        "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Vesmarin exporter</title></head><body>\n"
-        "<h1>Vesmarin exporter " + Html(snapshot.version) + "</h1>\n<p><a href=\"/metrics\">Metrics</a></p>\n"
-        "<table>\n<tr><th>identity</th><th>model</th><th>port</th><th>up</th></tr>\n";
-    for (const auto& modem : snapshot.modems) {
-        page += "<tr><td>" + Html(modem.identity.id) + "</td><td>" + Html(modem.model) + "</td><td>" + Html(modem.port) +
-                "</td><td>" + (modem.up ? "1" : "0") + "</td></tr>\n";
-    }
-    return page + "</table>\n</body></html>\n";
 }

@@ -1,4 +1,4 @@
-// What the exporter serves of a snapshot of the fleet: the Prometheus text and the page at /.
+// The Prometheus text of a snapshot of the fleet (the page at / is exporter/status_page.h).
 #pragma once
 
 #include <string>
@@ -7,6 +7,3 @@
 
 // The Prometheus text exposition (format 0.0.4) of a snapshot: one HELP and TYPE per family.
 std::string MetricsText(const ExporterSnapshot& snapshot);
-
-// A short HTML page: what is served and the modems known, every modem text escaped.
-std::string StatusPage(const ExporterSnapshot& snapshot);
