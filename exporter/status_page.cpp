@@ -53,7 +53,7 @@ std::string Age(const ExportedModem& modem, ExporterClock::time_point now) {
 // The sparkline's path over a 240 x 40 box, the oldest reading at the left; a reading without
 // the figure breaks the line. As status.js, sparkline().
 std::string SparkPath(const ExportedModem& modem, const MainFigure& figure) {
-    if (!figure.known || !modem.history || modem.history->empty()) return "";
+    if (!figure.chosen || !modem.history || modem.history->empty()) return "";
     const MetricRange span = InfoOf(figure.kind).span;
     const SignalHistory& points = *modem.history;
     const double step = points.size() > 1 ? 240.0 / static_cast<double>(points.size() - 1) : 0;

@@ -394,6 +394,9 @@ TEST(StatusPage, EveryModemACardWithItsFiguresAndNothingInline) {
     EXPECT_NE(cards.find("<article class=\"card down\""), std::string::npos);
     EXPECT_NE(cards.find(">not answering<"), std::string::npos);
     EXPECT_NE(cards.find("no answer; last one 2 min ago"), std::string::npos);
+    // The stopped modem keeps its history's sparkline (-95.5 dBm, then -0.5 held at the top).
+    const std::string down = cards.substr(cards.find("<article class=\"card down\""));
+    EXPECT_NE(down.find("<path data-f=\"spark\" d=\"M0.0,21.5h0L240.0,0.0\"/>"), std::string::npos) << down;
     EXPECT_NE(cards.find("read 3 s ago"), std::string::npos);
     // Under default-src 'self': no inline script or style, nothing from elsewhere.
     EXPECT_EQ(Count(page, "<script"), 1u);
