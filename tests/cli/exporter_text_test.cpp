@@ -327,6 +327,7 @@ TEST(ModemsJson, TheSameFactsAsTheMetricsWithNullForUnknown) {
     EXPECT_EQ(lte["radio"]["rsrp"], -95.5);
     EXPECT_EQ(lte["radio"]["rsrp_grade"], "fair");
     EXPECT_TRUE(lte["radio"].contains("rsrp_open_end"));
+    EXPECT_TRUE(lte["radio"].contains("nr") && lte["radio"].contains("carriers")) << lte["radio"];   // `cell`'s layout
     EXPECT_EQ(lte["signal"]["figure"], "rsrp");
     EXPECT_EQ(lte["signal"]["grade_word"], u8"Удовлетворительно");
     EXPECT_EQ(lte["last_good_reading_age_seconds"], 3);
