@@ -8,16 +8,16 @@
 namespace {
 
 void Settle(ModemReading* modem, const ChildRun& run, uint32_t deadlineMs) {
-    modem->started = run.started;
+    modem->started = run.exit.Started();
     std::string why;
     if (!ReadInfoMessage(run.out, &modem->message, &why)) {
         // No message: the process did not start, was ended at the deadline, or died. Only a
         // plain "no port answered" exit counts as no modem.
-        modem->isModem = run.timedOut || run.exitCode != 1;
-        modem->timedOut = run.timedOut;
-        modem->error = run.timedOut ? "no result within the " + std::to_string(deadlineMs / 1000) + " s deadline"
-                       : !run.started ? "the reading process could not start"
-                                      : why;
+        const bool timedOut = run.exit.kind == ChildExit::Kind::TimedOut;
+        modem->isModem = timedOut || !run.exit.ExitedWith(kReadingFailedExit);
+        modem->timedOut = timedOut;
+        modem->error = timedOut ? "no result within the " + std::to_string(deadlineMs / 1000) + " s deadline"
+                                : ChildFailureText(run, why);
     } else {
         modem->port = modem->message.port;
         modem->busy = modem->message.busy;

@@ -5,17 +5,43 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+// How a child process ended.
+struct ChildExit {
+    enum class Kind {
+        NotStarted,   // it could not be started (out of processes or descriptors, no program)
+        Exited,       // it ended by itself, with `code` as its exit status
+        Signalled,    // a signal it did not ask for ended it (POSIX), `code` the signal
+        TimedOut,     // it was still running at the deadline (or the stop) and was ended for it
+    };
+    Kind kind = Kind::NotStarted;
+    int code = 0;
+
+    bool Started() const { return kind != Kind::NotStarted; }
+    bool ExitedWith(int status) const { return kind == Kind::Exited && code == status; }
+    // "could not start", "exited with status 1", "ended by signal 11", "timed out".
+    std::string Text() const;
+};
+
+// What a child writes to stderr is kept up to this many bytes, the last ones: the end of a
+// crash report or of a library's complaint says why.
+constexpr size_t kChildErrorTail = 2048;
+
 struct ChildRun {
     std::vector<std::string> arguments;   // after the program's own path
-    bool started = false;
-    bool timedOut = false;   // still running at the deadline, and ended for it
-    int exitCode = -1;       // -1 when it did not exit normally
-    std::string out;         // everything it wrote to stdout (stderr is dropped)
+    ChildExit exit;
+    std::string out;         // everything it wrote to stdout
+    std::string err;         // the last kChildErrorTail bytes it wrote to stderr
 };
+
+// Why a reading process gave no result, in one line: how it ended, then the last of its stderr
+// with line ends folded ("the reading process ended by signal 6: Assertion failed / ...");
+// `why` (what its output lacked) when it exited without a word on stderr.
+std::string ChildFailureText(const ChildRun& run, const std::string& why);
 
 // Starts every run at once and waits for all of them. A run still going after `deadlineMs` is
 // asked to end (SIGTERM on POSIX, so its locks are released), and killed when it has not

@@ -100,18 +100,34 @@ private:
 
 struct Running {
     pid_t pid = -1;
-    int fd = -1;   // read end of its stdout; -1 once at its end
+    int fds[2] = {-1, -1};   // read ends of its stdout and stderr; -1 once at their end
 };
 
+// Both ends close on exec; the child's copies are made by the spawn's dup2.
+bool MakePipe(int fds[2]) { return pipe2(fds, O_CLOEXEC) == 0; }
+
+void CloseAll(int fds[2]) {
+    for (int i = 0; i < 2; ++i) {
+        if (fds[i] >= 0) close(fds[i]);
+        fds[i] = -1;
+    }
+}
+
+// Starts the program with stdout and stderr on pipes of their own; their read ends go to
+// `readFds` (stdout, stderr).
 pid_t Spawn(const std::string& program, const std::vector<std::string>& arguments, char** environment,
-            int* readFd) {
-    int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC) != 0) return -1;
+            int readFds[2]) {
+    int outFds[2] = {-1, -1}, errFds[2] = {-1, -1};
+    if (!MakePipe(outFds)) return -1;
+    if (!MakePipe(errFds)) {
+        CloseAll(outFds);
+        return -1;
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, outFds[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, errFds[1], 2);
     std::vector<std::string> strings{program};
     strings.insert(strings.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
@@ -133,13 +149,27 @@ pid_t Spawn(const std::string& program, const std::vector<std::string>& argument
     if (pid > 0) Track(pid);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
-    close(pipeFds[1]);
+    close(outFds[1]);
+    close(errFds[1]);
     if (pid < 0) {
-        close(pipeFds[0]);
+        close(outFds[0]);
+        close(errFds[0]);
         return -1;
     }
-    *readFd = pipeFds[0];
+    readFds[0] = outFds[0];
+    readFds[1] = errFds[0];
     return pid;
+}
+
+// stderr keeps its last kChildErrorTail bytes only.
+void KeepTail(std::string* text) {
+    if (text->size() > kChildErrorTail) text->erase(0, text->size() - kChildErrorTail);
+}
+
+ChildExit ExitOf(int status, bool timedOut) {
+    if (timedOut) return {ChildExit::Kind::TimedOut, WIFSIGNALED(status) ? WTERMSIG(status) : 0};
+    if (WIFEXITED(status)) return {ChildExit::Kind::Exited, WEXITSTATUS(status)};
+    return {ChildExit::Kind::Signalled, WIFSIGNALED(status) ? WTERMSIG(status) : 0};
 }
 
 int64_t MsUntil(std::chrono::steady_clock::time_point when) {
@@ -162,36 +192,38 @@ void RunChildren(std::vector<ChildRun>* runs, uint32_t deadlineMs, const std::at
     AddExitCleanup(EndTrackedChildren);
     ChildEnvironment environment;
     std::vector<Running> running(runs->size());
+    std::vector<bool> timedOut(runs->size(), false);
     for (size_t i = 0; i < runs->size(); ++i) {
-        running[i].pid = Spawn(program, (*runs)[i].arguments, environment.Get(), &running[i].fd);
-        (*runs)[i].started = running[i].pid > 0;
+        running[i].pid = Spawn(program, (*runs)[i].arguments, environment.Get(), running[i].fds);
+        (*runs)[i].exit = ChildExit{};
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(deadlineMs);
     const auto killAt = deadline + std::chrono::milliseconds(kGraceMs);
     bool asked = false;
     for (;;) {
         std::vector<pollfd> fds;
-        std::vector<size_t> owners;
+        std::vector<std::pair<size_t, int>> owners;   // run, and 0 for stdout or 1 for stderr
         for (size_t i = 0; i < running.size(); ++i) {
-            if (running[i].fd >= 0) {
-                fds.push_back({running[i].fd, POLLIN, 0});
-                owners.push_back(i);
+            for (int stream = 0; stream < 2; ++stream) {
+                if (running[i].fds[stream] < 0) continue;
+                fds.push_back({running[i].fds[stream], POLLIN, 0});
+                owners.push_back({i, stream});
             }
         }
         if (fds.empty()) break;
         const bool stopping = stop != nullptr && stop->load();
         if (!asked && (MsUntil(deadline) <= 0 || stopping)) {
-            for (size_t i : owners) {
-                kill(running[i].pid, SIGTERM);
-                (*runs)[i].timedOut = true;
+            for (const auto& owner : owners) {
+                if (timedOut[owner.first]) continue;
+                kill(running[owner.first].pid, SIGTERM);
+                timedOut[owner.first] = true;
             }
             asked = true;
         }
         if (asked && MsUntil(killAt) <= 0) {
-            for (size_t i : owners) {
-                kill(running[i].pid, SIGKILL);
-                close(running[i].fd);
-                running[i].fd = -1;
+            for (const auto& owner : owners) {
+                kill(running[owner.first].pid, SIGKILL);
+                CloseAll(running[owner.first].fds);
             }
             break;
         }
@@ -201,24 +233,28 @@ void RunChildren(std::vector<ChildRun>* runs, uint32_t deadlineMs, const std::at
         if (ready < 0 && errno != EINTR) break;
         for (size_t k = 0; ready > 0 && k < fds.size(); ++k) {
             if (fds[k].revents == 0) continue;
-            Running& child = running[owners[k]];
+            const size_t i = owners[k].first;
+            const int stream = owners[k].second;
+            int& fd = running[i].fds[stream];
             char chunk[8192];
-            const ssize_t got = read(child.fd, chunk, sizeof chunk);
+            const ssize_t got = read(fd, chunk, sizeof chunk);
             if (got > 0) {
-                (*runs)[owners[k]].out.append(chunk, static_cast<size_t>(got));
+                std::string& into = stream == 0 ? (*runs)[i].out : (*runs)[i].err;
+                into.append(chunk, static_cast<size_t>(got));
+                if (stream == 1) KeepTail(&into);
             } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
-                close(child.fd);
-                child.fd = -1;
+                close(fd);
+                fd = -1;
             }
         }
     }
     for (size_t i = 0; i < running.size(); ++i) {
         if (running[i].pid <= 0) continue;
-        if (running[i].fd >= 0) close(running[i].fd);
+        CloseAll(running[i].fds);
         Untrack(running[i].pid);
         int status = 0;
         while (waitpid(running[i].pid, &status, 0) < 0 && errno == EINTR) {
         }
-        (*runs)[i].exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        (*runs)[i].exit = ExitOf(status, timedOut[i]);
     }
 }

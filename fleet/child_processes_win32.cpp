@@ -25,8 +25,21 @@ std::string Quoted(const std::string& argument) {
 
 struct Running {
     HANDLE process = nullptr;
-    std::thread reader;
+    std::thread reader, errorReader;
 };
+
+// Reads a pipe to its end into `into`, keeping only the last `keep` bytes when `keep` is not 0.
+std::thread PipeReader(HANDLE readEnd, std::string* into, size_t keep) {
+    return std::thread([readEnd, into, keep] {
+        char chunk[8192];
+        DWORD got = 0;
+        while (ReadFile(readEnd, chunk, sizeof chunk, &got, nullptr) && got > 0) {
+            into->append(chunk, got);
+            if (keep != 0 && into->size() > keep) into->erase(0, into->size() - keep);
+        }
+        CloseHandle(readEnd);
+    });
+}
 
 // The job every reading process joins. Only this process holds a handle to it, never
 // inherited, so when this process ends however it ends (Ctrl-C, killed, crashed) the handle
@@ -65,9 +78,17 @@ void RunChildren(std::vector<ChildRun>* runs, uint32_t deadlineMs, const std::at
     HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                              OPEN_EXISTING, 0, nullptr);
     for (size_t i = 0; i < runs->size(); ++i) {
+        (*runs)[i].exit = ChildExit{};
         HANDLE readEnd = nullptr, writeEnd = nullptr;
         if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) continue;
         SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+        HANDLE errorReadEnd = nullptr, errorWriteEnd = nullptr;
+        if (!CreatePipe(&errorReadEnd, &errorWriteEnd, &inherit, 0)) {
+            CloseHandle(readEnd);
+            CloseHandle(writeEnd);
+            continue;
+        }
+        SetHandleInformation(errorReadEnd, HANDLE_FLAG_INHERIT, 0);
         std::string line = Quoted(program);
         for (const auto& argument : (*runs)[i].arguments) line += " " + Quoted(argument);
         STARTUPINFOA startup{};
@@ -75,7 +96,7 @@ void RunChildren(std::vector<ChildRun>* runs, uint32_t deadlineMs, const std::at
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdInput = nul;
         startup.hStdOutput = writeEnd;
-        startup.hStdError = nul;
+        startup.hStdError = errorWriteEnd;
         PROCESS_INFORMATION info{};
         // Started suspended and put in the job before it runs a single instruction, so that
         // nothing it does escapes the job. A job refused (an old system that nests none)
@@ -83,22 +104,19 @@ void RunChildren(std::vector<ChildRun>* runs, uint32_t deadlineMs, const std::at
         const BOOL made = CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, TRUE,
                                          CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup, &info);
         CloseHandle(writeEnd);
+        CloseHandle(errorWriteEnd);
         if (!made) {
             CloseHandle(readEnd);
+            CloseHandle(errorReadEnd);
             continue;
         }
         if (ChildrenJob() != nullptr) AssignProcessToJobObject(ChildrenJob(), info.hProcess);
         ResumeThread(info.hThread);
         CloseHandle(info.hThread);
-        (*runs)[i].started = true;
+        (*runs)[i].exit.kind = ChildExit::Kind::Exited;
         running[i].process = info.hProcess;
-        std::string* out = &(*runs)[i].out;
-        running[i].reader = std::thread([readEnd, out] {
-            char chunk[8192];
-            DWORD got = 0;
-            while (ReadFile(readEnd, chunk, sizeof chunk, &got, nullptr) && got > 0) out->append(chunk, got);
-            CloseHandle(readEnd);
-        });
+        running[i].reader = PipeReader(readEnd, &(*runs)[i].out, 0);
+        running[i].errorReader = PipeReader(errorReadEnd, &(*runs)[i].err, kChildErrorTail);
     }
     const ULONGLONG deadline = GetTickCount64() + deadlineMs;
     for (size_t i = 0; i < running.size(); ++i) {
@@ -111,15 +129,17 @@ void RunChildren(std::vector<ChildRun>* runs, uint32_t deadlineMs, const std::at
             result = WaitForSingleObject(running[i].process, slice);
             if (result == WAIT_OBJECT_0 || slice == 0 || (stop != nullptr && stop->load())) break;
         }
-        if (result != WAIT_OBJECT_0) {
+        const bool timedOut = result != WAIT_OBJECT_0;
+        if (timedOut) {
             TerminateProcess(running[i].process, 1);
             WaitForSingleObject(running[i].process, INFINITE);
-            (*runs)[i].timedOut = true;
         }
         DWORD code = 0;
         GetExitCodeProcess(running[i].process, &code);
-        (*runs)[i].exitCode = (*runs)[i].timedOut ? -1 : static_cast<int>(code);
+        (*runs)[i].exit = timedOut ? ChildExit{ChildExit::Kind::TimedOut, 0}
+                                   : ChildExit{ChildExit::Kind::Exited, static_cast<int>(code)};
         running[i].reader.join();
+        running[i].errorReader.join();
         CloseHandle(running[i].process);
     }
     if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);

@@ -39,6 +39,7 @@ struct ExportedModem {
     std::optional<ExporterClock::time_point> lastGood;   // the last reading that answered
     ExporterClock::time_point lastSeen{};                 // found or answered
     uint64_t readingsFailed = 0;
+    std::string failure;        // why the last reading failed (UTF-8); empty once one answers
     uint64_t portsBusy = 0;
     std::shared_ptr<const SignalHistory> history;   // the answered readings; null before the first
 };

@@ -13,6 +13,10 @@
 #include "radio/radio_facts.h"
 #include "radio/radio_families.h"
 
+// The reading process's exit status when its reading failed (its message says why); 0 when it
+// answered. A process that exits so without a message found no modem to speak of.
+constexpr int kReadingFailedExit = 1;
+
 // Past this a child's output is no message: an information run's line is a few kilobytes.
 constexpr size_t kReadingMessageCap = 256 * 1024;
 

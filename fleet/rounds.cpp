@@ -294,6 +294,7 @@ void ExporterRounds::SettleInfo(Device* device, const ModemReading& reading, Clo
         if (series != modems_.end()) {
             series->second.up = false;
             ++series->second.readingsFailed;
+            series->second.failure = !reading.error.empty() ? reading.error : "no port answered AT";
         }
         return;
     }
@@ -322,7 +323,7 @@ void ExporterRounds::SettleSignal(Device* device, const ChildRun& run, Clock::ti
     auto series = modems_.find(device->id);
     if (device->id.empty() || series == modems_.end()) return;
     ExportedModem& modem = series->second;
-    if (!run.started) {
+    if (!run.exit.Started()) {
         ++readingStartFailures_;
         return;
     }
@@ -336,9 +337,13 @@ void ExporterRounds::SettleSignal(Device* device, const ChildRun& run, Clock::ti
     if (!read || !reading.error.empty()) {
         modem.up = false;
         ++modem.readingsFailed;
+        modem.failure = read ? reading.error
+                        : run.exit.kind == ChildExit::Kind::TimedOut ? "no result within the reading's deadline"
+                                                                      : ChildFailureText(run, why);
         return;
     }
     modem.up = true;
+    modem.failure.clear();
     modem.csq = reading.csq;
     modem.rssiDbm = reading.rssiDbm;
     modem.registration = reading.registration;

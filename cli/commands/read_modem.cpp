@@ -14,6 +14,8 @@
 #include "fleet/reading_child.h"
 #include "fleet/reading_protocol.h"
 
+static_assert(kReadingFailedExit == kExitModemFailed, "the parent reads the reading process's status");
+
 namespace {
 
 // read-modem info PORT...: probe the ports in order, run the information run on the first

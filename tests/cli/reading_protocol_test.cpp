@@ -1,10 +1,21 @@
 // The reading process's message as its parent reads it: whatever a child prints, the parent
-// gets a message or a reason.
+// gets a message or a reason. And the processes themselves: each child's end told apart, its
+// stderr's tail kept as the reason, a child that never ends ended at the deadline.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
+#include "fleet/child_processes.h"
 #include "fleet/reading_protocol.h"
+
+#ifndef _WIN32
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#endif
 
 namespace {
 
@@ -64,5 +75,84 @@ TEST(ReadingProtocol, WhatIsWrittenIsReadBackPastStrayLinesAndMissingKeys) {
     EXPECT_TRUE(back.answered);
     EXPECT_EQ(back.radioFamily, RadioFamilyId::StandardOnly());
 }
+
+TEST(ChildFailure, ReasonIsHowItEndedAndTheLastOfItsStderr) {
+    const struct {
+        ChildExit exit;
+        const char* err;
+        const char* text;
+    } cases[] = {
+        {{ChildExit::Kind::Exited, 1}, "", "no result"},   // nothing said: what the output lacked
+        {{ChildExit::Kind::Exited, 3}, "bad\r\n\x1b[31mworse\n\n", "the reading process exited with status 3: bad / [31mworse"},
+        {{ChildExit::Kind::Signalled, 11}, "", "the reading process ended by signal 11"},
+        {{ChildExit::Kind::TimedOut, 15}, "late\n", "the reading process timed out: late"},
+        {{ChildExit::Kind::NotStarted, 0}, "", "the reading process could not start"},
+    };
+    for (const auto& c : cases) {
+        ChildRun run;
+        run.exit = c.exit;
+        run.err = c.err;
+        EXPECT_EQ(ChildFailureText(run, "no result"), c.text) << c.err;
+    }
+}
+
+#ifndef _WIN32
+// The children of the test below: this program again, running one of these alone.
+TEST(ChildRole, DISABLED_Answers) { std::printf("{\"port\": \"/dev/ttyUSB2\"}\n"); }
+TEST(ChildRole, DISABLED_ComplainsAndFails) {
+    std::fprintf(stderr, "%s\nfirst\r\nlast words\n", std::string(3000, 'x').c_str());
+    std::fflush(stderr);
+    std::_Exit(3);
+}
+TEST(ChildRole, DISABLED_DiesBySignal) {
+    std::fprintf(stderr, "dying\n");
+    std::fflush(stderr);
+    raise(SIGKILL);
+}
+TEST(ChildRole, DISABLED_NeverEnds) {
+    for (;;) pause();
+}
+TEST(ChildRole, DISABLED_IgnoresTheDeadline) {
+    signal(SIGTERM, SIG_IGN);
+    for (;;) pause();
+}
+
+TEST(RunChildren, EachEndToldApartAndTheDeadlineEndsOnlyTheLate) {
+    const char* roles[] = {"Answers", "ComplainsAndFails", "DiesBySignal", "NeverEnds", "IgnoresTheDeadline"};
+    std::vector<ChildRun> runs;
+    for (const char* role : roles) {
+        ChildRun run;
+        run.arguments = {std::string("--gtest_filter=ChildRole.DISABLED_") + role, "--gtest_also_run_disabled_tests"};
+        runs.push_back(run);
+    }
+    // Generous: the quick ones must end before it on a loaded machine.
+    constexpr uint32_t kDeadlineMs = 8000;
+    const auto start = std::chrono::steady_clock::now();
+    RunChildren(&runs, kDeadlineMs);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kDeadlineMs));
+
+    EXPECT_TRUE(runs[0].exit.ExitedWith(0)) << runs[0].exit.Text();
+    InfoMessage message;
+    std::string why;
+    EXPECT_TRUE(ReadInfoMessage(runs[0].out, &message, &why)) << why;   // past the test banner
+    EXPECT_EQ(message.port, "/dev/ttyUSB2");
+
+    EXPECT_TRUE(runs[1].exit.ExitedWith(3)) << runs[1].exit.Text();
+    EXPECT_EQ(runs[1].err.size(), kChildErrorTail);
+    const std::string failure = ChildFailureText(runs[1], "");
+    EXPECT_EQ(failure.rfind("the reading process exited with status 3: xxx", 0), 0u) << failure;
+    EXPECT_EQ(failure.substr(failure.size() - 24), "xxx / first / last words") << failure;
+
+    EXPECT_EQ(runs[2].exit.kind, ChildExit::Kind::Signalled);
+    EXPECT_EQ(runs[2].exit.code, SIGKILL);
+    EXPECT_EQ(ChildFailureText(runs[2], ""), "the reading process ended by signal 9: dying");
+
+    // Asked to end at the deadline; the one that will not is killed after the grace.
+    EXPECT_EQ(runs[3].exit.kind, ChildExit::Kind::TimedOut);
+    EXPECT_EQ(runs[3].exit.code, SIGTERM);
+    EXPECT_EQ(runs[4].exit.kind, ChildExit::Kind::TimedOut);
+    EXPECT_EQ(runs[4].exit.code, SIGKILL);
+}
+#endif
 
 }  // namespace
