@@ -1,6 +1,7 @@
 // vesmarin-cli cell against simulated modems (layout CliCell): the facts of each family as
 // JSON, the text's layout, and the modem left as found when the reading completes, when the
-// modem falls silent or goes away midway, and when the reading is stopped.
+// modem falls silent or goes away midway, and when the reading is stopped. And the radio
+// session itself on those modems: the probe once per session, none once the family is known.
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -16,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "link/port_session.h"
+#include "radio/radio_session.h"
 #include "tests/cli/run_cli.h"
 #include "tests/support/modem_transcript.h"
 
@@ -344,6 +347,53 @@ TEST(CliCell, EveryEndingSignalSetsTheModeBackBeforeEnding) {
             ASSERT_GE(sent.size(), tail.size());
             EXPECT_EQ(sent.compare(sent.size() - tail.size(), tail.size(), tail), 0) << what << ": " << sent;
         }
+    }
+}
+
+// Two signal readings in one session, as watch takes them: the first probes (unless the family
+// is remembered from an earlier session), the second asks the family alone. Silence in the
+// probe ends the reading and decides nothing.
+TEST(CliCellRadioSession, ProbesOncePerSessionAndNeverOnceTheFamilyIsKnown) {
+    const struct {
+        int port;
+        const char* remembered;   // RadioFamilyText of an earlier session; "" untried
+        bool allQueries;
+        const char* first;        // the commands of each reading, ";"-ended
+        const char* second;
+        const char* family;       // after the readings; "" untried
+        CellOutcome outcome;
+        double rsrp;              // of the first reading; 0 unknown
+    } cases[] = {
+        {7, "", false, "AT^HCSQ?;AT+QENG=\"servingcell\";", "AT+QENG=\"servingcell\";", "+QENG", CellOutcome::Read, -85},
+        {7, "+QENG", false, "AT+QENG=\"servingcell\";", "AT+QENG=\"servingcell\";", "+QENG", CellOutcome::Read, -85},
+        {5, "", true, "AT^HCSQ?;AT^SYSINFOEX;AT^HFREQINFO?;AT^MONSC;", "AT^HCSQ?;AT^SYSINFOEX;AT^HFREQINFO?;AT^MONSC;",
+         "^HCSQ", CellOutcome::Read, -95},
+        {5, "^HCSQ", false, "AT^HCSQ?;", "AT^HCSQ?;", "^HCSQ", CellOutcome::Read, -95},
+        {16, "", false, "AT^HCSQ?;", "AT^HCSQ?;", "", CellOutcome::NoReply, 0},
+    };
+    for (const auto& c : cases) {
+        const std::string where = std::to_string(c.port) + " " + c.remembered;
+        PortSession port((std::string(std::getenv("VESMARIN_PORTS")) + "/com" + std::to_string(c.port)).c_str());
+        ASSERT_TRUE(port.IsOpen()) << where;
+        RadioSession session(port.Handle());
+        std::string sent;
+        session.SetCommandObserver([](const char* command, void* into) { *static_cast<std::string*>(into) += std::string(command) + ";"; },
+                                   &sent);
+        if (*c.remembered) session.RememberFamily(RadioFamilyFromText(c.remembered));
+        SignalScope scope;
+        scope.allFamilyQueries = c.allQueries;
+        RadioFacts facts;
+        const CellReading first = session.ReadFamilySignal(&facts, scope, StopCheck{});
+        EXPECT_EQ(sent, c.first) << where;
+        EXPECT_EQ(first.outcome, c.outcome) << where;
+        EXPECT_EQ(first.failedCommand, c.outcome == CellOutcome::Read ? "" : "AT^HCSQ?") << where;
+        const Metric& rsrp = facts.Get(MetricKind::Rsrp);
+        EXPECT_EQ(rsrp.known ? rsrp.value : 0, c.rsrp) << where;
+        sent.clear();
+        session.ReadFamilySignal(&facts, scope, StopCheck{});
+        EXPECT_EQ(sent, c.second) << where;
+        EXPECT_STREQ(RadioFamilyText(session.Family()), c.family) << where;
+        EXPECT_FALSE(session.PortLost()) << where;
     }
 }
 
