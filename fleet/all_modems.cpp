@@ -2,7 +2,6 @@
 
 #include "common/cp1251.h"
 #include "fleet/child_processes.h"
-#include "fleet/identity_json.h"
 #include "info/info_table.h"
 
 namespace {

@@ -18,9 +18,3 @@ nlohmann::ordered_json IdentityJson(const ModemIdentity& identity) {
     json["by_id"] = TextOrNull(identity.byId);
     return json;
 }
-
-ModemIdentity IdentityOfPort(const std::string& imeiRow, const DeviceIdentity& device, bool identified,
-                             int comNumber, const std::string& path) {
-    if (!identified) return IdentifyModem(imeiRow, "", "", comNumber, path);
-    return IdentifyModem(imeiRow, device.usb ? device.usbPath : "", device.byIdLink, comNumber, device.device);
-}

@@ -147,11 +147,8 @@ bool ReadInfoMessage(const std::string& output, InfoMessage* message, std::strin
         return false;
     }
     if (const Json* rows = fields.Array("rows")) {
-        for (const auto& row : *rows) {
-            // A row is its value; an object with a "value" is the older shape of the same.
-            const Json& value = row.is_object() && row.contains("value") ? row["value"] : row;
-            message->rows.push_back(value.is_string() ? value.get<std::string>() : "");
-        }
+        // A row is its value; anything but a text is a row not read.
+        for (const auto& row : *rows) message->rows.push_back(row.is_string() ? row.get<std::string>() : "");
     }
     if (const Json* tried = fields.Array("tried")) {
         for (const auto& entry : *tried) {

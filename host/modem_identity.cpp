@@ -45,3 +45,9 @@ size_t TellApartSharedImeis(std::vector<ModemIdentity>* identities) {
     }
     return shared;
 }
+
+ModemIdentity IdentityOfPort(const std::string& imeiRow, const DeviceIdentity& device, bool identified,
+                             int comNumber, const std::string& path) {
+    if (!identified) return IdentifyModem(imeiRow, "", "", comNumber, path);
+    return IdentifyModem(imeiRow, device.usb ? device.usbPath : "", device.byIdLink, comNumber, device.device);
+}

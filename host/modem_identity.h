@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "host/device_identity.h"
+
 struct ModemIdentity {
     std::string id;       // "imei:353456789012345", "usb:1-2.3", "com:5" or "device:/dev/pts/3"
     std::string imei;     // empty when the modem gave none that looks like one
@@ -23,6 +25,11 @@ bool LooksLikeImei(const std::string& text);
 // 0 elsewhere.
 ModemIdentity IdentifyModem(const std::string& imeiRow, const std::string& usbPath, const std::string& byId,
                             int comNumber, const std::string& device);
+
+// The identity of the modem behind a port, from its IMEI row and what the system says about
+// the port's device (`identified` false: nothing known). `comNumber` counts only on Windows.
+ModemIdentity IdentityOfPort(const std::string& imeiRow, const DeviceIdentity& device, bool identified,
+                             int comNumber, const std::string& path);
 
 // Cloned or badly flashed sticks give the same IMEI. Among modems found together, each one whose
 // IMEI another also gives is named by the IMEI and where it sits, "imei:<IMEI>@<USB path>" (else

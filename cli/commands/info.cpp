@@ -11,6 +11,7 @@
 #include "cli/commands/many_options.h"
 #include "cli/console/console_output.h"
 #include "fleet/identity_json.h"
+#include "host/modem_identity.h"
 #include "cli/report/scan_report.h"
 #include "common/cp1251.h"
 #include "host/modem_ports.h"

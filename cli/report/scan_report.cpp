@@ -1,6 +1,7 @@
 #include "cli/report/scan_report.h"
 
 #include "fleet/identity_json.h"
+#include "host/modem_identity.h"
 #include "host/modem_ports.h"
 
 #include <algorithm>

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include "fleet/child_processes.h"
 #include "fleet/reading_protocol.h"
@@ -63,6 +64,9 @@ TEST(ReadingProtocol, WhatIsWrittenIsReadBackPastStrayLinesAndMissingKeys) {
     ASSERT_TRUE(ReadInfoMessage("{}", &got, &why)) << why;   // every key missing: defaults
     EXPECT_TRUE(got.port.empty());
     EXPECT_FALSE(got.busy);
+    // Parent and child are one program: a row is a text, and an object is no row's value.
+    ASSERT_TRUE(ReadInfoMessage("{\"rows\": [{\"value\": \"E173\"}, \"x\", null]}", &got, &why)) << why;
+    EXPECT_EQ(got.rows, (std::vector<std::string>{"", "x", ""}));
 
     SignalMessage signal;
     signal.port = "/dev/ttyUSB2";
