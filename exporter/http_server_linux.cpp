@@ -298,7 +298,11 @@ void HttpServer::Loop::Close(Connection* c) {
         if (got <= 0) break;
         drained += static_cast<size_t>(got);
     }
-    close(c->fd);   // also leaves the epoll set
+    // Out of the epoll set first: a reading process being started holds a copy of every
+    // descriptor until it executes, and while any copy is open a closed socket would stay in
+    // the set, its events naming a connection that is gone.
+    epoll_ctl(epoll, EPOLL_CTL_DEL, c->fd, nullptr);
+    close(c->fd);
     c->fd = -1;
     closed.splice(closed.end(), ListOf(*c), c->self);
 }

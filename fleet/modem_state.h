@@ -37,7 +37,9 @@ struct ExportedModem {
     RadioFamilyId radioFamily;
     ExporterClock::time_point infoAt{};
     std::optional<ExporterClock::time_point> lastGood;   // the last reading that answered
-    ExporterClock::time_point lastSeen{};                 // found or answered
+    // Answered, or found until then: when its device was no longer found or went by another
+    // identity. A series no device feeds (not present) ends --forget-after seconds after it.
+    ExporterClock::time_point lastSeen{};
     uint64_t readingsFailed = 0;
     std::string failure;        // why the last reading failed (UTF-8); empty once one answers
     uint64_t portsBusy = 0;

@@ -183,14 +183,20 @@ void ExporterRounds::StartDue(Clock::time_point now) {
     for (auto& entry : devices_) {
         Device& device = entry.second;
         if (!device.found || device.reading) continue;
-        if (now >= device.nextInfo) {
+        const bool signalDue = device.dueRound != 0 && device.named && !device.id.empty();
+        // A signal reading due when an information run ends goes before the next run: a run
+        // that takes longer than --rescan (a loaded machine) finds the next one due as it
+        // ends, and the signal would otherwise never be read.
+        const bool signalFirst = device.afterInfo && signalDue;
+        device.afterInfo = false;
+        if (now >= device.nextInfo && !signalFirst) {
             device.nextInfo = now + std::chrono::seconds(settings_.rescanSeconds);
             if (settings_.rereadKnown || !Answering(device)) {
                 StartInfo(entry.first, &device);
                 continue;
             }
         }
-        if (device.dueRound != 0 && device.named && !device.id.empty()) StartSignal(entry.first, &device);
+        if (signalDue) StartSignal(entry.first, &device);
     }
 }
 
@@ -273,6 +279,7 @@ void ExporterRounds::Settle(Finished* finished, Clock::time_point now) {
     }
     if (stop_.load()) return;
     if (finished->info) {
+        device.afterInfo = true;
         device.tried = true;
         SettleInfo(&device, *finished->infoReading, now);
     } else {
@@ -438,12 +445,14 @@ void ExporterRounds::Feed(Device* device, const std::string& key, const ModemIde
     modem.present = true;
 }
 
+// --forget-after counts from here: the modem was found until now.
 void ExporterRounds::Unfeed(Device* device) {
     auto series = modems_.find(device->id);
     device->id.clear();
     if (series == modems_.end()) return;
     series->second.up = false;
     series->second.present = false;
+    series->second.lastSeen = Clock::now();
 }
 
 // A round ends when its readings have, and no modem due in it is still to read: one busy with
@@ -476,20 +485,13 @@ size_t ExporterRounds::CompleteRounds(Clock::time_point now) {
     return completed;
 }
 
+// Only a series no device found feeds ends: a modem that is found but does not answer shows
+// down, however long that lasts.
 void ExporterRounds::Forget(Clock::time_point now) {
     for (auto entry = modems_.begin(); entry != modems_.end();) {
-        const bool gone = !entry->second.up &&
-                          now - entry->second.lastSeen > std::chrono::seconds(settings_.forgetAfterSeconds);
-        if (!gone) {
-            ++entry;
-            continue;
-        }
-        // A device still found whose series ends is named again by its next information run.
-        for (auto& device : devices_) {
-            if (device.second.id != entry->first) continue;
-            device.second.id.clear();
-            device.second.named = false;
-        }
-        entry = modems_.erase(entry);
+        const ExportedModem& modem = entry->second;
+        const bool gone = !modem.present && !modem.up &&
+                          now - modem.lastSeen > std::chrono::seconds(settings_.forgetAfterSeconds);
+        entry = gone ? modems_.erase(entry) : std::next(entry);
     }
 }

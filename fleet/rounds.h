@@ -58,6 +58,7 @@ private:
         bool reading = false;       // a reading process of its own runs
         uint64_t dueRound = 0;      // the round its next signal reading belongs to; 0 none
         bool tried = false;         // an information run of it has ended
+        bool afterInfo = false;     // that run has just ended: the signal due goes first
         bool named = false;         // an information run named it
         ModemIdentity identity;     // as that run named it, before shared IMEIs are told apart
         std::string id;             // the series it feeds; empty while it feeds none

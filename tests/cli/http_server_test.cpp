@@ -1,10 +1,12 @@
 // The exporter's HTTP server with small limits: the oldest waiting connection shed for a
 // newcomer, a request that trickles past its total deadline ended, pipelined requests and
-// HEAD on one connection, the connection cap that leaves the readings their descriptors, and
-// what the exporter answers at each path.
+// HEAD on one connection, a connection closed while a child process holds its socket, the
+// connection cap that leaves the readings their descriptors, and what the exporter answers at
+// each path.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -115,6 +117,37 @@ TEST_F(HttpServerTest, AnswersPipelinedRequestsInOrderAndHeadWithoutItsBody) {
     EXPECT_EQ(bytes.size(), at + last.size()) << bytes;
     EXPECT_TRUE(closed);
     close(fd);
+}
+
+// A reading process being started holds a copy of every descriptor until it executes. A
+// connection the server closes meanwhile must leave its epoll set all the same: else the
+// socket's events, once the client hangs up, name a connection that is gone (a use after free
+// that the sanitizer build reports).
+TEST_F(HttpServerTest, ClosesAConnectionWhoseSocketAChildStillHolds) {
+    Start(HttpLimits());
+    const int fd = ConnectLocal(server_->Port());
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(SendAll(fd, "GET /one HTTP/1.1\r\nHost: x\r\n\r\n"));
+    ASSERT_EQ(ReadAnswer(fd, 10000).status, 200);
+    int release[2];
+    ASSERT_EQ(pipe(release), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {   // holds the server's copies until the test closes the pipe
+        close(fd);       // not the client's: its close must reach the server
+        close(release[1]);
+        char byte;
+        while (read(release[0], &byte, 1) < 0) {
+        }
+        _exit(0);
+    }
+    close(release[0]);
+    ASSERT_TRUE(SendAll(fd, "GET /two HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n"));
+    EXPECT_EQ(ReadAnswer(fd, 10000).status, 200);
+    close(fd);   // the server's socket, still open in the child, now reads as ended
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(HttpGet(server_->Port(), "/three").status, 200);
+    close(release[1]);
+    waitpid(child, nullptr, 0);
 }
 
 TEST(DescriptorBudget, LeavesTheReadingsTheirDescriptors) {
