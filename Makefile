@@ -101,11 +101,12 @@ asan: $(DEPS)
 
 test-asan: asan
 	@$(MAKE) --no-print-directory run-test-asan
-# The exporter's end-to-end tests (a real Prometheus, a browser, a thousand connections,
-# readings on a one-second schedule) run natively only: with the sanitizers' two- to
-# three-fold slowdown beside the emulated PC's tests they measure the machine, not the program. Their code runs
-# under the sanitizers in the unit tests of the server and the reading messages.
-ASAN_EXCLUDE := '^(cli_serve_tests[.]CliServe|cli_prometheus|cli_status_page)$$'
+# The test against a real Prometheus and the status page's test in a browser run natively
+# only. The Prometheus test's load step wants every scrape beside 900 churning connections
+# answered within a second, which a sanitizer build on a loaded machine cannot keep: that
+# measures the machine, not the program. The server's code runs under the sanitizers in its
+# unit tests and in the serve tests.
+ASAN_EXCLUDE := '^(cli_prometheus|cli_status_page)$$'
 run-test-asan:
 	cd $(ASANDIR) && $(CTEST_RETRY) -E $(ASAN_EXCLUDE)
 
