@@ -89,7 +89,9 @@ up_identities > "$work/before"
 start_modems 7="$profiles/lte-caret-stick.profile"
 wait_for "the modem plugged in later" 60 up_count 6
 curl -s --max-time 5 -o /dev/null "http://$address/" -o /dev/null "http://$address/metrics" \
-  -o /dev/null "http://$address/no-such-page" || fail "a scrape failed"
+  -o /dev/null "http://$address/api/v1/modems" -o /dev/null "http://$address/status.css" \
+  -o /dev/null "http://$address/status.js" -o /dev/null "http://$address/no-such-page" ||
+  fail "a scrape failed"
 curl -s --max-time 5 -o /dev/null -X DELETE "http://$address/metrics" || fail "a refused request failed"
 curl -s --max-time 5 -o /dev/null --head "http://$address/metrics" || fail "a HEAD request failed"
 late=$(up_identities | comm -13 "$work/before" -)

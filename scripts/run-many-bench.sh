@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Many modems at once (part of make bench): info --all over 20 simulated modems against one
 # modem's information run plus one probe, and the exporter over 30 simulated modems: scrape
-# latency p99, memory, CPU between rounds and the spacing of the readings; and the heap of 30
-# modems' full kept history with the cost of one /api/v1/modems answer over it.
+# latency p99 (also beside 900 hostile clients), memory, CPU between rounds and the spacing of
+# the readings; and the heap of 30 modems' full kept history with the cost of one
+# /api/v1/modems answer over it.
 #   run-many-bench.sh BUILD_DIR
 # Goals are reported, not enforced: the exit status is 1 only when a measurement failed.
 set -u
@@ -116,5 +117,9 @@ print(f"exporter readings at --interval 5: oldest of {len(ages)} last good readi
 rss = [l for l in open(f"/proc/{pid}/status") if l.startswith("VmHWM")][0].split()[1]
 print(f"exporter peak memory: {int(rss) / 1024:.1f} MiB (goal <= 20 MiB: {'met' if int(rss) <= 20 * 1024 else 'MISSED'})")
 PY
+# The same exporter beside hostile clients: each normal scrape within 1 s while 200 clients
+# trickle their headers and 700 sit idle.
+if python3 "$root/tests/cli/http_load.py" crowd "$port" 200 700 >"$work/crowd.out"; then verdict=met; else verdict=MISSED; fi
+echo "exporter beside 200 trickling and 700 idle clients: $(sed 's/.*; //' "$work/crowd.out") (goal each within 1 s: $verdict)"
 "$build/bench/vesmarin-bench" history || status=1
 exit $status

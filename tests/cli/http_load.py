@@ -5,12 +5,15 @@
                                    GET /metrics: every one must get 200 or 503 (408 when
                                    it sent its request past the deadline) within 30 s.
   http_load.py slow PORT [COUNT]   COUNT (50) clients trickle their request headers, a byte at
-                                   a time; meanwhile a normal scrape must answer within 1 s.
+                                   a time; meanwhile a normal scrape must answer within BOUND.
   http_load.py crowd PORT [TRICKLING IDLE]
                                    TRICKLING (200) clients trickle their headers and IDLE (700)
                                    connect and send nothing, each connecting again whenever the
                                    server drops it; meanwhile 10 normal scrapes over about 8 s
-                                   must each answer 200 within 1 s.
+                                   must each answer 200 within BOUND.
+BOUND is 1 s, the exporter's goal, which make bench holds it to; `--bound SECONDS` first
+widens it for the tests, which run beside compilers and an emulated PC: there the point is
+that a scrape is answered at all (a server that hands slow clients its workers answers none).
 """
 import asyncio
 import resource
@@ -18,6 +21,7 @@ import sys
 import time
 
 HOST = "127.0.0.1"
+BOUND = 1.0
 REQUEST = b"GET /metrics HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n"
 
 
@@ -80,12 +84,12 @@ async def slow(port, count):
     for _ in range(5):
         started = time.monotonic()
         try:
-            status = await asyncio.wait_for(one_request(port), 5)
+            status = await asyncio.wait_for(one_request(port), BOUND + 5)
         except asyncio.TimeoutError:
             status = None
         elapsed = time.monotonic() - started
         worst = max(worst, elapsed)
-        ok = ok and status == 200 and elapsed <= 1.0
+        ok = ok and status == 200 and elapsed <= BOUND
     stop.set()
     await asyncio.gather(*clients, return_exceptions=True)
     print(f"{count} slow clients; the slowest of 5 normal scrapes took {worst * 1000:.0f} ms")
@@ -130,11 +134,11 @@ async def crowd(port, trickling, idle):
     for _ in range(10):
         started = time.monotonic()
         try:
-            status = await asyncio.wait_for(one_request(port), 5)
+            status = await asyncio.wait_for(one_request(port), BOUND + 5)
         except (asyncio.TimeoutError, ConnectionError, OSError):
             status = None
         times.append(time.monotonic() - started)
-        ok = ok and status == 200 and times[-1] <= 1.0
+        ok = ok and status == 200 and times[-1] <= BOUND
         await asyncio.sleep(0.8)
     stop.set()
     await asyncio.gather(*members, return_exceptions=True)
@@ -144,6 +148,10 @@ async def crowd(port, trickling, idle):
 
 
 def main():
+    global BOUND
+    if len(sys.argv) > 2 and sys.argv[1] == "--bound":
+        BOUND = float(sys.argv[2])
+        del sys.argv[1:3]
     mode, port = sys.argv[1], int(sys.argv[2])
     # The crowd needs a descriptor per member on this side too.
     soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)

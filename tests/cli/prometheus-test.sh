@@ -99,8 +99,11 @@ promtool check metrics < "$work/exposition.txt" || fail "promtool rejects the ex
 
 rounds_before=$(query 'vesmarin_rounds_total')
 python3 "$root/tests/cli/http_load.py" many "${address#*:}" 1000 || fail "1,000 connections at once"
-python3 "$root/tests/cli/http_load.py" slow "${address#*:}" 50 || fail "a scrape beside 50 slow clients"
-python3 "$root/tests/cli/http_load.py" crowd "${address#*:}" 200 700 || fail "a scrape beside 200 trickling and 700 idle clients"
+# Scrapes beside slow clients must be answered; the 1 s it should take is make bench's goal
+# (scripts/run-many-bench.sh), since this test shares the machine with the other stages.
+python3 "$root/tests/cli/http_load.py" --bound 10 slow "${address#*:}" 50 || fail "a scrape beside 50 slow clients"
+python3 "$root/tests/cli/http_load.py" --bound 10 crowd "${address#*:}" 200 700 ||
+  fail "a scrape beside 200 trickling and 700 idle clients"
 curl -s --max-time 5 "http://$address/metrics" > "$work/after-load.txt" || fail "no exposition after the load"
 rounds_after=$(sed -n 's/^vesmarin_rounds_total //p' "$work/after-load.txt")
 [ "${rounds_after:-0}" -gt "${rounds_before:-0}" ] || fail "the readings stopped under load ($rounds_before, $rounds_after)"
