@@ -28,10 +28,12 @@ work=$(mktemp -d)
 sims=()
 tracer=
 # strace holds off ending signals while it runs a program: the program is ended instead.
+# A process that has already ended is no failure here: under set -e a failed kill in the
+# trap would turn a good recording's exit status into 1.
 cleanup() {
-  [ -n "$tracer" ] && kill -TERM $(ps -o pid= --ppid "$tracer") 2>/dev/null
-  for pid in "${sims[@]}"; do kill -TERM "$pid" 2>/dev/null; done
-  wait 2>/dev/null
+  if [ -n "$tracer" ]; then kill -TERM $(ps -o pid= --ppid "$tracer") 2>/dev/null || true; fi
+  for pid in "${sims[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
