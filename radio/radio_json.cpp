@@ -187,10 +187,17 @@ void AddRadioJson(const RadioFacts& facts, RadioJsonForm form, MetricPrecision p
         doc["operator"] = ModemText(facts.operatorName);
         doc["operator_numeric"] = ModemText(facts.operatorNumeric);
     } else {
-        // The short form's metrics in the order of their kinds: rssi, rsrp, rsrq, sinr.
+        // The short form's metrics in the order of their kinds: rssi, rsrp, rsrq, sinr. The
+        // reading process adds their open ends, so that "-140" read from the scale's lowest
+        // code is still "-140 or less" in its parent's JSON.
         for (int kind = 0; kind < static_cast<int>(MetricKind::Count); ++kind) {
             const MetricInfo& info = InfoOf(static_cast<MetricKind>(kind));
-            if (info.headline) doc[info.key] = MetricNumber(facts.Get(info.kind), precision);
+            if (!info.headline) continue;
+            const Metric& metric = facts.Get(info.kind);
+            doc[info.key] = MetricNumber(metric, precision);
+            if (form == RadioJsonForm::Reading) {
+                doc[std::string(info.key) + "_open_end"] = Text(metric.known ? OpenEndKey(metric.end) : nullptr);
+            }
         }
     }
     doc["band"] = Number(facts.band);
@@ -235,6 +242,16 @@ KnownInt KilohertzOf(const Json& from, const char* key) {
     return value;
 }
 
+// A metric's open end back from its "<key>_open_end"; anything else is none.
+OpenEnd OpenEndOf(const Json& from, const std::string& key) {
+    const auto found = from.find(key + "_open_end");
+    if (found == from.end() || !found->is_string()) return OpenEnd::None;
+    for (OpenEnd end : {OpenEnd::Below, OpenEnd::AtOrAbove}) {
+        if (*found == OpenEndKey(end)) return end;
+    }
+    return OpenEnd::None;
+}
+
 void MetricsFromJson(const Json& from, std::initializer_list<MetricKind> kinds, Metric* into) {
     for (MetricKind kind : kinds) {
         const auto found = from.find(InfoOf(kind).key);
@@ -244,6 +261,7 @@ void MetricsFromJson(const Json& from, std::initializer_list<MetricKind> kinds, 
         Metric& metric = into[static_cast<int>(kind)];
         metric.known = true;
         metric.value = value;
+        metric.end = OpenEndOf(from, InfoOf(kind).key);
     }
 }
 
@@ -307,6 +325,7 @@ RadioFacts RadioFactsFromJson(const Json& from) {
         Metric& metric = facts.Get(info.kind);
         metric.known = true;
         metric.value = value;
+        metric.end = OpenEndOf(from, info.key);
     }
     // The bounds the parsers keep to.
     facts.band = whole("band", 1, 1024);

@@ -134,6 +134,18 @@ TEST(RadioJson, TheShortFormReadBackKeepsOnlyWhatIsBelieved) {
     for (const auto& c : cases) {
         EXPECT_EQ(FactsSummary(RadioFactsFromJson(Json::parse(c.line))), c.facts) << c.line;
     }
+    // The reading form carries open ends through the parent: "-140 or less" stays so in the
+    // exporter's JSON; an open end of another type or word is none.
+    Json reading;
+    AddRadioJson(Facts(RadioTech::Lte, ChannelKind::Earfcn), RadioJsonForm::Reading, MetricPrecision::Tenths, &reading);
+    Json cell;
+    AddRadioJson(RadioFactsFromJson(reading), RadioJsonForm::Cell, MetricPrecision::AsDecoded, &cell);
+    EXPECT_EQ(cell["rsrp_open_end"], "below") << reading;
+    EXPECT_TRUE(cell["rssi_open_end"].is_null()) << reading;
+    for (const char* odd : {R"("sideways")", "1", R"(["below"])"}) {
+        const Json line = Json::parse(std::string(R"({"rat":"LTE","rsrp":-140,"rsrp_open_end":)") + odd + "}");
+        EXPECT_EQ(RadioFactsFromJson(line).Get(MetricKind::Rsrp).end, OpenEnd::None) << line;
+    }
     // A child's line is read with a bound on its carriers.
     Json many = Json::parse(R"({"rat":"LTE","carriers":[]})");
     for (int i = 0; i < 40; ++i) many["carriers"].push_back(Json::parse(R"({"role":"scc","rat":"LTE"})"));
