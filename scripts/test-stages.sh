@@ -76,9 +76,20 @@ passed() {
   [ "$(cat "$logs/$1.status")" = 0 ]
 }
 
+# beside_guest COMMAND...: where the Windows tests run in the emulated PC, the builds beside
+# them yield the processor to it: the PC cannot keep the link's timing (a 100 ms silence ends
+# a reply) while it waits for the host's cores, and the builds lose little, taking what the
+# PC leaves idle. (A subshell that lowers its own priority, since COMMAND may be a function.)
+beside_guest() {
+  if finished install && passed install && [ "$(scripts/windows-test-arch.sh)" = win64 ]; then
+    (renice -n 19 -p "$BASHPID" >/dev/null && "$@")
+  else
+    "$@"
+  fi
+}
 # run_asan: the sanitizer build, and its tests beside whatever builds next.
 run_asan() {
-  if run_stage build-asan make_quiet asan; then
+  if run_stage build-asan beside_guest make_quiet asan; then
     run_stage test-asan make_quiet run-test-asan &
   else
     skip_stage test-asan "its build failed"
@@ -145,7 +156,7 @@ else
   fi
 fi
 [ $asan_done -eq 1 ] || run_asan
-if run_stage build-fuzz make_quiet fuzz-build; then
+if run_stage build-fuzz beside_guest make_quiet fuzz-build; then
   run_stage fuzz-smoke make_quiet run-fuzz-smoke &
 else
   skip_stage fuzz-smoke "its build failed"

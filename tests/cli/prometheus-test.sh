@@ -5,14 +5,16 @@
 # at 0 and the other 19 unchanged; promtool accepts the exposition (a hostile model text
 # included); bad requests refused; under 1,024 descriptors (what a service gets by default),
 # 1,000 connections at once, 50 slow clients, and 200 trickling beside 700 idle ones survived
-# with every scrape answered within 1 s and the readings going on, none of them failing to
-# start. Everything listens on and talks to 127.0.0.1 only.
+# with every scrape answered and the readings going on, none of them failing to start.
+# Everything listens on and talks to 127.0.0.1 only.
 #   prometheus-test.sh VESMARIN-CLI MODEMSIM
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 cli=$1
 modemsim=$2
 fail() { echo "prometheus-test: $*" >&2; exit 1; }
+# shellcheck source=scripts/modems.sh
+. "$root/scripts/modems.sh"
 
 work=$(mktemp -d)
 pids=()
@@ -32,10 +34,10 @@ export VESMARIN_PORTS=$work/ports VESMARIN_LOCK_DIR=$work/locks
 # One simulator per modem, so that one can be stopped alone: 19 sticks told apart by their
 # IMEIs, one with a hostile model text, and a silent port.
 start_modem() {   # N PROFILE
-  mkfifo "$work/ready$1"
-  "$modemsim" --ports "$work/ports" --log "$work/logs" "$1=$2" > "$work/ready$1" 2>/dev/null &
-  pids[$1]=$!
-  timeout 20 head -n 1 "$work/ready$1" | grep -qx ready || fail "simulator $1 did not start"
+  modems_start --sim "$modemsim" --ports "$work/ports" --log "$work/logs" "$1=$2" ||
+    fail "simulator $1 did not start"
+  pids[$1]=$MODEMS_PID
+  MODEMS_PID=
 }
 for n in $(seq 1 19); do
   sed "s/351111111111111/3511111111111$(printf %02d "$n")/g" "$root/tools/modemsim/profiles/full-stick.profile" \
