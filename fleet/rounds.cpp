@@ -295,6 +295,9 @@ void ExporterRounds::SettleInfo(Device* device, const ModemReading& reading, Clo
     }
     if (reading.busy) {
         if (series != modems_.end()) ++series->second.portsBusy;
+        // Skipped for this round only: another program's session on the port is no reason to
+        // wait a whole rescan (or, with a long --rescan, for ever) before naming the modem.
+        device->nextInfo = now + std::chrono::seconds(settings_.intervalSeconds);
         return;
     }
     if (!reading.isModem || reading.port.empty() || !reading.error.empty()) {
