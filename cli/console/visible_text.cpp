@@ -55,12 +55,16 @@ std::string ByteNotation(unsigned char byte) {
     return notation;
 }
 
-std::string Visible1251(const std::string& text) {
+namespace {
+
+// Single-byte text with its control bytes written out; `keepLayout` lets the bytes that
+// KeptAsIs names through, for text that is shown as lines rather than as one field.
+std::string VisibleBytes(const std::string& text, bool keepLayout) {
     std::string shown;
     shown.reserve(text.size());
     for (char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (IsControlByte(byte) && !KeptAsIs(byte)) {
+        if (IsControlByte(byte) && !(keepLayout && KeptAsIs(byte))) {
             shown += ByteNotation(byte);
         } else {
             shown += c;
@@ -69,19 +73,11 @@ std::string Visible1251(const std::string& text) {
     return shown;
 }
 
-std::string VisibleField1251(const std::string& text) {
-    std::string shown;
-    shown.reserve(text.size());
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (IsControlByte(byte)) {
-            shown += ByteNotation(byte);
-        } else {
-            shown += c;
-        }
-    }
-    return shown;
-}
+}  // namespace
+
+std::string Visible1251(const std::string& text) { return VisibleBytes(text, true); }
+
+std::string VisibleField1251(const std::string& text) { return VisibleBytes(text, false); }
 
 std::string VisibleUtf8(const std::string& text) {
     std::string shown;
