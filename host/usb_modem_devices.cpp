@@ -125,6 +125,19 @@ std::string UnboundAdvice(const UsbDevice& device) {
            BindingLines(device);
 }
 
+// Windows lists each such interface as an unknown device; what it needs is its maker's driver,
+// and nothing is bound by hand there.
+std::string WindowsUnboundAdvice(const UsbDevice& device) {
+    const std::vector<std::string> numbers = DriverlessNumbers(device);
+    const bool one = numbers.size() == 1;
+    return std::string("if this is a modem, Windows has no driver for it: its interface") + (one ? " " : "s ") +
+           Join(numbers, ", ") +
+           (one ? " has none installed (an unknown device" : " have none installed (unknown devices") +
+           " under \"Other devices\" in Device Manager; a fingerprint reader looks the same). Install the modem's "
+           "driver from its maker (a stick often carries it on its own CD drive); its AT port then appears as a COM "
+           "port.";
+}
+
 std::string ControlAdvice(const UsbDevice& device, UsbMode mode) {
     const bool qmi = mode == UsbMode::Qmi;
     std::string advice = std::string("speaks ") + (qmi ? "QMI" : "MBIM") + ", not AT commands, on its control device " +
@@ -186,8 +199,10 @@ std::string AlsoWords(const UsbDevice& device, UsbMode mode) {
 std::vector<const UsbInterface*> DriverlessVendorInterfaces(const UsbDevice& device) {
     std::vector<const UsbInterface*> found;
     for (const auto& interface : device.interfaces) {
+        if (!interface.driver.empty()) continue;
+        const bool windows = device.listing == UsbListing::WindowsDevices;
         const bool vendorSpecific = interface.classCode == "ff" && interface.endpoints > 0;
-        if (vendorSpecific && interface.driver.empty()) found.push_back(&interface);
+        if (windows ? MayBeModem(interface) : vendorSpecific) found.push_back(&interface);
     }
     return found;
 }
@@ -195,8 +210,10 @@ std::vector<const UsbInterface*> DriverlessVendorInterfaces(const UsbDevice& dev
 std::vector<UsbMode> UsbModes(const UsbDevice& device) {
     std::vector<UsbMode> modes;
     if (AnyInterface(device, [](const UsbInterface& i) { return !i.ports.empty(); })) modes.push_back(UsbMode::Serial);
-    // One vendor-specific interface without a driver is as likely a reader or a dongle.
-    if (DriverlessVendorInterfaces(device).size() >= 2) modes.push_back(UsbMode::Unbound);
+    // One vendor-specific interface without a driver is as likely a reader or a dongle. Windows
+    // shows each one as an unknown device, which is worth a word whatever it turns out to be.
+    const size_t enough = device.listing == UsbListing::WindowsDevices ? 1 : 2;
+    if (DriverlessVendorInterfaces(device).size() >= enough) modes.push_back(UsbMode::Unbound);
     if (HasControlDevice(device, "qmi_wwan")) modes.push_back(UsbMode::Qmi);
     if (HasControlDevice(device, "cdc_mbim")) modes.push_back(UsbMode::Mbim);
     if (AnyInterface(device,
@@ -234,7 +251,9 @@ std::string UsbAdvice(const UsbDevice& device) {
     std::string advice;
     switch (modes.front()) {
     case UsbMode::Serial: advice = SerialAdvice(device); break;
-    case UsbMode::Unbound: advice = UnboundAdvice(device); break;
+    case UsbMode::Unbound:
+        advice = device.listing == UsbListing::WindowsDevices ? WindowsUnboundAdvice(device) : UnboundAdvice(device);
+        break;
     case UsbMode::Qmi:
     case UsbMode::Mbim: advice = ControlAdvice(device, modes.front()); break;
     case UsbMode::Network: advice = NetworkAdvice(device); break;

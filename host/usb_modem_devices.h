@@ -20,7 +20,7 @@ struct UsbPort {
 struct UsbInterface {
     std::string number;                         // "02"
     std::string classCode, subclass, protocol;  // two lowercase hex digits each
-    int endpoints = 0;
+    int endpoints = 0;                          // -1: the system does not say
     std::string driver;                       // "option"; empty when no driver has taken it
     std::vector<UsbPort> ports;               // ttyUSB and ttyACM below it
     std::vector<std::string> netInterfaces;   // "wwan0"
@@ -29,8 +29,13 @@ struct UsbInterface {
     std::vector<std::string> cdDrives;        // "sr0"
 };
 
+// Where the account comes from: sysfs shows every interface with what its driver made, Windows
+// shows here only the interfaces it has no driver for, and its advice is another.
+enum class UsbListing { Sysfs, WindowsDevices };
+
 struct UsbDevice {
-    std::string usbPath;                   // "1-2.3"
+    UsbListing listing = UsbListing::Sysfs;
+    std::string usbPath;                   // "1-2.3"; on Windows the device's instance id
     std::string vendorId, productId;       // four lowercase hex digits each
     std::string manufacturer, product;     // the device's strings, bytes as sysfs gives them
     std::vector<UsbInterface> interfaces;  // in interface order
@@ -57,10 +62,12 @@ const char* UsbModeName(UsbMode mode);
 std::string UsbAdvice(const UsbDevice& device);
 
 // The vendor-specific interfaces with endpoints that no driver has taken: where a stick's AT
-// ports are when the kernel's serial driver does not know its id.
+// ports are when the kernel's serial driver does not know its id. From Windows, every
+// interface of a modem's classes that has no driver installed (Windows names no endpoints).
 std::vector<const UsbInterface*> DriverlessVendorInterfaces(const UsbDevice& device);
 
 // Linux: the devices under $VESMARIN_SYSFS_ROOT/sys/bus/usb/devices (a directory standing for
 // /, so tests give a made-up tree) that have a mode, by USB path, with the mode-switch rules
-// and the routing table read under the same root. Windows: empty, and `surveyed` false.
+// and the routing table read under the same root. Windows: the USB devices with an interface
+// that has no driver installed (SetupAPI); `surveyed` false when the system gave no list.
 std::vector<UsbDevice> ListUsbModemDevices(bool* surveyed);

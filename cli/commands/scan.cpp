@@ -94,7 +94,7 @@ int RunScan(const ScanOptions& options) {
     for (auto& device : devices) device.identified = IdentifyDevice(device.path, &device.device);
     std::vector<UsbDevice> usbDevices;
     if (account) {
-        bool usbSurveyed = false;   // Windows lists none
+        bool usbSurveyed = false;
         usbDevices = ListUsbModemDevices(&usbSurveyed);
         MarkUsbPorts(results, &usbDevices);
     }
@@ -114,7 +114,13 @@ int RunScan(const ScanOptions& options) {
 
     if (ModemList.count == 0) {
         std::fprintf(stderr, "No modem answered on COM1 to COM%d.\n", kLastPortNumber);
-        if (surveyed && !json) Write1251(stderr, NothingFoundAdvice(devices, usbDevices, verbose));
+        if (surveyed && !json) {
+            Write1251(stderr, NothingFoundAdvice(devices, usbDevices, verbose));
+        } else if (!json && !verbose) {
+            // Windows lists no serial devices beyond the ports tried, but may know a stick
+            // whose driver is missing.
+            Write1251(stderr, UsbDeviceLines(usbDevices, false));
+        }
         return kExitNoModemFound;
     }
     return kExitSuccess;
