@@ -95,6 +95,7 @@ Json ModemJson(const ExportedModem& modem, ExporterClock::time_point now) {
     json["info_age_seconds"] = Seconds(now - modem.infoAt);
     json["readings_failed"] = modem.readingsFailed;
     json["ports_busy"] = modem.portsBusy;
+    json["failure"] = Text(modem.failure);
     json["history"] = History(modem);
     return json;
 }

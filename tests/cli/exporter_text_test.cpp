@@ -309,6 +309,7 @@ ExporterSnapshot ThreeModems() {
     ExportedModem down = lte;
     down.identity = IdentifyModem("861976000000003", "1-1.4", "", 0, "/dev/ttyUSB8");
     down.up = false;
+    down.failure = "/dev/ttyUSB8: Input/output error\x1b[2J\n";
     down.lastGood = snapshot.now - std::chrono::seconds(125);
     snapshot.modems = {lte, csq, down};
     return snapshot;
@@ -359,6 +360,8 @@ TEST(ModemsJson, TheSameFactsAsTheMetricsWithNullForUnknown) {
     EXPECT_TRUE(down["signal"]["grade"].is_null());
     EXPECT_EQ(down["last_good_reading_age_seconds"], 125);
     EXPECT_EQ(down["history"].size(), 2u);
+    EXPECT_EQ(down["failure"], "/dev/ttyUSB8: Input/output error\\x1b[2J\n");   // lines stay lines
+    EXPECT_TRUE(lte["failure"].is_null());
 }
 
 TEST(SignalHistory, KeepsTheLastReadingsAndLeavesSnapshotsAlone) {
