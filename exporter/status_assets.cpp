@@ -14,6 +14,8 @@ main { display: grid; grid-template-columns: repeat(auto-fill, minmax(19rem, 1fr
 .id { font-family: ui-monospace, monospace; font-size: .85rem; margin: .1rem 0; overflow-wrap: anywhere; }
 .state { margin: .1rem 0 .5rem; color: var(--ok); font-weight: 600; }
 .down .state { color: var(--bad); }
+.why { margin: -.4rem 0 .5rem; font-size: .85rem; overflow-wrap: anywhere; }
+.why:empty { display: none; }
 .down dl, .down .figure, .down .quality, .down meter, .down .spark { opacity: .45; }
 dl { display: grid; grid-template-columns: auto 1fr; gap: .1rem .8rem; margin: 0 0 .5rem; }
 dt { color: GrayText; }
@@ -83,6 +85,14 @@ const char kStatusPageScript[] = R"JS("use strict";
     f("operator").textContent = text(m.operator);
     f("band").textContent = text(radio.band);
     f("pci").textContent = text(radio.pci);
+    const nr = radio.nr;
+    const leg = nr ? [nr.band === null ? null : "n" + nr.band, nr.pci === null ? null : "PCI " + nr.pci,
+      nr.rsrp === null ? null : "RSRP " + num(nr.rsrp) + " dBm"].filter((part) => part !== null) : [];
+    f("nr").textContent = leg.length ? leg.join(" \u00b7 ") : NONE;
+    const carriers = radio.carriers;
+    f("carriers").textContent = carriers ? carriers.length + (carriers.length ? ": " : "") + carriers.map((c) =>
+      (c.rat === "NR" ? "n" : "B") + (c.band === null ? "?" : c.band)).join(", ") : NONE;
+    f("why").textContent = !m.up && m.failure ? m.failure.split("\n")[0] : "";
     f("label").textContent = signal ? signal.label : "RSRP";
     f("value").textContent = signal ? withUnit(signal.value, signal.unit) : NONE;
     const grade = f("grade");

@@ -77,6 +77,37 @@ std::string SparkPath(const ExportedModem& modem, const MainFigure& figure) {
 
 std::string Number(double value) { return MetricNumber(value); }
 
+// "n78 · PCI 500 · RSRP -90 dBm": the EN-DC NR leg beside the LTE anchor the card's band and
+// PCI give; none on LTE alone or standalone NR, where those are the serving cell's.
+std::string NrLegText(const RadioFacts& radio) {
+    if (radio.tech != RadioTech::LteNr) return kNone;
+    std::string text;
+    const auto add = [&](const std::string& part) { text += (text.empty() ? "" : " \xc2\xb7 ") + part; };
+    if (radio.nr.band.known) add("n" + std::to_string(radio.nr.band.value));
+    if (radio.nr.pci.known) add("PCI " + std::to_string(radio.nr.pci.value));
+    const Metric& rsrp = radio.nr.metrics.Get(MetricKind::Rsrp);
+    if (rsrp.known) add("RSRP " + MetricNumber(rsrp.value) + " dBm");
+    return text.empty() ? kNone : text;
+}
+
+// "3: B3, B7, n78", the primary first; none where the modem gives no carrier list.
+std::string CarriersText(const RadioFacts& radio) {
+    if (!radio.carriersKnown) return kNone;
+    std::string text = std::to_string(radio.carriers.size());
+    for (size_t i = 0; i < radio.carriers.size(); ++i) {
+        const Carrier& carrier = radio.carriers[i];
+        text += (i == 0 ? ": " : ", ") + std::string(carrier.tech == RadioTech::Nr5g ? "n" : "B") +
+                (carrier.band.known ? std::to_string(carrier.band.value) : "?");
+    }
+    return text;
+}
+
+// Why a modem that does not answer stopped: the first line of its last failure.
+std::string WhyText(const ExportedModem& modem) {
+    if (modem.up || modem.failure.empty()) return "";
+    return Html(VisibleUtf8(modem.failure.substr(0, modem.failure.find('\n'))));
+}
+
 // One card; an empty modem gives the template the script fills.
 std::string Card(const ExportedModem& modem, ExporterClock::time_point now) {
     const MainFigure figure = MainFigureOf(modem);
@@ -89,12 +120,15 @@ std::string Card(const ExportedModem& modem, ExporterClock::time_point now) {
     card += "<h2 data-f=\"model\">" + TextOrNone(modem.model) + "</h2>\n";
     card += "<p class=\"id\" data-f=\"id\">" + TextOrNone(modem.identity.id) + "</p>\n";
     card += "<p class=\"state\" data-f=\"state\">" + std::string(up ? "answers" : "not answering") + "</p>\n";
+    card += "<p class=\"why\" data-f=\"why\">" + WhyText(modem) + "</p>\n";
     card += "<dl>\n<dt>Port</dt><dd data-f=\"port\">" + TextOrNone(modem.port) + "</dd>\n";
     card += "<dt>USB path</dt><dd data-f=\"usb\">" + TextOrNone(modem.identity.usbPath) + "</dd>\n";
     card += "<dt>Technology</dt><dd data-f=\"tech\">" + TextOrNone(TechnologyOf(modem)) + "</dd>\n";
     card += "<dt>Operator</dt><dd data-f=\"operator\">" + TextOrNone(modem.operatorName) + "</dd>\n";
     card += "<dt>Band</dt><dd data-f=\"band\">" + (up ? Known(modem.radio.band) : kNone) + "</dd>\n";
-    card += "<dt>PCI</dt><dd data-f=\"pci\">" + (up ? Known(modem.radio.pci) : kNone) + "</dd>\n</dl>\n";
+    card += "<dt>PCI</dt><dd data-f=\"pci\">" + (up ? Known(modem.radio.pci) : kNone) + "</dd>\n";
+    card += "<dt>NR leg</dt><dd data-f=\"nr\">" + (up ? NrLegText(modem.radio) : kNone) + "</dd>\n";
+    card += "<dt>Carriers</dt><dd data-f=\"carriers\">" + (up ? CarriersText(modem.radio) : kNone) + "</dd>\n</dl>\n";
     card += "<p class=\"figure\"><span data-f=\"label\">" + std::string(info.label) + "</span> <b data-f=\"value\">" +
             (figure.known ? Number(figure.value) + " " + info.unit : kNone) + "</b> <span data-f=\"grade\" class=\"grade" +
             (gradeKey != nullptr ? std::string(" ") + gradeKey : "") + "\">" +

@@ -297,6 +297,10 @@ ExporterSnapshot ThreeModems() {
     edges.rsrq = -0.04f;
     edges.sinr = 40;
     lte.history = WithPoint(WithPoint(nullptr, point), edges);
+    lte.radio.carriersKnown = true;
+    lte.radio.carriers.resize(2);
+    lte.radio.carriers[0].band = {true, 3, nullptr};
+    lte.radio.carriers[1].tech = RadioTech::Nr5g;   // its band unknown
     ExportedModem csq = lte;
     csq.identity = IdentifyModem("861976000000002", "1-1.3", "", 0, "/dev/ttyUSB5");
     csq.model = "<script>alert(1)</script>\xff\x1b";
@@ -398,6 +402,10 @@ TEST(StatusPage, EveryModemACardWithItsFiguresAndNothingInline) {
     EXPECT_NE(cards.find("<article class=\"card down\""), std::string::npos);
     EXPECT_NE(cards.find(">not answering<"), std::string::npos);
     EXPECT_NE(cards.find("no answer; last one 2 min ago"), std::string::npos);
+    EXPECT_NE(cards.find("<dd data-f=\"carriers\">2: B3, n?</dd>"), std::string::npos);
+    EXPECT_NE(cards.find("<dd data-f=\"nr\">\xe2\x80\x94</dd>"), std::string::npos);   // LTE alone
+    EXPECT_NE(cards.find("<p class=\"why\" data-f=\"why\">/dev/ttyUSB8: Input/output error\\x1b[2J</p>"),
+              std::string::npos);
     // The stopped modem keeps its history's sparkline (-95.5 dBm, then -0.5 held at the top).
     const std::string down = cards.substr(cards.find("<article class=\"card down\""));
     EXPECT_NE(down.find("<path data-f=\"spark\" d=\"M0.0,21.5h0L240.0,0.0\"/>"), std::string::npos) << down;
