@@ -25,7 +25,8 @@ KIND_NAMES = {RT_BITMAP: "bitmap", RT_ICON: "icon", RT_RCDATA: "raw data",
 SYSTEM_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "comdlg32.dll", "gdiplus.dll",
     "msimg32.dll", "ole32.dll", "oleaut32.dll", "shell32.dll", "advapi32.dll", "msvcrt.dll",
-    "ws2_32.dll", "uxtheme.dll", "version.dll", "shlwapi.dll", "riched20.dll",
+    "ws2_32.dll", "uxtheme.dll", "version.dll", "shlwapi.dll", "riched20.dll", "setupapi.dll",
+    "cfgmgr32.dll",
 }
 # The compiler's own runtime: present on the build machine, absent on a user's.
 RUNTIME_DLL_STARTS = ("libstdc++", "libgcc_s_", "libwinpthread")
