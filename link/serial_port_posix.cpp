@@ -44,7 +44,7 @@ namespace {
 
 // Written by OpenPort and by whichever thread's read or write finds the device gone; the
 // reader thread is joined before its owner looks.
-std::atomic<int> LastPortError{0};
+std::atomic<int> LastOpenErrno{0};
 
 // Who holds the port that the last OpenPort found busy, when it could tell. Written by
 // OpenPort only; HolderKnown goes false with every other error.
@@ -84,14 +84,14 @@ bool FindLastingHolder(const char* device, PortHolder* holder) {
 
 void SetLastError(int error) {
     HolderKnown.store(false);
-    LastPortError.store(error);
+    LastOpenErrno.store(error);
 }
 
 void SetBusyBy(const char* device, const PortHolder& holder, const char* lockFile) {
     std::snprintf(BusyDevice, sizeof BusyDevice, "%s", device);
     std::snprintf(BusyLockFile, sizeof BusyLockFile, "%s", lockFile);
     BusyHolder = holder;
-    LastPortError.store(EBUSY);
+    LastOpenErrno.store(EBUSY);
     HolderKnown.store(true);
 }
 
@@ -364,7 +364,7 @@ bool PortFailed(PortHandle port) { return port != nullptr && HasFailed(port); }
 
 void PortErrorText(char* text, size_t textSize) {
     if (textSize == 0) return;
-    const int error = LastPortError.load();
+    const int error = LastOpenErrno.load();
     if (error == EBUSY && HolderKnown.load()) {
         // Paths and process names are the system's bytes, shown in the program's 1251. A lock
         // file is always named, so that a stale or planted one can be found and removed.
@@ -412,14 +412,14 @@ bool OpenedWithoutLockFile(char* why, size_t whySize) {
 }
 
 bool LastOpenFoundBusy() {
-    const int error = LastPortError.load();
+    const int error = LastOpenErrno.load();
     return error == EBUSY || error == EWOULDBLOCK;
 }
 
 bool LastOpenFoundNoDevice() {
     // EIO and ENXIO come from a ttyS node whose UART is not there: the kernel makes the nodes
     // whether or not the hardware exists.
-    const int error = LastPortError.load();
+    const int error = LastOpenErrno.load();
     return error == ENOENT || error == ENODEV || error == ENXIO || error == EIO;
 }
 
