@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/id_text.h"
 #include "host/modem_ports.h"
 #include "host/usb_modem_devices.h"
 #include "host/usb_modem_hints.h"
@@ -54,17 +55,6 @@ std::string Attribute(const std::string& dir, const char* name) {
     const size_t end = text.find('\n');
     if (end != std::string::npos) text.resize(end);
     return text;
-}
-
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-bool IsHex(const std::string& text, size_t digits) {
-    if (text.size() != digits) return false;
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
 }
 
 // A directory itself, not a link to one.
@@ -158,12 +148,12 @@ void ReadBelow(const std::string& dir, UsbInterface* interface) {
 
 UsbInterface ReadInterface(const std::string& dir) {
     UsbInterface interface;
-    interface.number = Lower(Attribute(dir, "bInterfaceNumber"));
-    interface.classCode = Lower(Attribute(dir, "bInterfaceClass"));
-    interface.subclass = Lower(Attribute(dir, "bInterfaceSubClass"));
-    interface.protocol = Lower(Attribute(dir, "bInterfaceProtocol"));
+    interface.number = AsciiLower(Attribute(dir, "bInterfaceNumber"));
+    interface.classCode = AsciiLower(Attribute(dir, "bInterfaceClass"));
+    interface.subclass = AsciiLower(Attribute(dir, "bInterfaceSubClass"));
+    interface.protocol = AsciiLower(Attribute(dir, "bInterfaceProtocol"));
     const std::string endpoints = Attribute(dir, "bNumEndpoints");
-    if (IsHex(endpoints, 2)) interface.endpoints = static_cast<int>(std::strtol(endpoints.c_str(), nullptr, 16));
+    if (IsHexDigits(endpoints, 2)) interface.endpoints = static_cast<int>(std::strtol(endpoints.c_str(), nullptr, 16));
     interface.driver = Driver(dir);
     ReadBelow(dir, &interface);
     return interface;
@@ -173,9 +163,9 @@ UsbInterface ReadInterface(const std::string& dir) {
 bool ReadDevice(const std::string& devicesDir, const std::string& name, UsbDevice* device) {
     const std::string dir = devicesDir + "/" + name;
     device->usbPath = name;
-    device->vendorId = Lower(Attribute(dir, "idVendor"));
-    device->productId = Lower(Attribute(dir, "idProduct"));
-    if (!IsHex(device->vendorId, 4) || !IsHex(device->productId, 4)) return false;
+    device->vendorId = AsciiLower(Attribute(dir, "idVendor"));
+    device->productId = AsciiLower(Attribute(dir, "idProduct"));
+    if (!IsHexDigits(device->vendorId, 4) || !IsHexDigits(device->productId, 4)) return false;
     device->manufacturer = Attribute(dir, "manufacturer");
     device->product = Attribute(dir, "product");
     for (const auto& child : Names(dir)) {

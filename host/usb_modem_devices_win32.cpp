@@ -1,8 +1,7 @@
-// Windows names no sysfs; what it does name is the device tree Device Manager
-// shows. A stick whose COM ports exist has been offered to the scan already, so
-// only the interfaces without a driver installed add to what the scan knows:
-// they are asked of SetupAPI and told apart in windows_usb_nodes.cpp.
-// Everything here reads.
+// Windows names no sysfs; what it does name is the device tree Device Manager shows. A stick whose
+// COM ports exist has been offered to the scan already, so only the interfaces without a driver
+// installed add to what the scan knows: they are asked of SetupAPI and told apart in
+// windows_usb_nodes.cpp. Everything here reads.
 #include <windows.h>
 // windows.h first: the SetupAPI headers use its types.
 #include <cfgmgr32.h>
@@ -27,11 +26,11 @@ std::string InstanceId(DEVINST node) {
 }
 
 // A registry property of ANSI strings, one or several (REG_MULTI_SZ): each one.
-std::vector<std::string> TextProperty(HDEVINFO set, SP_DEVINFO_DATA *data, DWORD property) {
+std::vector<std::string> TextProperty(HDEVINFO set, SP_DEVINFO_DATA* data, DWORD property) {
     char buffer[kPropertySize] = {};
     DWORD type = 0;
     // Two bytes kept zero so that a cut list still ends.
-    if (!SetupDiGetDeviceRegistryPropertyA(set, data, property, &type, reinterpret_cast<BYTE *>(buffer),
+    if (!SetupDiGetDeviceRegistryPropertyA(set, data, property, &type, reinterpret_cast<BYTE*>(buffer),
                                            static_cast<DWORD>(sizeof buffer - 2), nullptr)) {
         return {};
     }
@@ -45,11 +44,11 @@ std::vector<std::string> TextProperty(HDEVINFO set, SP_DEVINFO_DATA *data, DWORD
     return texts;
 }
 
-// What Device Manager calls the node, in UTF-8: for an interface without a
-// driver, the name the stick itself reports.
-std::string Description(HDEVINFO set, SP_DEVINFO_DATA *data) {
+// What Device Manager calls the node, in UTF-8: for an interface without a driver, the name the
+// stick itself reports.
+std::string Description(HDEVINFO set, SP_DEVINFO_DATA* data) {
     wchar_t wide[512] = {};
-    if (!SetupDiGetDeviceRegistryPropertyW(set, data, SPDRP_DEVICEDESC, nullptr, reinterpret_cast<BYTE *>(wide),
+    if (!SetupDiGetDeviceRegistryPropertyW(set, data, SPDRP_DEVICEDESC, nullptr, reinterpret_cast<BYTE*>(wide),
                                            static_cast<DWORD>(sizeof wide - sizeof(wchar_t)), nullptr)) {
         return "";
     }
@@ -58,7 +57,7 @@ std::string Description(HDEVINFO set, SP_DEVINFO_DATA *data) {
     return length > 1 ? std::string(text, static_cast<size_t>(length - 1)) : "";
 }
 
-WindowsDeviceNode NodeOf(HDEVINFO set, SP_DEVINFO_DATA *data) {
+WindowsDeviceNode NodeOf(HDEVINFO set, SP_DEVINFO_DATA* data) {
     WindowsDeviceNode node;
     node.instanceId = InstanceId(data->DevInst);
     DEVINST parent = 0;
@@ -76,7 +75,7 @@ WindowsDeviceNode NodeOf(HDEVINFO set, SP_DEVINFO_DATA *data) {
 
 }  // namespace
 
-std::vector<UsbDevice> ListUsbModemDevices(bool *surveyed) {
+std::vector<UsbDevice> ListUsbModemDevices(bool* surveyed) {
     *surveyed = false;
     const HDEVINFO set = SetupDiGetClassDevsA(nullptr, "USB", nullptr, DIGCF_ALLCLASSES | DIGCF_PRESENT);
     if (set == INVALID_HANDLE_VALUE) return {};

@@ -8,18 +8,9 @@
 #include <cstring>
 #include <sstream>
 
+#include "host/id_text.h"
+
 namespace {
-
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-bool IsHex(const std::string& text, size_t digits) {
-    return text.size() == digits && std::all_of(text.begin(), text.end(), [](char c) {
-               return std::isxdigit(static_cast<unsigned char>(c)) != 0;
-           });
-}
 
 // The value of `ATTR{key}=="value"` or `ATTRS{key}=="value"` on a rule line; empty when absent.
 std::string RuleValue(const std::string& line, const std::string& key) {
@@ -30,7 +21,7 @@ std::string RuleValue(const std::string& line, const std::string& key) {
         if (!attr && !attrs) continue;
         const size_t start = at + needle.size();
         const size_t end = line.find('"', start);
-        if (end != std::string::npos) return Lower(line.substr(start, end - start));
+        if (end != std::string::npos) return AsciiLower(line.substr(start, end - start));
     }
     return "";
 }
@@ -42,7 +33,7 @@ bool Contains(const std::vector<std::string>& list, const std::string& item) {
 // /proc/net/route gives addresses as the hex of a 32-bit word in the host's byte order, whose
 // bytes in memory are the address in network order.
 bool RouteAddress(const std::string& hex, std::string* address) {
-    if (!IsHex(hex, 8)) return false;
+    if (!IsHexDigits(hex, 8)) return false;
     const uint32_t word = static_cast<uint32_t>(std::strtoul(hex.c_str(), nullptr, 16));
     unsigned char bytes[4];
     std::memcpy(bytes, &word, sizeof bytes);
@@ -62,9 +53,9 @@ ModeSwitchIds ParseModeSwitchRules(const std::string& text) {
         const size_t start = line.find_first_not_of(" \t");
         if (start == std::string::npos || line[start] == '#') continue;
         const std::string vendor = RuleValue(line, "idVendor");
-        if (!IsHex(vendor, 4)) continue;
+        if (!IsHexDigits(vendor, 4)) continue;
         const std::string product = RuleValue(line, "idProduct");
-        if (IsHex(product, 4)) {
+        if (IsHexDigits(product, 4)) {
             if (!Contains(ids.pairs, vendor + ":" + product)) ids.pairs.push_back(vendor + ":" + product);
         } else if (product.empty() && line.find("idProduct") == std::string::npos) {
             if (!Contains(ids.vendors, vendor)) ids.vendors.push_back(vendor);
@@ -74,8 +65,8 @@ ModeSwitchIds ParseModeSwitchRules(const std::string& text) {
 }
 
 bool IsModeSwitchId(const ModeSwitchIds& ids, const std::string& vendorId, const std::string& productId) {
-    const std::string vendor = Lower(vendorId);
-    return Contains(ids.pairs, vendor + ":" + Lower(productId)) || Contains(ids.vendors, vendor);
+    const std::string vendor = AsciiLower(vendorId);
+    return Contains(ids.pairs, vendor + ":" + AsciiLower(productId)) || Contains(ids.vendors, vendor);
 }
 
 std::string GatewayOn(const std::string& routeTable, const std::vector<std::string>& interfaces) {
@@ -88,7 +79,7 @@ std::string GatewayOn(const std::string& routeTable, const std::vector<std::stri
         std::istringstream fields(line);
         std::string name, destination, gateway, flags;
         if (!(fields >> name >> destination >> gateway >> flags) || !Contains(interfaces, name)) continue;
-        if (!IsHex(flags, 4) || (std::strtoul(flags.c_str(), nullptr, 16) & kRouteGateway) == 0) continue;
+        if (!IsHexDigits(flags, 4) || (std::strtoul(flags.c_str(), nullptr, 16) & kRouteGateway) == 0) continue;
         std::string address;
         if (!RouteAddress(gateway, &address)) continue;
         if (destination == "00000000") return address;
