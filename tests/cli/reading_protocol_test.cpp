@@ -88,7 +88,6 @@ TEST(ChildFailure, ReasonIsHowItEndedAndTheLastOfItsStderr) {
     } cases[] = {
         {{ChildExit::Kind::Exited, 1}, "", "no result"},   // nothing said: what the output lacked
         {{ChildExit::Kind::Exited, 3}, "bad\r\n\x1b[31mworse\n\n", "the reading process exited with status 3: bad / [31mworse"},
-        {{ChildExit::Kind::Signalled, 11}, "", "the reading process ended by signal 11"},
         {{ChildExit::Kind::TimedOut, 15}, "late\n", "the reading process timed out: late"},
         {{ChildExit::Kind::NotStarted, 0}, "", "the reading process could not start"},
     };
